@@ -1,0 +1,29 @@
+// The diagnostic log: one printf-style write operation, safe from every thread at once, backed by
+// a rotating file under $XDG_STATE_HOME/corvane/ (default ~/.local/state/corvane/).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// Formats and writes one entry. `tag` is kept for compatibility (callers pass ""). The text may be
+// of any length: nothing is cut and no fixed buffer can overrun. Returns 0, or -1 when the format
+// failed.
+int quillet_write(int level, const char* tag, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+// Writes "[function(line)] " followed by the formatted text: the prefix convention of every caller.
+#define QUILLET(level, function, format, ...) \
+    quillet_write((level), "", "[%s(%d)] " format, (function), __LINE__ __VA_OPT__(, ) __VA_ARGS__)
+
+// Where the rotating file lives (created on first write).
+std::string quillet_logDirectory();
+
+// Test seam: while a sink is set, every entry also goes to it (level and final text, without the
+// file's time prefix). Pass an empty function to remove it.
+using QuilletSink = std::function<void(int level, std::string_view text)>;
+void quillet_setSink(QuilletSink sink);
+// Turns the file off (entries then go only to the sink, if any). Benchmarks keep it on.
+void quillet_setFileEnabled(bool enabled);
+// Writes what is buffered to the file.
+void quillet_flush();

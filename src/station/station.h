@@ -1,0 +1,165 @@
+// The station: the one record that holds everything the running tool knows (settings, protocol,
+// activity log, counters, message queue, link threads and sockets), and the operations on it.
+// It knows nothing of Qt: the main window builds on it and implements the Window interface.
+//
+// Sharing rules: flags, counters and the tick are atomics; m_msgList is guarded by
+// m_msgListMutex; the activity log by m_logMutex; the texts the receiving threads read while the
+// operator may edit them (custom response, receiver type) by m_settingsMutex. Every other member
+// has one owner thread (the UI thread unless noted), and threads that borrow it are started after
+// and joined before the owner changes it.
+#pragma once
+
+#include <atomic>
+#include <boost/asio/io_service.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/vexo.h"
+#include "station/window.h"
+
+namespace corvane {
+
+class Station {
+  public:
+    // `window` may be null: the station then runs without a window (NullWindow).
+    explicit Station(Window* window = nullptr);
+    // Stops a running link and joins every thread before the record goes away.
+    virtual ~Station();
+    Station(const Station&) = delete;
+    Station& operator=(const Station&) = delete;
+
+    Window& window() { return *m_window; }
+    // The main window attaches itself once it is fully built (UI thread, no link running).
+    void setWindow(Window* window);
+
+    // ---- station record accessors ---------------------------------------------------------------
+    std::uint32_t getLastHeartbeatTick() const { return m_lastHeartbeatTick.load(); }
+    void setLastHeartbeatTick(std::uint32_t tick) { m_lastHeartbeatTick.store(tick); }
+    std::string customResponse() const;
+    void setCustomResponse(std::string text);
+    std::string receiverType() const;
+    void setReceiverType(std::string type);
+
+    // ---- decoding (protocol/) -------------------------------------------------------------------
+    // Decodes one received message: counts it, stamps the tick, and assigns its description (left
+    // as given for kinds without one). Runs on the msgPro worker.
+    void parseLine(const std::string& message, std::string& description);
+
+    // ---- responses (protocol/) ------------------------------------------------------------------
+    // The bytes that answer `message` under the current policy; empty when nothing is sent. Runs
+    // on the receiving thread; under SIA-DCS "NACK All" it pauses that thread for 2000 ms.
+    std::string makeResponse(const std::string& message);
+    static std::string makeAck(std::string_view message);
+    static std::string makeNack(std::string_view message);
+
+    // ---- message queue and worker (pipeline/) -------------------------------------------------
+    // Appends one non-empty raw message for the msgPro worker (any thread).
+    void queueMessage(std::string message);
+    // The msgPro worker's loop; returns once it sees m_stopFlag.
+    void processMessages();
+
+    // ---- activity log (pipeline/) ---------------------------------------------------------------
+    // Local date and time, "%4d/%02d/%02d %02d:%02d:%02d".
+    static std::string getTimeStamp();
+    // Appends `timeText` followed by `rest` as one step (any thread). `rest` ends with "\r\n".
+    void appendLogLine(std::string_view timeText, std::string_view rest);
+    // Shows the log in the box under the line limit and the Show Log switch (any thread).
+    void updateLogView();
+    // The whole log text (a copy), and its replacement by the save transfer (UI thread).
+    std::string logText() const;
+    void setLogText(std::string text);
+    // What the log box must show after the latest refresh (called by the window when it paints).
+    std::string logViewText() const;
+    // Lines the box counts for the current log text: each CR LF ends a line, and the empty line
+    // after the last one counts too.
+    int logLineCount() const;
+
+    // ---- client link (link/) -------------------------------------------------------------------
+    bool connect();
+    void MessageProc();
+
+    // ---- server link (link/) -------------------------------------------------------------------
+    bool startServer();
+    void isConnected();
+    void isDisconnect();
+
+    // ---- connection control and heartbeat supervision (link/) ----------------------------------
+    // Click on the Connect button: stops a running link, starts an idle one.
+    void OnConnectButton();
+    void doConnect();
+    void doDisconnect();
+    // The one-second timer: shows the counters and drops a silent link.
+    void OnTimer();
+    // Stops whatever link runs and joins every thread; does nothing when all is idle. Used when the
+    // station goes away.
+    void shutdownLink();
+
+    // ---- the record (member names as the rest of the system knows them) ------------------------
+    std::string m_receiverIp = "127.0.0.1";  // UI thread
+    int m_port = 1025;                       // UI thread; the links use the low 16 bits
+    int m_heartbeatInterval = 300;           // seconds; UI thread
+    std::atomic<int> m_linesToSave{1000};    // written by the UI, read by the worker
+    std::atomic<int> m_responseMode{0};      // 0..4, -1 when no radio button is checked
+    std::atomic<bool> m_connected{false};
+    std::atomic<bool> m_running{false};
+    boost::asio::io_service m_ioService;  // owner of m_socket; never run
+    boost::asio::ip::tcp::socket m_socket{m_ioService};
+    Vexo_Thread m_msgThread = nullptr;  // client receive thread
+    std::atomic<std::uint32_t> m_lastHeartbeatTick{0};
+    std::string m_linkStatus = "TCP Disconnected";  // UI thread
+    std::atomic<std::int64_t> m_cidCount{0};
+    std::atomic<std::int64_t> m_siaCount{0};
+    std::atomic<std::int64_t> m_sgHeartbeatCount{0};
+    std::atomic<std::int64_t> m_sgPrivateCount{0};
+    std::atomic<std::int64_t> m_deviceHeartCount{0};
+    Vexo_Thread m_msgProThread = nullptr;  // decode worker
+    std::vector<std::string> m_msgList;    // guarded by m_msgListMutex
+    Vexo_Mutex m_msgListMutex;
+    std::atomic<int> m_showLog{0};        // 0 unchecked, 1 checked
+    std::atomic<bool> m_stopFlag{false};  // asks the msgPro worker to end
+    std::string m_mode = "Client";        // UI thread
+    Vexo_Thread m_acceptThread = nullptr;
+    std::atomic<bool> m_acceptStop{false};
+    Vexo_Sem m_acceptSem;
+    Vexo_Socket m_listenSocket = Vexo_InvalidSocket;
+    std::atomic<Vexo_Socket> m_peerSocket{Vexo_InvalidSocket};  // written by the Accept thread
+    Vexo_Thread m_selectThread = nullptr;
+    std::atomic<bool> m_selectStop{false};
+    std::string m_protocol;  // set once at start-up, before any thread
+
+    // Native descriptor of m_socket while connected, so a stop can shut the connection down (which
+    // wakes the msg thread's blocked read) without touching the socket object the thread uses.
+    std::atomic<int> m_socketFd{-1};
+    // Serialises the link events (a receiver accepted or lost) with the timer's heartbeat check,
+    // so the check never acts on a loss it has not yet seen.
+    std::mutex m_linkEventMutex;
+
+  private:
+    NullWindow m_nullWindow;
+    Window* m_window;
+
+    mutable std::mutex m_settingsMutex;  // guards the two texts below
+    std::string m_customResponse;
+    std::string m_receiverType = "MLR2000";
+
+    // Activity log. m_logText is the log; m_viewText/m_viewFromFrozen/m_viewLength record what the
+    // latest refresh showed, so the window can paint it later without copying on every refresh.
+    mutable std::mutex m_logMutex;
+    std::string m_logText;
+    int m_logLineBreaks = 0;       // CR LF pairs in m_logText
+    std::string m_frozenViewText;  // the text a refresh showed just before it emptied the log
+    bool m_viewFromFrozen = false;
+    std::size_t m_viewLength = 0;  // bytes of the shown text (a prefix of its source)
+};
+
+// Thread entries: each takes the station pointer, returns 0 at once for null, else runs its loop.
+std::intptr_t msgProThreadEntry(void* dlg);
+std::intptr_t msgThreadEntry(void* dlg);
+std::intptr_t acceptThreadEntry(void* dlg);
+std::intptr_t selectThreadEntry(void* dlg);
+
+}  // namespace corvane
