@@ -1,0 +1,9 @@
+// placeholder: to be written
+#include "station/station.h"
+
+namespace corvane {
+void Station::OnConnectButton() {}
+void Station::doConnect() {}
+void Station::doDisconnect() {}
+void Station::shutdownLink() {}
+}  // namespace corvane

@@ -1,0 +1,6 @@
+// placeholder: to be written
+#include "station/station.h"
+
+namespace corvane {
+void Station::OnTimer() {}
+}  // namespace corvane
