@@ -1,4 +1,5 @@
 // placeholder: to be written
+#include "link/server_link.h"
 #include "station/station.h"
 
 namespace corvane {
@@ -7,4 +8,5 @@ void Station::isConnected() {}
 void Station::isDisconnect() {}
 std::intptr_t acceptThreadEntry(void*) { return 0; }
 std::intptr_t selectThreadEntry(void*) { return 0; }
+void closeServerPeers() {}
 }  // namespace corvane
