@@ -8,7 +8,7 @@ Station::Station(Window* window) : m_window(window != nullptr ? window : &m_null
 
 Station::~Station() {
     // Workers hold a pointer to this record: they must all have ended before it goes away.
-    m_window = &m_nullWindow;
+    setWindow(nullptr);
     shutdownLink();
     Vexo_SemDestroy(&m_acceptSem);
 }

@@ -32,8 +32,9 @@ class Station {
     Station(const Station&) = delete;
     Station& operator=(const Station&) = delete;
 
-    Window& window() { return *m_window; }
-    // The main window attaches itself once it is fully built (UI thread, no link running).
+    Window& window() { return *m_window.load(); }
+    // Attaches the main window (null detaches it). Safe while workers run: they see the old or the
+    // new window, never a torn pointer.
     void setWindow(Window* window);
 
     // ---- station record accessors ---------------------------------------------------------------
@@ -140,7 +141,7 @@ class Station {
 
   private:
     NullWindow m_nullWindow;
-    Window* m_window;
+    std::atomic<Window*> m_window;
 
     mutable std::mutex m_settingsMutex;  // guards the two texts below
     std::string m_customResponse;
