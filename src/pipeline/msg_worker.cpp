@@ -1,8 +1,80 @@
-// placeholder: to be written
+// The message queue between the receiving threads and the msgPro worker, and the worker itself:
+// it decodes, counts and logs every queued message in arrival order.
+#include <utility>
+#include <vector>
+
+#include "pipeline/contained_decode.h"
 #include "station/station.h"
 
 namespace corvane {
-void Station::queueMessage(std::string) {}
-void Station::processMessages() {}
-std::intptr_t msgProThreadEntry(void*) { return 0; }
+
+namespace {
+
+constexpr int kIdlePollMs = 50;
+
+// "  -  " + message + " --> " + description + CR LF, built in a buffer the worker reuses.
+void buildMessageLine(std::string& line, const std::string& message, bool rawWasEmpty,
+                      const std::string& description) {
+    line.clear();
+    line.append("  -  ");
+    line.append(message);
+    // The arrow depends on the raw message, not on its part before a zero byte: a message that
+    // starts with a zero byte still gets " --> " (queued messages are never empty).
+    if (!rawWasEmpty) {
+        line.append(" --> ");
+        line.append(description);
+    }
+    line.append("\r\n");
+}
+
+}  // namespace
+
+void Station::queueMessage(std::string message) {
+    if (message.empty()) {
+        return;
+    }
+    Vexo_Guard guard(&m_msgListMutex);
+    m_msgList.push_back(std::move(message));
+}
+
+void Station::processMessages() {
+    std::string description;
+    std::string line;
+    while (!m_stopFlag.load()) {
+        // Take the whole queue in constant time; producers may append again at once.
+        std::vector<std::string> batch;
+        {
+            Vexo_Guard guard(&m_msgListMutex);
+            batch.swap(m_msgList);
+        }
+        if (batch.empty()) {
+            Vexo_Sleep(kIdlePollMs);
+            continue;
+        }
+        // The whole batch is logged even when a stop arrives meanwhile.
+        for (std::string& message : batch) {
+            description.clear();
+            const bool rawWasEmpty = message.empty();
+            // The decoder and the log see the message up to its first zero byte. The batch is
+            // ours, so cut it in place instead of copying.
+            const std::size_t zero = message.find('\0');
+            if (zero != std::string::npos) {
+                message.resize(zero);
+            }
+            decodeContained([&] { parseLine(message, description); }, description);
+            buildMessageLine(line, message, rawWasEmpty, description);
+            appendLogLine(getTimeStamp(), line);
+            updateLogView();
+        }
+    }
+}
+
+std::intptr_t msgProThreadEntry(void* dlg) {
+    if (dlg == nullptr) {
+        return 0;
+    }
+    static_cast<Station*>(dlg)->processMessages();
+    return 0;
+}
+
 }  // namespace corvane
