@@ -1,8 +1,99 @@
-// placeholder: to be written
+// The response policy: the bytes that answer one received message, chosen by the operator's
+// radio buttons. Runs on the receiving thread, before the message is queued.
+#include <string>
+#include <string_view>
+
+#include "platform/vexo.h"
+#include "protocol/custom_byte.h"
+#include "protocol/dc09_frame.h"
+#include "protocol/delimited_text.h"
 #include "station/station.h"
 
 namespace corvane {
-std::string Station::makeResponse(const std::string&) { return {}; }
-std::string Station::makeAck(std::string_view) { return {}; }
-std::string Station::makeNack(std::string_view) { return {}; }
+
+namespace {
+
+constexpr char kAckByte = 0x06;
+constexpr char kNackByte = 0x15;
+constexpr int kNackAllPauseMs = 2000;
+
+enum Mode : int {
+    kAckAll = 0,
+    kNackAll = 1,
+    kNackAllButHeartbeats = 2,
+    kCustomToAll = 3,
+    kCustomToAllButHeartbeats = 4,
+};
+
+}  // namespace
+
+std::string Station::makeResponse(const std::string& message) {
+    const int mode = m_responseMode.load();
+    if (m_protocol == "Sur-Gard") {
+        const bool heartbeat = !message.empty() && message.front() == '1';
+        char byte = 0;
+        switch (mode) {
+            case kAckAll:
+                byte = kAckByte;
+                break;
+            case kNackAll:
+                byte = kNackByte;
+                break;
+            case kNackAllButHeartbeats:
+                byte = heartbeat ? kAckByte : kNackByte;
+                break;
+            case kCustomToAll:
+            case kCustomToAllButHeartbeats: {
+                const auto custom = static_cast<char>(customByte(customResponse()));
+                byte = (mode == kCustomToAllButHeartbeats && heartbeat) ? kAckByte : custom;
+                break;
+            }
+            default:
+                break;
+        }
+        // The answer is a C text of at most one byte: a byte 0 sends nothing.
+        return byte == 0 ? std::string() : std::string(1, byte);
+    }
+
+    if (m_protocol == "SIA-DCS") {
+        const std::string_view text = untilFirstZero(message);
+        ReplyFrame ack;
+        ReplyFrame nack;
+        buildReplyFrame("ACK", text, ack);
+        buildReplyFrame("NACK", text, nack);
+        const bool linkTest = text.find(kNullToken) != std::string_view::npos;
+        switch (mode) {
+            case kAckAll:
+                return std::string(ack.view());
+            case kNackAll:
+                // The receiver sees its NACK late, as the operator asked; this thread waits.
+                Vexo_Sleep(kNackAllPauseMs);
+                return std::string(nack.view());
+            case kNackAllButHeartbeats:
+                return std::string(linkTest ? ack.view() : nack.view());
+            case kCustomToAll:
+                return customResponse();
+            case kCustomToAllButHeartbeats: {
+                std::string custom = customResponse();
+                return linkTest ? std::string(ack.view()) : custom;
+            }
+            default:
+                return {};
+        }
+    }
+    return {};
+}
+
+std::string Station::makeAck(std::string_view message) {
+    ReplyFrame frame;
+    buildReplyFrame("ACK", message, frame);
+    return std::string(frame.view());
+}
+
+std::string Station::makeNack(std::string_view message) {
+    ReplyFrame frame;
+    buildReplyFrame("NACK", message, frame);
+    return std::string(frame.view());
+}
+
 }  // namespace corvane

@@ -1,0 +1,70 @@
+#include "protocol/dc09_frame.h"
+
+#include <cstring>
+
+#include "protocol/crc16.h"
+#include "protocol/delimited_text.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// Upper-case hexadecimal with exactly `digits` digits (the value always fits).
+void writeHex(char* out, unsigned value, int digits) {
+    for (int i = digits - 1; i >= 0; --i) {
+        out[i] = kHexDigits[value & 0xFU];
+        value >>= 4;
+    }
+}
+
+}  // namespace
+
+std::string_view replyCopiedText(std::string_view message) {
+    const std::size_t bracket = message.find('[');
+    for (const std::string_view token : {kSiaDcsToken, kNullToken}) {
+        const std::size_t at = message.find(token);
+        if (at == std::string_view::npos) {
+            continue;
+        }
+        const std::size_t end = at + token.size();
+        // A "[" right after the token leaves nothing to copy: the next token gets its chance.
+        if (bracket == end) {
+            continue;
+        }
+        return textFromTo(message, end, bracket);
+    }
+    return {};
+}
+
+void buildReplyFrame(std::string_view word, std::string_view message, ReplyFrame& frame) {
+    std::string_view copied = replyCopiedText(untilFirstZero(message));
+    const std::size_t room = ReplyFrame::kMaxBody - (word.size() + 2) - 2;
+    if (copied.size() > room) {
+        copied = copied.substr(0, room);
+    }
+
+    // The body goes straight to its place after LF, CRC and length.
+    char* const body = frame.bytes + 9;
+    char* out = body;
+    *out++ = '"';
+    std::memcpy(out, word.data(), word.size());
+    out += word.size();
+    *out++ = '"';
+    std::memcpy(out, copied.data(), copied.size());
+    out += copied.size();
+    *out++ = '[';
+    *out++ = ']';
+    const auto bodyLength = static_cast<std::size_t>(out - body);
+
+    frame.bytes[0] = '\n';
+    writeHex(frame.bytes + 1, crc16({body, bodyLength}), 4);
+    frame.bytes[5] = '0';
+    writeHex(frame.bytes + 6, static_cast<unsigned>(bodyLength), 3);
+    *out++ = '\r';
+    *out = '\0';
+    frame.size = static_cast<std::size_t>(out - frame.bytes);
+}
+
+}  // namespace corvane

@@ -1,0 +1,35 @@
+// DC-09 framing for SIA-DCS: the ID tokens, and the ACK and NACK frames that answer a received
+// message, written as "\n%4.4X0%3.3X%s\r" (LF, CRC of the body, "0", body length, body, CR).
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace corvane {
+
+inline constexpr std::string_view kSiaDcsToken = "\"SIA-DCS\"";
+inline constexpr std::string_view kNullToken = "\"NULL\"";
+
+// A reply frame built in a fixed buffer: at most 255 bytes, so its body is at most 245.
+struct ReplyFrame {
+    static constexpr std::size_t kCapacity = 256;
+    static constexpr std::size_t kMaxFrame = kCapacity - 1;
+    static constexpr std::size_t kOverhead = 10;  // LF, 4 CRC digits, "0", 3 length digits, CR
+    static constexpr std::size_t kMaxBody = kMaxFrame - kOverhead;
+
+    char bytes[kCapacity];
+    std::size_t size = 0;
+
+    std::string_view view() const { return {bytes, size}; }
+};
+
+// The text of `message` between its ID token and its first "[" that an answer copies, so the
+// answer names the message it answers; empty when the message has no usable token.
+std::string_view replyCopiedText(std::string_view message);
+
+// Builds the frame whose body is `word` in quotation marks, the copied text of `message` and
+// "[]". A copied text too long for the frame is cut at its end. The message is read up to its
+// first zero byte.
+void buildReplyFrame(std::string_view word, std::string_view message, ReplyFrame& frame);
+
+}  // namespace corvane

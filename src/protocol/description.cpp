@@ -1,0 +1,21 @@
+#include "protocol/description.h"
+
+#include <cstdarg>
+
+namespace corvane {
+
+void Description::format(const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    const int wanted = std::vsnprintf(m_text, kCapacity, fmt, args);
+    va_end(args);
+    if (wanted < 0) {
+        m_text[0] = '\0';
+        m_length = 0;
+        return;
+    }
+    m_length = static_cast<std::size_t>(wanted) < kCapacity ? static_cast<std::size_t>(wanted)
+                                                            : kCapacity - 1;
+}
+
+}  // namespace corvane

@@ -1,0 +1,34 @@
+// What both decoders share: the description buffer and the name their diagnostic lines carry.
+#pragma once
+
+#include <cstdio>
+#include <string_view>
+
+namespace corvane {
+
+// The qualified name every decoding diagnostic line shows.
+inline constexpr const char* kParseLineFunction = "CCorvaneDlg::parseLine";
+
+// A description is formatted into 256 bytes: at most 255 characters, longer texts are cut there.
+class Description {
+  public:
+    static constexpr std::size_t kCapacity = 256;
+
+    void format(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+
+    const char* c_str() const { return m_text; }
+    std::string_view view() const { return {m_text, m_length}; }
+
+  private:
+    char m_text[kCapacity] = {};
+    std::size_t m_length = 0;
+};
+
+// A piece of a message as a "%.*s" precision. Nothing past 255 characters can show in a
+// description, so the clamp changes no output and keeps the int in range.
+inline int shownLength(std::string_view text) {
+    return static_cast<int>(text.size() < Description::kCapacity ? text.size()
+                                                                 : Description::kCapacity);
+}
+
+}  // namespace corvane
