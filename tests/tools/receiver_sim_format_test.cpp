@@ -1,0 +1,260 @@
+// The receiver simulator's wire formats: the messages it makes, the DC-09 CRC and frames, the
+// answer checks, the latency percentiles and the command line.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "receiver/answer_check.h"
+#include "receiver/command_line.h"
+#include "receiver/dc09_frame.h"
+#include "receiver/latency_stats.h"
+#include "receiver/message_generator.h"
+
+namespace corvane::sim {
+namespace {
+
+// ---- messages -------------------------------------------------------------------------------
+
+struct LayoutCase {
+    ReceiverType type;
+    Kind kind;
+    std::size_t length;
+    std::string bytes;  // the first message of that kind on connection 0
+};
+
+TEST(ReceiverSimMessages, FirstMessageOfEachKindHasTheExactLayout) {
+    const std::vector<LayoutCase> cases = {
+        {ReceiverType::Mlr2000, Kind::Heartbeat, 21, "1011           @    \x14"},
+        {ReceiverType::Mlr2000, Kind::Cid, 23, "501001 181000113001000\x14"},
+        {ReceiverType::Mlr2, Kind::Cid, 21, "5011 181000113001000\x14"},
+        {ReceiverType::Mlr2000, Kind::Cid10, 29, "Q01001 180123450000113001000\x14"},
+        {ReceiverType::Mlr2, Kind::Cid10, 27, "Q011 180123450000113001000\x14"},
+        {ReceiverType::Mlr2000, Kind::Sia, 25, "S01001 [#1000|Nri1/BA00]\x14"},
+        {ReceiverType::Mlr2, Kind::Sia, 23, "S011 [#1000|Nri1/BA00]\x14"},
+        {ReceiverType::Mlr2000, Kind::Private, 20, "001001 PRIVATE 0000\x14"},
+    };
+    for (const auto& c : cases) {
+        MessageGenerator generator(c.type, 0);
+        const Message message = generator.next(c.kind);
+        SCOPED_TRACE(std::string(kindName(c.kind)));
+        EXPECT_EQ(message.bytes, c.bytes);
+        EXPECT_EQ(message.bytes.size(), c.length);
+        EXPECT_TRUE(message.echo.empty());
+    }
+}
+
+TEST(ReceiverSimMessages, ContactIdCyclesThroughDeviceHeartbeatsAndKeepsItsLength) {
+    for (ReceiverType type : {ReceiverType::Mlr2000, ReceiverType::Mlr2}) {
+        MessageGenerator generator(type, 63);
+        const std::size_t cidLength = type == ReceiverType::Mlr2000 ? 23 : 21;
+        int deviceHeartbeats = 0;
+        for (int i = 0; i < 50; ++i) {
+            const Message cid = generator.next(i % 2 == 0 ? Kind::Cid : Kind::Cid10);
+            ASSERT_EQ(cid.bytes.size(), i % 2 == 0 ? cidLength : cidLength + 6) << cid.bytes;
+            ASSERT_EQ(cid.bytes.back(), '\x14');
+            // The event code sits just before the group (2) and zone (3) and the terminator.
+            if (cid.bytes.substr(cid.bytes.size() - 9, 3) == "602") {
+                ++deviceHeartbeats;
+            }
+        }
+        EXPECT_EQ(deviceHeartbeats, 10);
+    }
+}
+
+TEST(ReceiverSimMessages, Dc09FramesCarryTheirEchoAndARunningSequence) {
+    MessageGenerator generator(ReceiverType::Mlr2000, 1);
+    const Message event = generator.next(Kind::Dc09);
+    EXPECT_EQ(event.echo, "0001R2L1#1001");
+    EXPECT_EQ(event.bytes, dc09Frame("\"SIA-DCS\"0001R2L1#1001[#1001|Nri1/BA00]"));
+    const Message link = generator.next(Kind::Null);
+    EXPECT_EQ(link.echo, "0002R0L0#1001");
+    EXPECT_EQ(link.bytes, dc09Frame("\"NULL\"0002R0L0#1001[]"));
+
+    // The sequence runs 0001..9999 and starts again at 0001.
+    for (int i = 3; i <= 9999; ++i) {
+        generator.next(Kind::Null);
+    }
+    EXPECT_EQ(generator.next(Kind::Null).echo, "0001R0L0#1001");
+}
+
+// ---- DC-09 frames ---------------------------------------------------------------------------
+
+TEST(ReceiverSimDc09, CrcAndFramesOfKnownBodies) {
+    EXPECT_EQ(dc09Crc("123456789"), 0xBB3D);
+    EXPECT_EQ(dc09Crc(""), 0x0000);
+    EXPECT_EQ(dc09Frame("\"ACK\"0007R1L2#1234[]"), "\nCF3F0014\"ACK\"0007R1L2#1234[]\r");
+    EXPECT_EQ(dc09Frame("\"NACK\"0007R1L2#1234[]"), "\n2AA20015\"NACK\"0007R1L2#1234[]\r");
+    EXPECT_EQ(dc09Frame("\"ACK\"[]"), "\nFB050007\"ACK\"[]\r");
+}
+
+TEST(ReceiverSimDc09, BodyIsReturnedOnlyForAnIntactFrame) {
+    const std::string good = "\nCF3F0014\"ACK\"0007R1L2#1234[]\r";
+    ASSERT_TRUE(dc09Body(good));
+    EXPECT_EQ(*dc09Body(good), "\"ACK\"0007R1L2#1234[]");
+
+    const std::vector<std::pair<std::string, std::string>> broken = {
+        {"\nCF3E0014\"ACK\"0007R1L2#1234[]\r", "CRC field does not match"},
+        {"\ncf3f0014\"ACK\"0007R1L2#1234[]\r", "upper-case"},
+        {"\nCF3F0013\"ACK\"0007R1L2#1234[]\r", "length field does not match"},
+        {"\nCF3F1014\"ACK\"0007R1L2#1234[]\r", "does not start with 0"},
+        {"CF3F0014\"ACK\"0007R1L2#1234[]\r", "no LF"},
+        {"\nCF3F0014\"ACK\"0007R1L2#1234[]", "no CR"},
+        {"\n\r", "no LF"},
+    };
+    for (const auto& [frame, reason] : broken) {
+        std::string why;
+        EXPECT_FALSE(dc09Body(frame, &why)) << printable(frame);
+        EXPECT_NE(why.find(reason), std::string::npos) << why;
+    }
+}
+
+// ---- answer checks --------------------------------------------------------------------------
+
+TEST(ReceiverSimAnswers, SurGardAnswerIsOneExpectedByte) {
+    struct Case {
+        std::string answer;
+        Expectation expectation;
+        bool good;
+    };
+    const std::vector<Case> cases = {
+        {"\x06", {Expect::Ack, 0}, true},     {"\x15", {Expect::Ack, 0}, false},
+        {"\x15", {Expect::Nack, 0}, true},    {"\x06", {Expect::Nack, 0}, false},
+        {"\x06", {Expect::Any, 0}, true},     {"\x15", {Expect::Any, 0}, true},
+        {"A", {Expect::Any, 0}, false},       {"A", {Expect::Byte, 'A'}, true},
+        {"\x06", {Expect::Byte, 'A'}, false}, {"\x06\x06", {Expect::Ack, 0}, false},
+        {"", {Expect::Ack, 0}, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(checkSurGardAnswer(c.answer, c.expectation).empty(), c.good)
+            << printable(c.answer);
+    }
+}
+
+TEST(ReceiverSimAnswers, Dc09AnswerMustCopyTheMessageText) {
+    const std::string echo = "0007R1L2#1234";
+    const std::string ack = "\nCF3F0014\"ACK\"0007R1L2#1234[]\r";
+    const std::string nack = "\n2AA20015\"NACK\"0007R1L2#1234[]\r";
+    EXPECT_EQ(checkDc09Answer(ack, echo, {Expect::Ack, 0}), "");
+    EXPECT_EQ(checkDc09Answer(nack, echo, {Expect::Nack, 0}), "");
+    EXPECT_EQ(checkDc09Answer(nack, echo, {Expect::Any, 0}), "");
+    EXPECT_NE(checkDc09Answer(nack, echo, {Expect::Ack, 0}), "");
+    EXPECT_NE(checkDc09Answer(ack, echo, {Expect::Nack, 0}), "");
+
+    // Intact frames that copy the wrong text, or add to it.
+    for (const std::string body :
+         {"\"ACK\"0008R1L2#1234[]", "\"ACK\"[]", "\"ACK\"0007R1L2#1234[]_10:00:00,01-01-2024",
+          "\"DUH\"0007R1L2#1234[]", "ACK0007R1L2#1234[]"}) {
+        EXPECT_NE(checkDc09Answer(dc09Frame(body), echo, {Expect::Any, 0}), "") << body;
+    }
+    // A wrong CRC or length is bad even when the body is right.
+    EXPECT_NE(checkDc09Answer("\nCF3E0014\"ACK\"0007R1L2#1234[]\r", echo, {Expect::Ack, 0}), "");
+    EXPECT_NE(checkDc09Answer("\nCF3F0015\"ACK\"0007R1L2#1234[]\r", echo, {Expect::Ack, 0}), "");
+}
+
+TEST(ReceiverSimAnswers, ReaderCutsTheStreamByProtocol) {
+    std::vector<std::string> out;
+    AnswerReader surGard(Protocol::SurGard);
+    surGard.feed("\x06\x15", out);
+    EXPECT_EQ(out, (std::vector<std::string>{"\x06", "\x15"}));
+
+    out.clear();
+    AnswerReader dc09(Protocol::SiaDcs);
+    dc09.feed("\nFB050007\"AC", out);
+    EXPECT_TRUE(out.empty());
+    dc09.feed("K\"[]\r\nFB05", out);
+    dc09.feed("0007\"ACK\"[]\r", out);
+    EXPECT_EQ(out, (std::vector<std::string>{"\nFB050007\"ACK\"[]\r", "\nFB050007\"ACK\"[]\r"}));
+
+    // An answer that never ends is cut off at the bound instead of growing.
+    out.clear();
+    dc09.feed(std::string(AnswerReader::kMaxFrame + 10, 'x'), out);
+    ASSERT_EQ(out.size(), 1U);
+    EXPECT_EQ(out[0].size(), AnswerReader::kMaxFrame);
+}
+
+// ---- latency --------------------------------------------------------------------------------
+
+TEST(ReceiverSimLatency, NearestRankPercentiles) {
+    LatencyStats stats;
+    EXPECT_EQ(stats.median(), 0U);
+    for (std::uint64_t v = 100; v >= 1; --v) {
+        stats.add(v);
+    }
+    EXPECT_EQ(stats.median(), 50U);
+    EXPECT_EQ(stats.p99(), 99U);
+    EXPECT_EQ(stats.percentile(100), 100U);
+    LatencyStats more;
+    more.add(1000);
+    stats.merge(more);
+    EXPECT_EQ(stats.count(), 101U);
+    EXPECT_EQ(stats.percentile(100), 1000U);
+}
+
+// ---- command line ---------------------------------------------------------------------------
+
+TEST(ReceiverSimCommandLine, ReadsAFullSetOfOptions) {
+    const CommandLine line = parseCommandLine({"--connect",  "10.0.0.5:1025",
+                                               "--protocol", "sia-dcs",
+                                               "--count",    "7",
+                                               "--rate",     "50",
+                                               "--pipeline", "--connections",
+                                               "3",          "--glue",
+                                               "4",          "--expect",
+                                               "any",        "--answer-timeout",
+                                               "250",        "--kinds",
+                                               "null",       "--quiet"});
+    ASSERT_EQ(line.error, "");
+    const RunOptions& o = line.options;
+    EXPECT_FALSE(o.listen);
+    EXPECT_EQ(o.host, "10.0.0.5");
+    EXPECT_EQ(o.port, 1025);
+    EXPECT_EQ(o.protocol, Protocol::SiaDcs);
+    EXPECT_EQ(o.count, 7U);
+    EXPECT_EQ(o.rate, 50.0);
+    EXPECT_TRUE(o.pipeline);
+    EXPECT_EQ(o.connections, 3);
+    EXPECT_EQ(o.glue, 4);
+    EXPECT_EQ(o.expectation.expect, Expect::Any);
+    EXPECT_EQ(o.answerTimeoutMs, 250);
+    EXPECT_EQ(o.kinds, std::vector<Kind>{Kind::Null});
+    EXPECT_TRUE(line.quiet);
+
+    const CommandLine listen = parseCommandLine({"--listen", "0", "--expect", "0x41"});
+    ASSERT_EQ(listen.error, "");
+    EXPECT_TRUE(listen.options.listen);
+    EXPECT_EQ(listen.options.host, "127.0.0.1");
+    EXPECT_EQ(listen.options.expectation.byte, 0x41);
+    EXPECT_EQ(listen.options.kinds, defaultKinds(Protocol::SurGard));
+}
+
+TEST(ReceiverSimCommandLine, RefusesBadUsage) {
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"--count", "5"},
+        {"--connect", "1025", "--listen", "1026"},
+        {"--connect", "0"},
+        {"--connect", "host:70000"},
+        {"--connect", "1025", "--count", "0"},
+        {"--connect", "1025", "--count"},
+        {"--connect", "1025", "--kinds", "cid,bogus"},
+        {"--connect", "1025", "--kinds", "dc09"},
+        {"--connect", "1025", "--protocol", "sia-dcs", "--kinds", "cid"},
+        {"--listen", "1025", "--protocol", "sia-dcs"},
+        {"--connect", "1025", "--protocol", "sia-dcs", "--expect", "65"},
+        {"--connect", "1025", "--expect", "0"},
+        {"--connect", "1025", "--receiver-type", "mlr2"},
+        {"--connect", "1025", "--unknown"},
+    };
+    for (const auto& args : bad) {
+        std::string joined;
+        for (const auto& a : args) {
+            joined += a + " ";
+        }
+        EXPECT_NE(parseCommandLine(args).error, "") << joined;
+    }
+    EXPECT_TRUE(parseCommandLine({"--help"}).help);
+}
+
+}  // namespace
+}  // namespace corvane::sim

@@ -1,0 +1,106 @@
+#include "receiver/answer_check.h"
+
+#include <cstdio>
+
+#include "receiver/dc09_frame.h"
+
+namespace corvane::sim {
+
+namespace {
+
+constexpr std::uint8_t kAck = 0x06;
+constexpr std::uint8_t kNack = 0x15;
+
+std::string hexByte(std::uint8_t byte) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(byte));
+    return text;
+}
+
+}  // namespace
+
+void AnswerReader::feed(std::string_view bytes, std::vector<std::string>& out) {
+    if (m_protocol == Protocol::SurGard) {
+        for (char c : bytes) {
+            out.emplace_back(1, c);
+        }
+        return;
+    }
+    for (char c : bytes) {
+        m_partial.push_back(c);
+        if (c == '\r' || m_partial.size() >= kMaxFrame) {
+            out.push_back(std::move(m_partial));
+            m_partial.clear();
+        }
+    }
+}
+
+std::string checkSurGardAnswer(std::string_view answer, const Expectation& expectation) {
+    if (answer.size() != 1) {
+        return "answer is not one byte: " + printable(answer);
+    }
+    const auto byte = static_cast<std::uint8_t>(answer[0]);
+    switch (expectation.expect) {
+        case Expect::Ack:
+            return byte == kAck ? "" : "expected ACK 0x06, got " + hexByte(byte);
+        case Expect::Nack:
+            return byte == kNack ? "" : "expected NACK 0x15, got " + hexByte(byte);
+        case Expect::Any:
+            return byte == kAck || byte == kNack ? ""
+                                                 : "expected ACK or NACK, got " + hexByte(byte);
+        case Expect::Byte:
+            return byte == expectation.byte
+                       ? ""
+                       : "expected " + hexByte(expectation.byte) + ", got " + hexByte(byte);
+    }
+    return "unknown expectation";
+}
+
+std::string checkDc09Answer(std::string_view answer, std::string_view echo,
+                            const Expectation& expectation) {
+    std::string why;
+    const auto body = dc09Body(answer, &why);
+    if (!body) {
+        return why + ": " + printable(answer);
+    }
+    const std::string tail = std::string(echo) + "[]";
+    const bool ack = *body == "\"ACK\"" + tail;
+    const bool nack = *body == "\"NACK\"" + tail;
+    if (!ack && !nack) {
+        return "body is not \"ACK\" or \"NACK\" + \"" + printable(tail) + "\": " + printable(*body);
+    }
+    if (expectation.expect == Expect::Ack && !ack) {
+        return "expected ACK, got NACK";
+    }
+    if (expectation.expect == Expect::Nack && !nack) {
+        return "expected NACK, got ACK";
+    }
+    if (expectation.expect == Expect::Byte) {
+        return "a custom byte is not a SIA-DCS answer";
+    }
+    return "";
+}
+
+std::string printable(std::string_view bytes, std::size_t limit) {
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size() && i < limit; ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c == '\n') {
+            text += "\\n";
+        } else if (c == '\r') {
+            text += "\\r";
+        } else if (c >= 0x20 && c < 0x7F && c != '\\') {
+            text += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(c));
+            text += hex;
+        }
+    }
+    if (bytes.size() > limit) {
+        text += "...";
+    }
+    return text;
+}
+
+}  // namespace corvane::sim

@@ -1,0 +1,258 @@
+#include "receiver/connection_run.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <deque>
+
+#include "receiver/message_generator.h"
+#include "receiver/sim_socket.h"
+
+namespace corvane::sim {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Longest single wait, so a stuck peer never holds the loop longer than this between checks.
+constexpr int kMaxPollMs = 200;
+
+// A message sent (or being sent) that still waits for its answer.
+struct Waiting {
+    std::uint64_t number = 0;  // 1-based, on this connection
+    Kind kind = Kind::Heartbeat;
+    std::string echo;            // DC-09: the text the answer must copy
+    std::size_t endOffset = 0;   // just past its last byte in the write buffer
+    bool written = false;        // all its bytes are in the kernel
+    Clock::time_point sentAt{};  // when its last byte was written
+};
+
+class ConnectionRunner {
+  public:
+    ConnectionRunner(int fd, const RunOptions& options, int index)
+        : m_fd(fd),
+          m_options(options),
+          m_index(index),
+          m_kinds(options.kinds.empty() ? defaultKinds(options.protocol) : options.kinds),
+          m_generator(options.receiverType, index),
+          m_reader(options.protocol) {}
+
+    ConnectionResult run();
+
+  private:
+    Clock::time_point dueTime(std::uint64_t message) const;
+    bool mayQueue(Clock::time_point now) const;
+    void queueBatch();
+    bool writeSome();
+    void expire(Clock::time_point now);
+    bool readAnswers();
+    void judge(const std::string& answer, Clock::time_point now);
+    int pollTimeout(Clock::time_point now) const;
+    void noteBad(std::uint64_t message, std::string text);
+    void connectionLost(std::string why);
+
+    Fd m_fd;
+    const RunOptions& m_options;
+    int m_index;
+    std::vector<Kind> m_kinds;
+    MessageGenerator m_generator;
+    AnswerReader m_reader;
+    ConnectionResult m_result;
+
+    Clock::time_point m_start{};
+    std::uint64_t m_next = 0;  // messages queued so far
+    std::string m_out;         // the batch being written
+    std::size_t m_outOffset = 0;
+    std::deque<Waiting> m_waiting;
+    std::size_t m_unwritten = 0;  // entries at the back of m_waiting not yet written
+    std::vector<std::string> m_answers;
+};
+
+ConnectionResult ConnectionRunner::run() {
+    setNonBlocking(m_fd.get(), true);
+    m_start = Clock::now();
+    while (true) {
+        if (m_out.empty() && mayQueue(Clock::now())) {
+            queueBatch();
+        }
+        if (!m_out.empty() && !writeSome()) {
+            break;
+        }
+        const auto now = Clock::now();
+        expire(now);
+        if (m_next == m_options.count && m_waiting.empty() && m_out.empty()) {
+            break;
+        }
+        pollfd p{m_fd.get(), static_cast<short>(POLLIN | (m_out.empty() ? 0 : POLLOUT)), 0};
+        const int rc = ::poll(&p, 1, pollTimeout(now));
+        if (rc < 0 && errno != EINTR) {
+            connectionLost(std::string("poll: ") + std::strerror(errno));
+            break;
+        }
+        if (rc > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0 &&
+            !readAnswers()) {
+            break;
+        }
+    }
+    m_fd.reset();
+    return std::move(m_result);
+}
+
+Clock::time_point ConnectionRunner::dueTime(std::uint64_t message) const {
+    if (m_options.rate <= 0) {
+        return m_start;
+    }
+    const double seconds = static_cast<double>(message) / m_options.rate;
+    return m_start +
+           std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+bool ConnectionRunner::mayQueue(Clock::time_point now) const {
+    return m_next < m_options.count && (m_options.pipeline || m_waiting.empty()) &&
+           now >= dueTime(m_next);
+}
+
+void ConnectionRunner::queueBatch() {
+    const auto glue = static_cast<std::uint64_t>(std::max(1, m_options.glue));
+    const std::uint64_t batch = std::min(glue, m_options.count - m_next);
+    for (std::uint64_t i = 0; i < batch; ++i) {
+        Message message = m_generator.next(m_kinds[m_next % m_kinds.size()]);
+        m_out += message.bytes;
+        ++m_next;
+        m_waiting.push_back({m_next, message.kind, std::move(message.echo), m_out.size()});
+        ++m_unwritten;
+    }
+}
+
+bool ConnectionRunner::writeSome() {
+    const ssize_t n =
+        ::send(m_fd.get(), m_out.data() + m_outOffset, m_out.size() - m_outOffset, MSG_NOSIGNAL);
+    if (n < 0) {
+        if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
+            return true;
+        }
+        connectionLost(std::string("send: ") + std::strerror(errno));
+        return false;
+    }
+    m_outOffset += static_cast<std::size_t>(n);
+    const auto now = Clock::now();
+    for (auto it = m_waiting.end() - static_cast<std::ptrdiff_t>(m_unwritten);
+         it != m_waiting.end() && it->endOffset <= m_outOffset; ++it) {
+        it->written = true;
+        it->sentAt = now;
+        if (m_result.sent++ == 0) {
+            m_result.firstSend = now;
+        }
+        --m_unwritten;
+    }
+    if (m_outOffset == m_out.size()) {
+        m_out.clear();
+        m_outOffset = 0;
+    }
+    return true;
+}
+
+void ConnectionRunner::expire(Clock::time_point now) {
+    const auto timeout = std::chrono::milliseconds(m_options.answerTimeoutMs);
+    while (!m_waiting.empty() && m_waiting.front().written &&
+           now - m_waiting.front().sentAt >= timeout) {
+        ++m_result.missing;
+        noteBad(m_waiting.front().number,
+                "no answer within " + std::to_string(m_options.answerTimeoutMs) + " ms");
+        m_waiting.pop_front();
+    }
+}
+
+bool ConnectionRunner::readAnswers() {
+    char buffer[16 * 1024];
+    const ssize_t n = ::recv(m_fd.get(), buffer, sizeof buffer, 0);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+        return true;
+    }
+    if (n <= 0) {
+        connectionLost(n == 0 ? "the station closed the connection"
+                              : std::string("recv: ") + std::strerror(errno));
+        return false;
+    }
+    const auto now = Clock::now();
+    m_answers.clear();
+    m_reader.feed(std::string_view(buffer, static_cast<std::size_t>(n)), m_answers);
+    for (const std::string& answer : m_answers) {
+        judge(answer, now);
+    }
+    return true;
+}
+
+void ConnectionRunner::judge(const std::string& answer, Clock::time_point now) {
+    if (m_waiting.empty() || !m_waiting.front().written) {
+        ++m_result.extra;
+        noteBad(0, "answer while no message waited: " + printable(answer));
+        return;
+    }
+    const Waiting& waiting = m_waiting.front();
+    ++m_result.answered;
+    m_result.lastAnswer = now;
+    m_result.latency.add(static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(now - waiting.sentAt).count()));
+    const std::string verdict = m_options.protocol == Protocol::SurGard
+                                    ? checkSurGardAnswer(answer, m_options.expectation)
+                                    : checkDc09Answer(answer, waiting.echo, m_options.expectation);
+    if (verdict.empty()) {
+        ++m_result.good;
+    } else {
+        ++m_result.bad;
+        noteBad(waiting.number, std::string(kindName(waiting.kind)) + ": " + verdict);
+    }
+    m_waiting.pop_front();
+}
+
+int ConnectionRunner::pollTimeout(Clock::time_point now) const {
+    auto until = now + std::chrono::milliseconds(kMaxPollMs);
+    if (m_out.empty() && m_next < m_options.count && (m_options.pipeline || m_waiting.empty())) {
+        until = std::min(until, dueTime(m_next));
+    }
+    if (!m_waiting.empty() && m_waiting.front().written) {
+        until = std::min(
+            until, m_waiting.front().sentAt + std::chrono::milliseconds(m_options.answerTimeoutMs));
+    }
+    if (until <= now) {
+        return 0;
+    }
+    // Round up, so the loop does not wake a little early and spin until the moment comes.
+    const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(until - now).count();
+    return static_cast<int>((micros + 999) / 1000);
+}
+
+void ConnectionRunner::noteBad(std::uint64_t message, std::string text) {
+    if (m_result.badSamples.size() < m_options.badSampleLimit) {
+        m_result.badSamples.push_back({m_index, message, std::move(text)});
+    }
+}
+
+void ConnectionRunner::connectionLost(std::string why) {
+    // Whatever was sent and not answered is missing; what was never sent stays unsent.
+    for (const Waiting& waiting : m_waiting) {
+        if (waiting.written) {
+            ++m_result.missing;
+        }
+    }
+    m_waiting.clear();
+    m_unwritten = 0;
+    m_out.clear();
+    if (m_result.sent < m_options.count || m_result.missing > 0) {
+        m_result.error = std::move(why) + " after " + std::to_string(m_result.sent) + " of " +
+                         std::to_string(m_options.count) + " messages";
+    }
+}
+
+}  // namespace
+
+ConnectionResult runConnection(int fd, const RunOptions& options, int index) {
+    return ConnectionRunner(fd, options, index).run();
+}
+
+}  // namespace corvane::sim

@@ -1,0 +1,42 @@
+// corvane-receiver: plays an alarm receiver towards Corvane, for tests, benchmarks and labs
+// without a receiver at hand.
+#include <csignal>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "receiver/command_line.h"
+#include "receiver/receiver_run.h"
+#include "receiver/report.h"
+
+int main(int argc, char** argv) {
+    using namespace corvane::sim;
+    std::signal(SIGPIPE, SIG_IGN);
+    const CommandLine line = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (line.help) {
+        std::cout << usageText();
+        return 0;
+    }
+    if (!line.error.empty()) {
+        std::cerr << "corvane-receiver: " << line.error << "\n"
+                  << "Try 'corvane-receiver --help'.\n";
+        return 2;
+    }
+    const RunOptions& options = line.options;
+    const RunResult result = runReceiver(options, [&](std::uint16_t port) {
+        if (!line.quiet) {
+            std::cout << "corvane-receiver: listening on " << options.host << ":" << port
+                      << ", waiting for Corvane to connect" << std::endl;
+        }
+    });
+    if (line.quiet) {
+        if (!result.error.empty()) {
+            std::cerr << "corvane-receiver: " << result.error << "\n";
+        } else {
+            printSummaryLine(std::cout, result);
+        }
+    } else {
+        printReport(std::cout, options, result);
+    }
+    return result.allGood() ? 0 : 1;
+}

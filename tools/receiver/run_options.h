@@ -1,0 +1,71 @@
+// What one simulator run does, and what it found.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "receiver/answer_check.h"
+#include "receiver/latency_stats.h"
+#include "receiver/message_kinds.h"
+
+namespace corvane::sim {
+
+struct RunOptions {
+    Protocol protocol = Protocol::SurGard;
+    ReceiverType receiverType = ReceiverType::Mlr2000;
+    // Listen (the station connects to us, its Client mode) or connect (its Server mode).
+    bool listen = false;
+    std::string host = "127.0.0.1";
+    std::uint16_t port = 0;     // listening: 0 picks a free port, reported to the callback
+    std::vector<Kind> kinds;    // sent round-robin; empty means defaultKinds(protocol)
+    std::uint64_t count = 100;  // messages per connection
+    double rate = 0;            // messages per second on each connection; 0 = as fast as possible
+    bool pipeline = false;      // send without waiting for answers (answers matched in order)
+    int connections = 1;
+    int glue = 1;  // messages per write
+    Expectation expectation;
+    int answerTimeoutMs = 5000;
+    int connectTimeoutMs = 30000;    // to connect, or to wait for the station to connect
+    std::size_t badSampleLimit = 5;  // bad answers kept, per connection, for the report
+};
+
+struct BadAnswer {
+    int connection = 0;
+    std::uint64_t message = 0;  // 1-based number of the message on its connection, 0 if none
+    std::string text;
+};
+
+struct ConnectionResult {
+    std::uint64_t sent = 0;      // messages written completely
+    std::uint64_t answered = 0;  // answers matched to a message
+    std::uint64_t good = 0;
+    std::uint64_t bad = 0;
+    std::uint64_t missing = 0;  // sent, but no answer within the time-out or before the close
+    std::uint64_t extra = 0;    // answers that came when no message was waiting for one
+    LatencyStats latency;
+    std::vector<BadAnswer> badSamples;
+    std::string error;  // why the connection ended early; empty when it ran to the end
+    std::chrono::steady_clock::time_point firstSend{};
+    std::chrono::steady_clock::time_point lastAnswer{};
+};
+
+struct RunResult {
+    std::string error;           // the run could not start (listen, accept or connect failed)
+    std::uint16_t port = 0;      // the port used (the one picked, when listening on port 0)
+    std::uint64_t expected = 0;  // messages that should have been sent
+    std::vector<ConnectionResult> connections;
+    ConnectionResult total;  // sums; its latency holds every sample
+    double seconds = 0;      // first send to last answer
+    double messagesPerSecond() const {
+        return seconds > 0 ? static_cast<double>(total.answered) / seconds : 0.0;
+    }
+    // Every message was sent and got a good answer, and nothing else came.
+    bool allGood() const {
+        return error.empty() && total.sent == expected && total.good == expected &&
+               total.bad == 0 && total.missing == 0 && total.extra == 0;
+    }
+};
+
+}  // namespace corvane::sim
