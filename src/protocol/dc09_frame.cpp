@@ -52,8 +52,11 @@ void buildReplyFrame(std::string_view word, std::string_view message, ReplyFrame
     std::memcpy(out, word.data(), word.size());
     out += word.size();
     *out++ = '"';
-    std::memcpy(out, copied.data(), copied.size());
-    out += copied.size();
+    // An empty copied text may have no data pointer at all, which memcpy must not be given.
+    if (!copied.empty()) {
+        std::memcpy(out, copied.data(), copied.size());
+        out += copied.size();
+    }
     *out++ = '[';
     *out++ = ']';
     const auto bodyLength = static_cast<std::size_t>(out - body);

@@ -1,0 +1,13 @@
+// Invariant checks for the fuzz targets: a broken invariant aborts, which libFuzzer reports.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+#define FUZZ_CHECK(condition)                                                                  \
+    do {                                                                                       \
+        if (!(condition)) {                                                                    \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                      \
+        }                                                                                      \
+    } while (false)
