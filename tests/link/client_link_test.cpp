@@ -1,0 +1,217 @@
+// The client link against a fake receiver on 127.0.0.1: connecting, answering, queueing, and how
+// the msg thread ends.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include <string>
+#include <vector>
+
+#include "link/link_fixture.h"
+
+namespace corvane::test {
+namespace {
+
+using ClientLinkTest = ClientLinkFixture;
+
+// A listener whose accept queue is full: the kernel drops further SYNs, so a connect to it
+// neither succeeds nor fails until the client gives up.
+class SilentListener {
+  public:
+    SilentListener() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof(address);
+        m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
+        ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+        ::listen(m_listen, 0);
+        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length);
+        port = ntohs(address.sin_port);
+        for (int& filler : m_fillers) {  // fill the queue; the second may stay pending
+            filler = ::socket(AF_INET, SOCK_STREAM, 0);
+            ::fcntl(filler, F_SETFL, O_NONBLOCK);
+            ::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+        }
+    }
+    ~SilentListener() {
+        for (int filler : m_fillers) {
+            ::close(filler);
+        }
+        ::close(m_listen);
+    }
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+
+    int port = 0;
+
+  private:
+    int m_listen = -1;
+    int m_fillers[2] = {-1, -1};
+};
+
+TEST_F(ClientLinkTest, AddressTextsThatAreNotIPv4AreRefused) {
+    const std::vector<std::string> texts = {"localhost",  "1.2.3.4.5", "",          "256.1.1.1",
+                                            "127.0.0.1 ", "::1",       "127.0.0.x", "1.2.3"};
+    int failures = 0;
+    for (const auto& text : texts) {
+        SCOPED_TRACE("address \"" + text + "\"");
+        station.m_receiverIp = text;
+        bool connected = true;
+        EXPECT_NO_THROW(connected = station.connect());
+        EXPECT_FALSE(connected);
+        EXPECT_EQ(capture.count("connect failed: ", 2), ++failures);
+    }
+    EXPECT_FALSE(receiver.connectionPending());
+    EXPECT_TRUE(capture.contains("[CCorvaneDlg::connect("));
+}
+
+// The connect gives up after its own time-out instead of the kernel's two minutes, so a wrong
+// address cannot freeze the window for long.
+TEST_F(ClientLinkTest, ConnectGivesUpOnASilentReceiver) {
+    SilentListener silent;
+    station.m_port = silent.port;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(station.connect());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+    EXPECT_EQ(capture.count("connect failed: Connection timed out", 2), 1);
+    EXPECT_FALSE(station.m_socket.is_open());
+}
+
+TEST_F(ClientLinkTest, ReachesTheLow16BitsOfThePort) {
+    station.m_port = receiver.port() + 65536;
+    ASSERT_TRUE(connectAndAccept());
+}
+
+TEST_F(ClientLinkTest, MessageSplitOverTwoSegmentsIsAnsweredOnceAndQueuedWhole) {
+    station.m_responseMode = 2;  // NACK All But Heartbeats: each answer names its message's kind
+    ASSERT_TRUE(connectAndAccept());
+    receiver.send(kCidMessage.substr(0, 9));
+    // Wait until the station has read the first part, so the second really comes apart.
+    const int fd = station.m_socketFd;
+    ASSERT_TRUE(window.waitFor([fd] {
+        int unread = -1;
+        return ::ioctl(fd, FIONREAD, &unread) == 0 && unread == 0;
+    }));
+    receiver.send(kCidMessage.substr(9));
+    EXPECT_EQ(receiver.receive(1), std::string(1, kNack));
+    receiver.send(kHeartbeatMessage);
+    EXPECT_EQ(receiver.receive(1), std::string(1, kAck));
+
+    ASSERT_TRUE(waitForLog(messageLine(kHeartbeatMessage)));
+    const std::string log = station.logText();
+    EXPECT_EQ(log.find(messageLine(kCidMessage)), log.rfind(messageLine(kCidMessage)));
+    EXPECT_LT(log.find(messageLine(kCidMessage)), log.find(messageLine(kHeartbeatMessage)));
+    // Answers are written before the message is queued: nothing more can be on its way.
+    EXPECT_EQ(receiver.receiveAvailable(), "");
+}
+
+TEST_F(ClientLinkTest, GluedMessagesAreEachAnsweredAndQueuedInOrder) {
+    station.m_responseMode = 2;
+    ASSERT_TRUE(connectAndAccept());
+    receiver.send(kCidMessage + kHeartbeatMessage + kCidMessage);
+    EXPECT_EQ(receiver.receive(3), (std::string{kNack, kAck, kNack}));
+
+    ASSERT_TRUE(window.waitFor([&] {
+        const std::string log = station.logText();
+        return log.find(messageLine(kCidMessage)) != log.rfind(messageLine(kCidMessage));
+    }));
+    const std::string log = station.logText();
+    const auto first = log.find(messageLine(kCidMessage));
+    const auto heartbeat = log.find(messageLine(kHeartbeatMessage));
+    EXPECT_LT(first, heartbeat);
+    EXPECT_LT(heartbeat, log.rfind(messageLine(kCidMessage)));
+    EXPECT_NE(log.find("CID: RR=01, LLL=001, Account=1234, EventCode=130"), std::string::npos);
+    EXPECT_EQ(receiver.receiveAvailable(), "");
+}
+
+TEST_F(ClientLinkTest, EmptyCustomAnswerSendsNothingButQueues) {
+    station.m_responseMode = 3;
+    station.setCustomResponse("0");
+    ASSERT_TRUE(connectAndAccept());
+    receiver.send(kHeartbeatMessage);
+    ASSERT_TRUE(waitForLog(messageLine(kHeartbeatMessage)));
+    EXPECT_EQ(receiver.receiveAvailable(), "");
+}
+
+TEST_F(ClientLinkTest, EndlessMessageEndsTheThreadButNotTheLink) {
+    ASSERT_TRUE(connectAndAccept());
+    receiver.send(std::string(64 * 1024, 'A'));
+    ASSERT_TRUE(capture.waitFor("error: read_until: Message too long"));
+    EXPECT_EQ(capture.count("[CCorvaneDlg::MessageProc(", 2), 1);
+    EXPECT_TRUE(station.m_connected);
+    EXPECT_TRUE(station.m_running);
+    EXPECT_EQ(window.text(kConnectButton), "Disconnect");
+    EXPECT_EQ(receiver.receiveAvailable(), "");
+    // The operator's Disconnect still ends everything, although the thread waits in its last read.
+    station.OnConnectButton();
+    EXPECT_EQ(station.m_msgThread, nullptr);
+    EXPECT_TRUE(receiver.waitForClose());
+}
+
+TEST_F(ClientLinkTest, ReceiverClosingEndsTheThreadUntilTheHeartbeatStops) {
+    ASSERT_TRUE(connectAndAccept());
+    receiver.closeConnection();
+    ASSERT_TRUE(capture.waitFor("error: read_until: End of file"));
+    EXPECT_EQ(capture.count("error: ", 2), 1);
+    EXPECT_TRUE(station.m_connected);
+    EXPECT_EQ(window.text(kConnectButton), "Disconnect");
+    EXPECT_EQ(window.text(kLinkStatusEdit), "TCP Client Connected");
+
+    // One second of silence has passed (the tick is set back instead of waiting for it).
+    station.m_heartbeatInterval = 1;
+    station.m_showLog = 1;
+    station.setLastHeartbeatTick(static_cast<std::uint32_t>(Vexo_GetTimeTick()) - 1500);
+    station.OnTimer();
+    EXPECT_TRUE(capture.contains("HeartBeatCheck Timeout", 2));
+    EXPECT_TRUE(logIs({"  -  Connected!", "  -  Heartbeat timeout", "  -  Disconnected"}))
+        << station.logText();
+    for (const auto& view : window.viewTexts()) {
+        EXPECT_FALSE(view.ends_with("  -  Heartbeat timeout\r\n"))
+            << "the time-out line is shown only with the stop's line";
+    }
+    EXPECT_EQ(window.text(kConnectButton), "Connect");
+    EXPECT_EQ(station.m_msgThread, nullptr);
+    EXPECT_EQ(station.m_socketFd, -1);
+
+    // The next Connect works.
+    ASSERT_TRUE(connectAndAccept());
+    receiver.send(kHeartbeatMessage);
+    EXPECT_EQ(receiver.receive(1), std::string(1, kAck));
+}
+
+TEST_F(ClientLinkTest, DisconnectEndsAThreadWaitingForData) {
+    ASSERT_TRUE(connectAndAccept());
+    receiver.send(kHeartbeatMessage);
+    ASSERT_EQ(receiver.receive(1), std::string(1, kAck));  // the thread now waits for more
+    station.doDisconnect();
+    EXPECT_EQ(station.m_msgThread, nullptr);
+    EXPECT_EQ(station.m_socketFd, -1);
+    EXPECT_FALSE(station.m_socket.is_open());
+    EXPECT_EQ(capture.count("[CCorvaneDlg::MessageProc(", 2), 1);
+    EXPECT_TRUE(receiver.waitForClose());
+
+    ASSERT_TRUE(connectAndAccept());
+    receiver.send(kHeartbeatMessage);
+    EXPECT_EQ(receiver.receive(1), std::string(1, kAck));
+}
+
+TEST_F(ClientLinkTest, DestroyingTheStationEndsARunningLink) {
+    auto running = std::make_unique<Station>(&window);
+    running->m_protocol = "Sur-Gard";
+    running->m_port = receiver.port();
+    running->doConnect();
+    ASSERT_TRUE(receiver.accept());
+    receiver.send(kHeartbeatMessage);
+    ASSERT_EQ(receiver.receive(1), std::string(1, kAck));
+    running.reset();
+    EXPECT_TRUE(receiver.waitForClose());
+}
+
+}  // namespace
+}  // namespace corvane::test

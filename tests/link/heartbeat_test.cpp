@@ -1,0 +1,185 @@
+// The one-second timer: counter texts, and the heartbeat check with its modulo-2^32 arithmetic and
+// its consistency with concurrent renewals and losses.
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/link_fixture.h"
+
+namespace corvane::test {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// How long the races below are given to show up: a wrong order of reads or a missing lock shows
+// within a few hundred milliseconds of millisecond boundaries.
+std::chrono::steady_clock::time_point soon() {
+    return std::chrono::steady_clock::now() + std::chrono::milliseconds(600);
+}
+
+class HeartbeatTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        station.m_protocol = "Sur-Gard";
+        station.m_mode = "Client";
+    }
+    void TearDown() override { Vexo_SetTimeTickOffset(0); }
+
+    // Shifts the tick so that its low 32 bits read about `target` now.
+    static void setTickNear(std::uint32_t target) {
+        Vexo_SetTimeTickOffset(0);
+        const auto raw = static_cast<std::uint32_t>(Vexo_GetTimeTick());
+        Vexo_SetTimeTickOffset(static_cast<std::uint32_t>(target - raw));
+    }
+    // A link that is up, as a client start leaves it, without any socket.
+    void pretendConnected() {
+        station.m_connected = true;
+        station.m_running = true;
+    }
+
+    QuilletCapture capture;
+    RecordingWindow window;
+    Station station{&window};
+};
+
+TEST_F(HeartbeatTest, CountersAreShownInOrderOnEveryTick) {
+    station.m_cidCount = 0;
+    station.m_siaCount = 2147483648LL;          // 2^31
+    station.m_sgHeartbeatCount = 4294967301LL;  // 2^32 + 5
+    station.m_sgPrivateCount = 9223372036854775807LL;
+    station.m_deviceHeartCount = 12;
+    const Texts tick = {"text 1017 0", "text 1018 2147483648", "text 1020 4294967301",
+                        "text 1021 9223372036854775807", "text 1027 12"};
+    station.OnTimer();
+    EXPECT_EQ(window.events(), tick);
+    station.m_deviceHeartCount = 13;
+    station.OnTimer();
+    Texts twoTicks = tick;
+    twoTicks.insert(twoTicks.end(), tick.begin(), tick.end() - 1);
+    twoTicks.push_back("text 1027 13");
+    EXPECT_EQ(window.events(), twoTicks);
+}
+
+TEST_F(HeartbeatTest, NoTimeOutWithoutAConnectionHoweverOldTheTick) {
+    setTickNear(0x80000000U);
+    station.m_running = true;  // a server waiting for its receiver
+    station.m_heartbeatInterval = 1;
+    station.setLastHeartbeatTick(0);
+    station.OnTimer();
+    EXPECT_TRUE(station.m_running);
+    EXPECT_EQ(window.events().size(), 5U);
+    EXPECT_FALSE(capture.contains("HeartBeatCheck"));
+}
+
+struct SilenceCase {
+    const char* name;
+    std::uint32_t now;       // low 32 bits of the tick when the timer fires (about)
+    std::uint32_t lastTick;  // the last sign of life
+    int intervalSeconds;
+    bool timedOut;
+};
+
+class HeartbeatSilenceTest : public HeartbeatTest,
+                             public ::testing::WithParamInterface<SilenceCase> {};
+
+TEST_P(HeartbeatSilenceTest, DropsTheLinkOnlyAfterTheInterval) {
+    const SilenceCase& c = GetParam();
+    setTickNear(c.now);
+    pretendConnected();
+    station.m_heartbeatInterval = c.intervalSeconds;
+    station.setLastHeartbeatTick(c.lastTick);
+    station.OnTimer();
+    if (!c.timedOut) {
+        EXPECT_TRUE(station.m_connected);
+        EXPECT_EQ(window.events().size(), 5U);
+        EXPECT_TRUE(capture.entries().empty());
+        return;
+    }
+    EXPECT_FALSE(station.m_connected);
+    EXPECT_FALSE(station.m_running);
+    EXPECT_EQ(capture.count("[CCorvaneDlg::OnTimer(", 2), 1);
+    EXPECT_EQ(capture.count("HeartBeatCheck Timeout", 2), 1);
+    EXPECT_TRUE(std::regex_match(
+        station.logText(),
+        std::regex(kTimeText + "  -  Heartbeat timeout\r\n" + kTimeText + "  -  Disconnected\r\n")))
+        << station.logText();
+    EXPECT_EQ(window.text(kConnectButton), "Connect");
+    EXPECT_EQ(window.text(kLinkStatusEdit), "TCP Client Disconnected");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ticks, HeartbeatSilenceTest,
+    ::testing::Values(SilenceCase{"WrapWithin496Ms", 200, 0xFFFFFFFFU - 295, 1, false},
+                      SilenceCase{"WrapAfter1700Ms", 200, 0xFFFFFFFFU - 1499, 1, true},
+                      SilenceCase{"JustRenewed", 5000000, 5000000, 1, false},
+                      SilenceCase{"After299Of300Seconds", 5000000, 5000000 - 299000, 300, false},
+                      SilenceCase{"After301Of300Seconds", 5000000, 5000000 - 301000, 300, true},
+                      SilenceCase{"IntervalAbove2To31Ms", 0x90000000U, 0x10000000U, 3000000,
+                                  false}),
+    [](const ::testing::TestParamInfo<SilenceCase>& tested) {
+        return std::string(tested.param.name);
+    });
+
+// Renewals that race with the check: the last tick is read before the current one, so a renewal
+// can never look like it lies in the future (which would wrap into a huge silence).
+TEST_F(HeartbeatTest, ConcurrentRenewalsNeverTimeOut) {
+    setTickNear(0xFFFFF000U);  // the tick also wraps while this runs
+    Station headless;          // no window: many ticks, nothing recorded
+    headless.m_mode = "Client";
+    headless.m_connected = true;
+    headless.m_running = true;
+    headless.m_heartbeatInterval = 1;
+    headless.setLastHeartbeatTick(static_cast<std::uint32_t>(Vexo_GetTimeTick()));
+    std::atomic<bool> stop{false};
+    std::thread renewer([&] {
+        while (!stop) {
+            headless.setLastHeartbeatTick(static_cast<std::uint32_t>(Vexo_GetTimeTick()));
+        }
+    });
+    for (const auto end = soon(); headless.m_connected && std::chrono::steady_clock::now() < end;) {
+        headless.OnTimer();
+    }
+    stop = true;
+    renewer.join();
+    EXPECT_TRUE(headless.m_connected);
+    EXPECT_FALSE(capture.contains("HeartBeatCheck"));
+}
+
+// A receiver lost on another thread (tick 0, m_connected false, under the link event lock, as the
+// server link does it) is never taken for a silence.
+TEST_F(HeartbeatTest, ConcurrentLossesNeverTimeOut) {
+    setTickNear(0x80000000U);
+    Station headless;
+    headless.m_mode = "Server";
+    headless.m_running = true;
+    headless.m_heartbeatInterval = 300;
+    std::atomic<bool> stop{false};
+    std::thread links([&] {
+        while (!stop) {
+            {
+                std::lock_guard lock(headless.m_linkEventMutex);
+                headless.setLastHeartbeatTick(static_cast<std::uint32_t>(Vexo_GetTimeTick()));
+                headless.m_connected = true;
+            }
+            {
+                std::lock_guard lock(headless.m_linkEventMutex);
+                headless.setLastHeartbeatTick(0);
+                headless.m_connected = false;
+            }
+        }
+    });
+    for (const auto end = soon(); headless.m_running && std::chrono::steady_clock::now() < end;) {
+        headless.OnTimer();
+    }
+    stop = true;
+    links.join();
+    EXPECT_TRUE(headless.m_running);
+    EXPECT_FALSE(capture.contains("HeartBeatCheck"));
+}
+
+}  // namespace
+}  // namespace corvane::test
