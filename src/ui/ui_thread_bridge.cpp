@@ -1,0 +1,162 @@
+// The core's requests to the window, from any thread.
+//
+// Only the UI thread touches widgets. A worker thread queues its control update and posts one
+// wake-up; it never waits for the UI thread, which may at that moment be joining it. On the UI
+// thread, updates still queued are applied first, so every control ends up with the latest
+// request, whichever thread made it.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QThread>
+#include <QTimer>
+#include <utility>
+
+#include "ui/corvane_dlg.h"
+#include "ui/log_box_text.h"
+
+using namespace corvane;
+
+namespace {
+
+constexpr int kMinPaintIntervalMs = 40;  // at most about 25 log box paints a second
+
+}  // namespace
+
+bool CCorvaneDlg::onUiThread() const {
+    return QThread::currentThread() == thread();
+}
+
+void CCorvaneDlg::setControlText(int controlId, const std::string& text) {
+    ControlUpdate update{controlId, true, text, true};
+    if (!onUiThread()) {
+        postUpdate(std::move(update));
+        return;
+    }
+    drainUpdates();
+    applyUpdate(update);
+}
+
+void CCorvaneDlg::enableControl(int controlId, bool enabled) {
+    ControlUpdate update{controlId, false, {}, enabled};
+    if (!onUiThread()) {
+        postUpdate(std::move(update));
+        return;
+    }
+    drainUpdates();
+    applyUpdate(update);
+}
+
+void CCorvaneDlg::postUpdate(ControlUpdate update) {
+    bool wake = false;
+    {
+        std::lock_guard lock(m_updatesMutex);
+        m_pendingUpdates.push_back(std::move(update));
+        wake = !m_drainPosted;
+        m_drainPosted = true;
+    }
+    if (wake) {
+        QMetaObject::invokeMethod(
+            this, [this] { drainUpdates(); }, Qt::QueuedConnection);
+    }
+}
+
+void CCorvaneDlg::drainUpdates() {
+    std::vector<ControlUpdate> updates;
+    {
+        std::lock_guard lock(m_updatesMutex);
+        updates.swap(m_pendingUpdates);
+        m_drainPosted = false;
+    }
+    for (const ControlUpdate& update : updates) {
+        applyUpdate(update);
+    }
+}
+
+void CCorvaneDlg::applyUpdate(const ControlUpdate& update) {
+    QWidget* widget = control(update.controlId);
+    if (widget == nullptr) {
+        return;
+    }
+    if (!update.isText) {
+        widget->setEnabled(update.enabled);
+        return;
+    }
+    const QString text =
+        QString::fromLatin1(update.text.data(), static_cast<qsizetype>(update.text.size()));
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        edit->setText(text);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(text);
+    } else if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) {
+        box->setPlainText(text);
+    }
+}
+
+void CCorvaneDlg::refreshLogView() {
+    if (onUiThread()) {
+        drainUpdates();
+        paintLogView();
+        return;
+    }
+    // One wake-up for any number of refreshes: the paint shows the latest view.
+    if (!m_paintPending.exchange(true)) {
+        QMetaObject::invokeMethod(
+            this, [this] { paintLogViewSoon(); }, Qt::QueuedConnection);
+    }
+}
+
+void CCorvaneDlg::paintLogViewSoon() {
+    if (!m_paintPending.load() || m_paintTimer->isActive()) {
+        return;
+    }
+    const qint64 sinceLast = m_sinceLastPaint.elapsed();
+    if (sinceLast >= kMinPaintIntervalMs) {
+        paintLogView();
+    } else {
+        m_paintTimer->start(static_cast<int>(kMinPaintIntervalMs - sinceLast));
+    }
+}
+
+void CCorvaneDlg::paintLogView() {
+    // Cleared before the view is read: a refresh that comes later asks for its own paint.
+    m_paintPending = false;
+    m_paintTimer->stop();
+    std::string view = logViewText();
+
+    m_paintingBox = true;
+    const bool grows = !m_boxEdited && !m_shownView.empty() && view.size() > m_shownView.size() &&
+                       m_shownView.back() != '\r' &&  // a CR LF split at the seam
+                       view.compare(0, m_shownView.size(), m_shownView) == 0;
+    if (grows) {
+        // Lines are only appended between paints: add the new ones instead of redrawing all.
+        QTextCursor cursor(m_logBox->document());
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(ui::logBytesToBoxText(std::string_view(view).substr(m_shownView.size())));
+    } else if (view != m_shownView || m_boxEdited) {
+        m_logBox->setPlainText(ui::logBytesToBoxText(view));
+    }
+    m_paintingBox = false;
+    m_boxEdited = false;
+    m_shownView = std::move(view);
+
+    // Bring the end of the log into view; the horizontal position stays.
+    QScrollBar* bar = m_logBox->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    m_sinceLastPaint.restart();
+}
+
+void CCorvaneDlg::flushPending() {
+    drainUpdates();
+    if (m_paintPending.load()) {
+        paintLogView();
+    }
+}
+
+void CCorvaneDlg::showMessageBox(const std::string& text) {
+    drainUpdates();
+    m_prompt(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
