@@ -1,0 +1,286 @@
+// The main window: its controls, the set-up for each protocol, the mode and receiver-type
+// choices, the radio buttons, Show Log, Enter and Escape, and updates from worker threads.
+#include <QGroupBox>
+#include <QLabel>
+#include <QTest>
+#include <thread>
+#include <vector>
+
+#include "ui/control_table.h"
+#include "ui/log_box_text.h"
+#include "window_fixture.h"
+
+using corvane::test::OpenWindow;
+using namespace corvane;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void everyControlHasItsPlaceTextAndKind() {
+        OpenWindow w("Sur-Gard");
+        const ui::DialogUnits& units = w.dlg->dialogUnits();
+        for (const ui::ControlSpec& spec : ui::mainWindowControls()) {
+            if (spec.id == ui::kNoId) {
+                continue;
+            }
+            QWidget* widget = w.dlg->control(spec.id);
+            QVERIFY2(widget != nullptr, qPrintable(QString::number(spec.id)));
+            QCOMPARE(widget->geometry(), units.toPixels(spec.dlu));
+        }
+        QCOMPARE(w.dlg->minimumSize(), units.toPixels(QSize(597, 345)));
+        QCOMPARE(w.button(kConnectButton)->text(), QString("Connect"));
+        QCOMPARE(w.button(kShowLogCheck)->text(), QString("Show Log"));
+        QCOMPARE(w.button(kCustomToAllButHeartbeatsRadio)->text(),
+                 QString("Custom Response To All But Heartbeats"));
+        for (const int id : {kLinkStatusEdit, kCidCountEdit, kSiaCountEdit, kSgHeartbeatCountEdit,
+                             kSgPrivateCountEdit, kDeviceHeartCountEdit}) {
+            QVERIFY(w.edit(id)->isReadOnly());
+        }
+        QVERIFY(!w.edit(kPortEdit)->isReadOnly());
+        QVERIFY(!w.logBox()->isReadOnly());
+        QCOMPARE(w.logBox()->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QVERIFY(!w.combo(kModeCombo)->isEditable());
+    }
+
+    void captionsFitAndControlsDoNotOverlap() {
+        OpenWindow w("Sur-Gard");
+        std::vector<QWidget*> placed;
+        for (QWidget* child : w.dlg->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (qobject_cast<QGroupBox*>(child) == nullptr && child->isVisible()) {
+                placed.push_back(child);
+            }
+            if (auto* label = qobject_cast<QLabel*>(child)) {
+                QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->text()));
+            }
+            if (auto* button = qobject_cast<QAbstractButton*>(child)) {
+                QVERIFY2(button->sizeHint().width() <= button->width(), qPrintable(button->text()));
+            }
+        }
+        for (std::size_t i = 0; i < placed.size(); ++i) {
+            for (std::size_t j = i + 1; j < placed.size(); ++j) {
+                QVERIFY2(!placed[i]->geometry().intersects(placed[j]->geometry()),
+                         qPrintable(placed[i]->objectName() + placed[j]->objectName()));
+            }
+        }
+    }
+
+    void tabOrderFollowsTheTable() {
+        OpenWindow w("Sur-Gard");
+        const std::vector<int> expected = {kReceiverIpEdit,
+                                           kLinesToSaveEdit,
+                                           kPortEdit,
+                                           kHeartbeatIntervalEdit,
+                                           kConnectButton,
+                                           kLogBox,
+                                           kCustomResponseEdit,
+                                           kLinkStatusEdit,
+                                           kCidCountEdit,
+                                           kSiaCountEdit,
+                                           kSgHeartbeatCountEdit,
+                                           kSgPrivateCountEdit,
+                                           kShowLogCheck,
+                                           kReceiverTypeCombo,
+                                           kDeviceHeartCountEdit,
+                                           kModeCombo};
+        std::vector<int> order;
+        QWidget* start = w.dlg->control(kReceiverIpEdit);
+        QWidget* widget = start;
+        do {
+            for (const int id : expected) {
+                if (w.dlg->control(id) == widget && (widget->focusPolicy() & Qt::TabFocus)) {
+                    order.push_back(id);
+                }
+            }
+            widget = widget->nextInFocusChain();
+        } while (widget != start);
+        QCOMPARE(order, expected);
+        QCOMPARE(w.button(kAckAllRadio)->focusPolicy() & Qt::TabFocus, 0);
+    }
+
+    void surGardSetUp() {
+        OpenWindow w("Sur-Gard");
+        QCOMPARE(w.dlg->windowTitle(), QString("Sur-Gard"));
+        QCOMPARE(w.dlg->m_protocol, std::string("Sur-Gard"));
+        QComboBox* mode = w.combo(kModeCombo);
+        QCOMPARE(mode->count(), 2);
+        QCOMPARE(mode->itemText(0), QString("Client"));
+        QCOMPARE(mode->itemText(1), QString("Server"));
+        QCOMPARE(mode->currentText(), QString("Client"));
+        QVERIFY(mode->isEnabled());
+        QComboBox* type = w.combo(kReceiverTypeCombo);
+        QCOMPARE(type->count(), 2);
+        QCOMPARE(type->itemText(0), QString("MLR2000"));
+        QCOMPARE(type->itemText(1), QString("MLR2"));
+        QCOMPARE(type->currentText(), QString("MLR2000"));
+        QVERIFY(type->isEnabled());
+        QVERIFY(w.edit(kReceiverIpEdit)->isEnabled());
+        QCOMPARE(w.text(kConnectButton), QString("Connect"));
+        // The first load transfer shows the record's initial values.
+        QCOMPARE(w.text(kReceiverIpEdit), QString("127.0.0.1"));
+        QCOMPARE(w.text(kPortEdit), QString("1025"));
+        QCOMPARE(w.text(kLinesToSaveEdit), QString("1000"));
+        QCOMPARE(w.text(kHeartbeatIntervalEdit), QString("300"));
+        QCOMPARE(w.text(kLinkStatusEdit), QString("TCP Disconnected"));
+        QCOMPARE(w.text(kCidCountEdit), QString("0"));
+        QVERIFY(w.button(kAckAllRadio)->isChecked());
+        QVERIFY(!w.button(kShowLogCheck)->isChecked());
+        QCOMPARE(w.dlg->m_mode, std::string("Client"));
+        QCOMPARE(w.dlg->receiverType(), std::string("MLR2000"));
+    }
+
+    void siaDcsSetUp() {
+        OpenWindow w("SIA-DCS");
+        QCOMPARE(w.dlg->windowTitle(), QString("SIA-DCS"));
+        QCOMPARE(w.combo(kModeCombo)->currentText(), QString("Server"));
+        QVERIFY(!w.combo(kModeCombo)->isEnabled());
+        QCOMPARE(w.combo(kReceiverTypeCombo)->count(), 0);
+        QVERIFY(!w.combo(kReceiverTypeCombo)->isEnabled());
+        QVERIFY(!w.edit(kReceiverIpEdit)->isEnabled());
+        QCOMPARE(w.text(kConnectButton), QString("Start"));
+        QCOMPARE(w.dlg->m_mode, std::string("Server"));
+    }
+
+    void modeChoiceSetsCaptionAndAddressField() {
+        OpenWindow w("Sur-Gard");
+        w.choose(kModeCombo, "Server");
+        QCOMPARE(w.dlg->m_mode, std::string("Server"));
+        QVERIFY(!w.edit(kReceiverIpEdit)->isEnabled());
+        QCOMPARE(w.text(kConnectButton), QString("Start"));
+        w.choose(kModeCombo, "Client");
+        QCOMPARE(w.dlg->m_mode, std::string("Client"));
+        QVERIFY(w.edit(kReceiverIpEdit)->isEnabled());
+        QCOMPARE(w.text(kConnectButton), QString("Connect"));
+        // Only a confirmed choice counts, not a change of the current entry alone.
+        w.combo(kModeCombo)->setCurrentIndex(1);
+        QCOMPARE(w.dlg->m_mode, std::string("Client"));
+        QCOMPARE(w.text(kConnectButton), QString("Connect"));
+    }
+
+    void receiverTypeChoice() {
+        OpenWindow w("Sur-Gard");
+        w.choose(kReceiverTypeCombo, "MLR2");
+        QCOMPARE(w.dlg->receiverType(), std::string("MLR2"));
+        w.combo(kReceiverTypeCombo)->setCurrentIndex(0);
+        QCOMPARE(w.dlg->receiverType(), std::string("MLR2"));
+        w.choose(kReceiverTypeCombo, "MLR2000");
+        QCOMPARE(w.dlg->receiverType(), std::string("MLR2000"));
+    }
+
+    void radioClickChangesOnlyThePolicy() {
+        OpenWindow w("Sur-Gard");
+        // Edited fields stay unread: a radio click is no transfer, so nothing is refused.
+        w.edit(kPortEdit)->setText("not a port");
+        w.edit(kReceiverIpEdit)->setText("10.1.2.3");
+        const int ids[] = {kNackAllRadio, kNackAllButHeartbeatsRadio, kCustomToAllRadio,
+                           kCustomToAllButHeartbeatsRadio, kAckAllRadio};
+        const int modes[] = {1, 2, 3, 4, 0};
+        for (int i = 0; i < 5; ++i) {
+            QTest::mouseClick(w.button(ids[i]), Qt::LeftButton);
+            QCOMPARE(w.dlg->m_responseMode.load(), modes[i]);
+            QVERIFY(w.button(ids[i])->isChecked());
+        }
+        QVERIFY(w.prompts->isEmpty());
+        QCOMPARE(w.dlg->m_port, 1025);
+        QCOMPARE(w.dlg->m_receiverIp, std::string("127.0.0.1"));
+    }
+
+    void customResponseCopyFollowsTheField() {
+        OpenWindow w("Sur-Gard");
+        QTest::keyClicks(w.edit(kCustomResponseEdit), "65");
+        QCOMPARE(w.dlg->customResponse(), std::string("65"));
+        w.edit(kCustomResponseEdit)->setText(QString::fromUtf8("é"));
+        QCOMPARE(w.dlg->customResponse(), std::string("\xE9"));
+    }
+
+    void showLogWithAValidSettingStoresTheSwitch() {
+        OpenWindow w("Sur-Gard");
+        QTest::mouseClick(w.button(kShowLogCheck), Qt::LeftButton);
+        QCOMPARE(w.dlg->m_showLog.load(), 1);
+        QTest::mouseClick(w.button(kShowLogCheck), Qt::LeftButton);
+        QCOMPARE(w.dlg->m_showLog.load(), 0);
+        QVERIFY(w.prompts->isEmpty());
+    }
+
+    void showLogWithAnInvalidPortIsRefused() {
+        OpenWindow w("Sur-Gard");
+        w.edit(kPortEdit)->setText("x1");
+        QTest::mouseClick(w.button(kShowLogCheck), Qt::LeftButton);
+        QCOMPARE(*w.prompts, QStringList{"Please enter an integer."});
+        QCOMPARE(w.dlg->m_showLog.load(), 0);
+        QVERIFY(w.button(kShowLogCheck)->isChecked());
+        QCOMPARE(w.dlg->focusWidget(), w.edit(kPortEdit));
+    }
+
+    void enterInAFieldClosesOnlyWhenEverythingIsAccepted() {
+        OpenWindow w("Sur-Gard");
+        w.edit(kPortEdit)->setText("70000");
+        QTest::keyClick(w.edit(kPortEdit), Qt::Key_Return);
+        QCOMPARE(*w.prompts, QStringList{"Please enter an integer between 1 and 65535."});
+        QVERIFY(w.dlg->isVisible());
+
+        w.edit(kPortEdit)->setText("4000");
+        QTest::keyClick(w.edit(kPortEdit), Qt::Key_Return);
+        QVERIFY(!w.dlg->isVisible());
+        QCOMPARE(w.dlg->result(), int(QDialog::Accepted));
+        QCOMPARE(w.dlg->m_port, 4000);
+    }
+
+    void escapeClosesWithoutATransfer() {
+        OpenWindow w("Sur-Gard");
+        w.edit(kPortEdit)->setText("letters");
+        QTest::keyClick(w.edit(kPortEdit), Qt::Key_Escape);
+        QVERIFY(!w.dlg->isVisible());
+        QCOMPARE(w.dlg->result(), int(QDialog::Rejected));
+        QVERIFY(w.prompts->isEmpty());
+        QCOMPARE(w.dlg->m_port, 1025);
+    }
+
+    void workerUpdatesArriveInOrderWithoutWaiting() {
+        OpenWindow w("Sur-Gard");
+        // A worker's request is queued; a later one from the UI thread must still win.
+        std::thread worker([&] {
+            w.coreWindow().setControlText(kLinkStatusEdit, "TCP Client Connected");
+            w.coreWindow().enableControl(kModeCombo, false);
+        });
+        worker.join();
+        QCOMPARE(w.text(kLinkStatusEdit), QString("TCP Disconnected"));  // not yet applied
+        w.coreWindow().setControlText(kLinkStatusEdit, "TCP Server Close");
+        QCOMPARE(w.text(kLinkStatusEdit), QString("TCP Server Close"));
+        QVERIFY(!w.combo(kModeCombo)->isEnabled());
+        QCoreApplication::processEvents();
+        QCOMPARE(w.text(kLinkStatusEdit), QString("TCP Server Close"));
+    }
+
+    void floodOfRefreshesEndsShowingTheLatestView() {
+        OpenWindow w("Sur-Gard");
+        QTest::mouseClick(w.button(kShowLogCheck), Qt::LeftButton);
+        w.dlg->m_linesToSave = 50000;
+        std::thread worker([&] {
+            for (int i = 0; i < 3000; ++i) {
+                w.dlg->appendLogLine("2024/03/07 09:05:02",
+                                     "  -  1011 @\x14 --> " + std::to_string(i) + "\r\n");
+                w.dlg->updateLogView();
+            }
+        });
+        worker.join();
+        const QString expected = ui::logBytesToBoxText(w.dlg->logViewText());
+        QTRY_COMPARE(w.logBox()->toPlainText(), expected);
+        QVERIFY(expected.endsWith(QString::fromUtf8("\u2414 --> 2999\n")));
+        // The operator's own edit is replaced by the next refresh.
+        w.logBox()->appendPlainText("typed");
+        w.dlg->appendLogLine("2024/03/07 09:05:03", "  -  Disconnected\r\n");
+        w.dlg->updateLogView();
+        QCOMPARE(w.logBox()->toPlainText(), ui::logBytesToBoxText(w.dlg->logViewText()));
+    }
+
+    void closingTheWindowWithoutALinkIsClean() {
+        auto w = std::make_unique<OpenWindow>("SIA-DCS");
+        w->dlg->close();
+        w.reset();
+        QVERIFY(true);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
