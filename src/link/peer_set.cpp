@@ -1,13 +1,71 @@
-// placeholder: to be written
 #include "link/peer_set.h"
 
 namespace corvane {
+
 PeerSet g_peerSet;
-bool PeerSet::add(Vexo_Socket) { return false; }
-bool PeerSet::remove(Vexo_Socket) { return false; }
-void PeerSet::empty() {}
-std::uint32_t PeerSet::count() const { return 0; }
-bool PeerSet::contains(Vexo_Socket) const { return false; }
-Vexo_FdSet PeerSet::snapshot() const { return {}; }
-bool PeerSet::waitNonEmpty(std::chrono::milliseconds) const { return false; }
+
+bool PeerSet::add(Vexo_Socket socket) {
+    {
+        std::lock_guard lock(m_mutex);
+        for (std::uint32_t i = 0; i < m_set.fd_count; ++i) {
+            if (m_set.fd_array[i] == socket) {
+                return true;
+            }
+        }
+        if (m_set.fd_count >= static_cast<std::uint32_t>(Vexo_SetSize)) {
+            return false;
+        }
+        m_set.fd_array[m_set.fd_count++] = socket;
+    }
+    // The select thread may be waiting for its first peer.
+    m_added.notify_all();
+    return true;
+}
+
+bool PeerSet::remove(Vexo_Socket socket) {
+    std::lock_guard lock(m_mutex);
+    for (std::uint32_t i = 0; i < m_set.fd_count; ++i) {
+        if (m_set.fd_array[i] == socket) {
+            // Later entries move down one place, so the order of acceptance is kept.
+            for (std::uint32_t j = i + 1; j < m_set.fd_count; ++j) {
+                m_set.fd_array[j - 1] = m_set.fd_array[j];
+            }
+            --m_set.fd_count;
+            m_set.fd_array[m_set.fd_count] = 0;
+            return true;
+        }
+    }
+    return false;
+}
+
+void PeerSet::empty() {
+    std::lock_guard lock(m_mutex);
+    m_set = Vexo_FdSet{};
+}
+
+std::uint32_t PeerSet::count() const {
+    std::lock_guard lock(m_mutex);
+    return m_set.fd_count;
+}
+
+bool PeerSet::contains(Vexo_Socket socket) const {
+    std::lock_guard lock(m_mutex);
+    for (std::uint32_t i = 0; i < m_set.fd_count; ++i) {
+        if (m_set.fd_array[i] == socket) {
+            return true;
+        }
+    }
+    return false;
+}
+
+Vexo_FdSet PeerSet::snapshot() const {
+    std::lock_guard lock(m_mutex);
+    return m_set;
+}
+
+bool PeerSet::waitNonEmpty(std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_mutex);
+    return m_added.wait_for(lock, timeout, [this] { return m_set.fd_count > 0; });
+}
+
 }  // namespace corvane

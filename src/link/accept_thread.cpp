@@ -1,0 +1,79 @@
+// The Accept thread: takes the accept token, waits for a receiver, admits it to the peer set and
+// gives the token back, until its stop flag is set.
+#include <algorithm>
+#include <cstdint>
+
+#include "link/peer_set.h"
+#include "platform/quillet.h"
+#include "station/station.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr int kTokenWaitMs = 1000;
+constexpr int kAcceptWaitMs = 3000;
+// The accept wait is cut into slices so a stop is seen at once, not after up to 3 s: the UI
+// thread is waiting for this thread while it stops the server.
+constexpr int kAcceptSliceMs = 200;
+
+// One accept attempt of at most kAcceptWaitMs. Returns the new socket, or -1.
+Vexo_Socket acceptReceiver(Station& station) {
+    const std::uint64_t start = Vexo_GetTimeTick();
+    for (;;) {
+        const std::uint64_t elapsed = Vexo_GetTimeTick() - start;
+        if (station.m_acceptStop || elapsed >= kAcceptWaitMs) {
+            return Vexo_InvalidSocket;
+        }
+        const int slice = std::min(kAcceptSliceMs, kAcceptWaitMs - static_cast<int>(elapsed));
+        const std::uint64_t sliceStart = Vexo_GetTimeTick();
+        Vexo_Addr peer;
+        const Vexo_Socket socket = Vexo_Accept(station.m_listenSocket, &peer, slice);
+        if (socket != Vexo_InvalidSocket) {
+            return socket;
+        }
+        // A failure (no descriptor left, for instance) returns at once: wait out the slice
+        // rather than spin on it.
+        const auto spent = static_cast<int>(Vexo_GetTimeTick() - sliceStart);
+        if (spent < slice) {
+            Vexo_Sleep(slice - spent);
+        }
+    }
+}
+
+void admitReceiver(Station& station, Vexo_Socket socket) {
+    // Only this thread adds to the set, so it cannot fill up between this test and the add.
+    if (g_peerSet.count() >= static_cast<std::uint32_t>(Vexo_SetSize)) {
+        // A receiver that would never be read must not be left connected and unanswered.
+        QUILLET(2, "CCorvaneDlg::acceptThreadEntry",
+                "receiver limit reached (%d), connection closed", Vexo_SetSize);
+        Vexo_CloseSocket(socket, 0);
+        return;
+    }
+    // Announced before it enters the set, so its loss can never be announced before its arrival.
+    station.isConnected();
+    station.m_peerSocket = socket;
+    g_peerSet.add(socket);
+}
+
+}  // namespace
+
+std::intptr_t acceptThreadEntry(void* dlg) {
+    if (dlg == nullptr) {
+        return 0;
+    }
+    Station& station = *static_cast<Station*>(dlg);
+    while (!station.m_acceptStop) {
+        if (Vexo_SemTimedWait(&station.m_acceptSem, kTokenWaitMs) != 0) {
+            continue;
+        }
+        const Vexo_Socket socket = acceptReceiver(station);
+        if (socket != Vexo_InvalidSocket) {
+            admitReceiver(station, socket);
+        }
+        Vexo_SemPost(&station.m_acceptSem);
+    }
+    return 0;
+}
+
+}  // namespace corvane

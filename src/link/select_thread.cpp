@@ -1,0 +1,120 @@
+// The select thread: waits until receivers have data, reads only those, cuts each one's bytes
+// into messages, answers each message at once and queues it. A receiver whose connection fails,
+// whose stream overflows the framing limit, or that does not take its answers is dropped.
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "link/frame_reader.h"
+#include "link/peer_set.h"
+#include "station/station.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr long kSelectLimitSeconds = 1;
+constexpr int kReceiveTimeoutMs = 3000;
+constexpr int kSendTimeoutMs = 3000;
+// While no receiver is connected the thread sleeps on the set instead of spinning.
+constexpr std::chrono::milliseconds kIdleWait{100};
+// A failing select is retried after a pause, not in a tight loop.
+constexpr int kSelectFailurePauseMs = 50;
+constexpr std::size_t kReceiveBufferSize = 4096;
+
+class SelectLoop {
+  public:
+    explicit SelectLoop(Station& station)
+        : m_station(station), m_framing(FrameReader::framingFor(station.m_protocol)) {}
+
+    void run() {
+        while (!m_station.m_selectStop) {
+            if (!g_peerSet.waitNonEmpty(kIdleWait)) {
+                continue;
+            }
+            Vexo_FdSet ready = g_peerSet.snapshot();
+            const Vexo_TimeVal limit{kSelectLimitSeconds, 0};
+            const int count = Vexo_Select(0, &ready, nullptr, nullptr, &limit);
+            if (count < 0) {
+                Vexo_Sleep(kSelectFailurePauseMs);
+                continue;
+            }
+            // Only the receivers with data are read: an idle one holds up nobody.
+            for (std::uint32_t i = 0; i < ready.fd_count && !m_station.m_selectStop; ++i) {
+                if (!serve(ready.fd_array[i])) {
+                    drop(ready.fd_array[i]);
+                }
+            }
+        }
+    }
+
+  private:
+    // Reads what one receiver sent and answers every complete message in it. Returns false
+    // when the receiver is lost.
+    bool serve(Vexo_Socket socket) {
+        const int got = Vexo_RecvWithTimeOut(socket, m_buffer.data(),
+                                             static_cast<int>(m_buffer.size()), kReceiveTimeoutMs);
+        if (got < 0) {
+            return false;
+        }
+        if (got == 0) {
+            return true;  // nothing arrived after all: nothing to answer
+        }
+        FrameReader& reader = m_readers.try_emplace(socket, m_framing).first->second;
+        m_messages.clear();
+        const bool withinLimit = reader.feed(
+            std::string_view(m_buffer.data(), static_cast<std::size_t>(got)), m_messages);
+        for (std::string& message : m_messages) {
+            // Messages not yet answered stay unanswered at a stop; the receiver sends them again.
+            if (m_station.m_selectStop) {
+                return true;
+            }
+            // Answer first: the receiver is waiting for it.
+            const std::string response = m_station.makeResponse(message);
+            const bool answered =
+                response.empty() ||
+                Vexo_Sendn(socket, response.data(), static_cast<int>(response.size()),
+                           kSendTimeoutMs) == static_cast<int>(response.size());
+            m_station.queueMessage(std::move(message));
+            // A receiver that does not take its answers would hold up all the others.
+            if (!answered) {
+                return false;
+            }
+        }
+        return withinLimit;
+    }
+
+    void drop(Vexo_Socket socket) {
+        m_station.isDisconnect();
+        // Forget it as the latest peer before closing: the stop must not close the descriptor
+        // number again once the Accept thread may have been given it for a new receiver.
+        Vexo_Socket latest = socket;
+        m_station.m_peerSocket.compare_exchange_strong(latest, Vexo_InvalidSocket);
+        g_peerSet.remove(socket);
+        // A new receiver given the same descriptor number starts with a fresh reader.
+        m_readers.erase(socket);
+        Vexo_CloseSocket(socket, 0);
+    }
+
+    Station& m_station;
+    const FrameReader::Framing m_framing;
+    std::unordered_map<Vexo_Socket, FrameReader> m_readers;  // one per receiver, this thread only
+    std::vector<std::string> m_messages;
+    std::array<char, kReceiveBufferSize> m_buffer{};
+};
+
+}  // namespace
+
+std::intptr_t selectThreadEntry(void* dlg) {
+    if (dlg == nullptr) {
+        return 0;
+    }
+    SelectLoop(*static_cast<Station*>(dlg)).run();
+    return 0;
+}
+
+}  // namespace corvane
