@@ -1,0 +1,84 @@
+// Test helpers for the server link: a station serving on an ephemeral port with its server
+// threads started and stopped the way connection control does it, and a receiver that connects
+// to it. Every wait is bounded.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/vexo.h"
+#include "station/station.h"
+#include "support/recording_window.h"
+
+namespace corvane::test {
+
+using namespace std::chrono_literals;
+
+// Polls `condition` until it holds or `timeout` passes, for state that announces no event.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s);
+
+// A port nobody listens on right now (bound to port 0, then released).
+int freePort();
+
+// Open descriptors of this process, to see sockets leak.
+int openDescriptorCount();
+// The same, once the diagnostic log has opened its file (which the server's first entry does).
+int descriptorBaseline();
+
+class ServerHarness {
+  public:
+    explicit ServerHarness(std::string protocol = "Sur-Gard");
+    ~ServerHarness();
+    ServerHarness(const ServerHarness&) = delete;
+    ServerHarness& operator=(const ServerHarness&) = delete;
+
+    // Starts the server on a free port (another on a rare collision) and its select thread.
+    bool start();
+    // Starts on a given port.
+    bool startOn(int port);
+    // Joins the select and the Accept thread, then closes the receivers and the listening socket.
+    void stop();
+
+    Station& station() { return m_station; }
+    RecordingWindow& window() { return m_window; }
+    int port() const { return m_station.m_port; }
+
+    // A copy of the message queue (no worker runs, so it only grows).
+    std::vector<std::string> queued();
+    bool waitForQueued(std::size_t count, std::chrono::milliseconds timeout = 10s);
+    bool waitForPeers(std::uint32_t count, std::chrono::milliseconds timeout = 10s);
+    // Occurrences of `text` in the activity log.
+    int logCount(std::string_view text) const;
+
+  private:
+    RecordingWindow m_window;
+    Station m_station{&m_window};
+};
+
+// A receiver connected to the server on 127.0.0.1.
+class TestReceiver {
+  public:
+    // `receiveBuffer` > 0 shrinks the receive buffer before connecting.
+    explicit TestReceiver(int port, int receiveBuffer = 0);
+    ~TestReceiver();
+    TestReceiver(const TestReceiver&) = delete;
+    TestReceiver& operator=(const TestReceiver&) = delete;
+
+    bool connected() const { return m_socket != Vexo_InvalidSocket; }
+    bool send(std::string_view bytes, int timeoutMs = 10000);
+    // Reads until `count` bytes have come or the time is up; returns what came.
+    std::string receive(std::size_t count, std::chrono::milliseconds timeout = 10s);
+    // True once the server has closed the connection (unread answers are discarded).
+    bool waitForClose(std::chrono::milliseconds timeout = 10s);
+    // Closes in order, or with a reset (RST) when `reset` is set.
+    void close(bool reset = false);
+
+  private:
+    Vexo_Socket m_socket = Vexo_InvalidSocket;
+};
+
+}  // namespace corvane::test

@@ -1,0 +1,237 @@
+// The server link's life: start, receivers arriving and leaving, the receiver limit, restart,
+// and the start and stop through the Connect button.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "link/peer_set.h"
+#include "platform/quillet.h"
+#include "server_harness.h"
+#include "support/quillet_capture.h"
+
+namespace corvane {
+namespace {
+
+using namespace std::chrono_literals;
+using test::QuilletCapture;
+using test::ServerHarness;
+using test::TestReceiver;
+
+const std::string kMessage = "5011 18112345E13001003\x14";
+
+std::string statusOf(ServerHarness& server) {
+    return server.window().text(kLinkStatusEdit);
+}
+
+TEST(ServerLink, AnnouncesAReceiverThatConnects) {
+    QuilletCapture diagnostics;
+    ServerHarness server;
+    ASSERT_TRUE(server.start());
+    EXPECT_FALSE(server.station().m_connected);
+
+    TestReceiver receiver(server.port());
+    ASSERT_TRUE(receiver.connected());
+    ASSERT_TRUE(server.waitForPeers(1));
+
+    Station& station = server.station();
+    EXPECT_TRUE(station.m_connected);
+    EXPECT_NE(station.getLastHeartbeatTick(), 0u);
+    EXPECT_NE(station.m_peerSocket.load(), Vexo_InvalidSocket);
+    EXPECT_TRUE(g_peerSet.contains(station.m_peerSocket));
+    EXPECT_EQ(statusOf(server), "TCP Client Connected");
+    EXPECT_EQ(server.logCount("  -  Connected!\r\n"), 1);
+    EXPECT_EQ(station.logText().find(Station::getTimeStamp().substr(0, 4)), 0u)
+        << "the line starts with its time text";
+    EXPECT_TRUE(diagnostics.contains("[CCorvaneDlg::isConnected(", 2));
+    EXPECT_TRUE(diagnostics.contains("  -  Client Connected!", 2));
+}
+
+TEST(ServerLink, KeepsListeningAfterTheReceiverLeaves) {
+    QuilletCapture diagnostics;
+    ServerHarness server;
+    ASSERT_TRUE(server.start());
+    {
+        TestReceiver receiver(server.port());
+        ASSERT_TRUE(server.waitForPeers(1));
+        ASSERT_TRUE(receiver.send(kMessage));
+        ASSERT_EQ(receiver.receive(1), "\x06");
+    }
+    ASSERT_TRUE(server.waitForPeers(0));
+    Station& station = server.station();
+    EXPECT_EQ(statusOf(server), "TCP Client DisConnected");
+    EXPECT_FALSE(station.m_connected);
+    EXPECT_EQ(station.getLastHeartbeatTick(), 0u);
+    EXPECT_EQ(station.m_peerSocket.load(), Vexo_InvalidSocket);
+    EXPECT_EQ(g_peerSet.count(), 0u);
+    EXPECT_EQ(server.logCount("  -  DisConnect!\r\n"), 1);
+    EXPECT_TRUE(diagnostics.contains("[CCorvaneDlg::isDisconnect(", 2));
+    EXPECT_TRUE(diagnostics.contains("  -  Client DisConnected!", 2));
+
+    TestReceiver next(server.port());
+    ASSERT_TRUE(server.waitForPeers(1));
+    EXPECT_EQ(server.logCount("  -  Connected!\r\n"), 2);
+    EXPECT_TRUE(station.m_connected);
+    ASSERT_TRUE(next.send(kMessage));
+    EXPECT_EQ(next.receive(1), "\x06");
+    EXPECT_TRUE(server.waitForQueued(2));
+}
+
+TEST(ServerLink, ClosesTheSocketsOfLostReceivers) {
+    ServerHarness server;
+    ASSERT_TRUE(server.start());
+    const int before = test::descriptorBaseline();
+    for (int i = 1; i <= 5; ++i) {
+        TestReceiver receiver(server.port());
+        ASSERT_TRUE(server.waitForPeers(1));
+        receiver.close(i % 2 == 0);  // in order, or with a reset
+        ASSERT_TRUE(server.waitForPeers(0));
+        ASSERT_TRUE(test::waitUntil([&] { return server.logCount("DisConnect!") == i; }));
+    }
+    EXPECT_TRUE(test::waitUntil([&] { return test::openDescriptorCount() == before; }))
+        << test::openDescriptorCount() << " descriptors open, " << before << " before";
+}
+
+TEST(ServerLink, ClosesTheSixtyFifthReceiverAndServesTheOthers) {
+    QuilletCapture diagnostics;
+    ServerHarness server;
+    ASSERT_TRUE(server.start());
+    std::vector<std::unique_ptr<TestReceiver>> receivers;
+    for (std::uint32_t i = 1; i <= 64; ++i) {
+        receivers.push_back(std::make_unique<TestReceiver>(server.port()));
+        ASSERT_TRUE(receivers.back()->connected());
+        ASSERT_TRUE(server.waitForPeers(i));
+    }
+    const Vexo_Socket latest = server.station().m_peerSocket;
+
+    TestReceiver extra(server.port());
+    ASSERT_TRUE(extra.connected());
+    EXPECT_TRUE(extra.waitForClose());
+    EXPECT_TRUE(diagnostics.waitFor("receiver limit reached (64), connection closed"));
+    EXPECT_EQ(diagnostics.count("] receiver limit reached (64), connection closed", 2), 1);
+    EXPECT_EQ(server.logCount("  -  Connected!\r\n"), 64) << "the extra one is not announced";
+    EXPECT_EQ(server.station().m_peerSocket.load(), latest);
+    EXPECT_EQ(g_peerSet.count(), 64u);
+
+    for (const std::size_t i : {std::size_t{0}, std::size_t{31}, std::size_t{63}}) {
+        ASSERT_TRUE(receivers[i]->send(kMessage));
+        EXPECT_EQ(receivers[i]->receive(1), "\x06") << "receiver " << i + 1;
+    }
+
+    // Room again once one leaves.
+    receivers[10]->close();
+    ASSERT_TRUE(server.waitForPeers(63));
+    TestReceiver late(server.port());
+    ASSERT_TRUE(server.waitForPeers(64));
+    ASSERT_TRUE(late.send(kMessage));
+    EXPECT_EQ(late.receive(1), "\x06");
+}
+
+TEST(ServerLink, ReportsABindRefusedBecauseThePortIsTaken) {
+    // Another socket listens on the port.
+    const Vexo_Socket other = Vexo_CreateSocket(2, 1, 0);
+    Vexo_Addr address;
+    Vexo_MakeIPv4Addr(&address, "0.0.0.0", 0);
+    ASSERT_EQ(Vexo_Bind(other, &address), 0);
+    ASSERT_EQ(Vexo_Listen(other, 1), 0);
+    const int port = Vexo_LocalPort(other);
+
+    QuilletCapture diagnostics;
+    ServerHarness server;
+    const int before = test::descriptorBaseline();
+    server.station().m_port = port;
+    EXPECT_FALSE(server.station().startServer());
+    EXPECT_TRUE(diagnostics.contains("[CCorvaneDlg::startServer(", 5));
+    EXPECT_TRUE(diagnostics.contains("] bind fail", 5));
+    EXPECT_EQ(diagnostics.count("", 5), 1);
+    EXPECT_EQ(server.station().m_listenSocket, Vexo_InvalidSocket);
+    EXPECT_EQ(server.station().m_acceptThread, nullptr);
+    EXPECT_EQ(test::openDescriptorCount(), before) << "the refused socket is closed";
+    Vexo_CloseSocket(other, 0);
+}
+
+TEST(ServerLink, UsesTheLowSixteenBitsOfThePort) {
+    ServerHarness server;
+    const int port = test::freePort();
+    server.station().m_port = port + 0x10000;
+    ASSERT_TRUE(server.station().startServer());
+    EXPECT_EQ(Vexo_LocalPort(server.station().m_listenSocket), port);
+}
+
+TEST(ServerLink, RestartsOnThePortRightAfterAStop) {
+    ServerHarness server;
+    ASSERT_TRUE(server.start());
+    const int port = server.port();
+    {
+        TestReceiver receiver(port);
+        ASSERT_TRUE(server.waitForPeers(1));
+        ASSERT_TRUE(receiver.send(kMessage));
+        ASSERT_EQ(receiver.receive(1), "\x06");
+        // The server closes first, so its side of the connection lingers in TIME_WAIT.
+        server.stop();
+        EXPECT_TRUE(receiver.waitForClose());
+    }
+    ASSERT_TRUE(server.startOn(port));
+    TestReceiver receiver(port);
+    ASSERT_TRUE(server.waitForPeers(1));
+    ASSERT_TRUE(receiver.send(kMessage));
+    EXPECT_EQ(receiver.receive(1), "\x06");
+}
+
+TEST(ServerLink, StartingAgainWhileServingKeepsTheServer) {
+    ServerHarness server;
+    ASSERT_TRUE(server.start());
+    TestReceiver receiver(server.port());
+    ASSERT_TRUE(server.waitForPeers(1));
+    const Vexo_Socket listening = server.station().m_listenSocket;
+    const int before = test::descriptorBaseline();
+
+    EXPECT_TRUE(server.station().startServer());
+    EXPECT_EQ(server.station().m_listenSocket, listening);
+    EXPECT_EQ(g_peerSet.count(), 1u) << "the receiver is still served";
+    EXPECT_EQ(test::openDescriptorCount(), before);
+    ASSERT_TRUE(receiver.send(kMessage));
+    EXPECT_EQ(receiver.receive(1), "\x06");
+}
+
+TEST(ServerLink, ThreadEntriesReturnForANullStation) {
+    EXPECT_EQ(acceptThreadEntry(nullptr), 0);
+    EXPECT_EQ(selectThreadEntry(nullptr), 0);
+}
+
+// The whole way through the Connect button: start, a receiver's message decoded and logged,
+// and a stop that closes every socket once.
+TEST(ServerLink, StartsAndStopsWithTheConnectButton) {
+    test::RecordingWindow window;
+    Station station(&window);
+    station.m_protocol = "Sur-Gard";
+    station.m_mode = "Server";
+    const int before = test::descriptorBaseline();
+    for (int attempt = 0; attempt < 5 && !station.m_running; ++attempt) {
+        station.m_port = test::freePort();
+        station.doConnect();
+    }
+    ASSERT_TRUE(station.m_running);
+    EXPECT_EQ(window.text(kLinkStatusEdit), "TCP Server Start");
+
+    TestReceiver first(station.m_port);
+    TestReceiver second(station.m_port);
+    ASSERT_TRUE(test::waitUntil([] { return g_peerSet.count() == 2; }));
+    ASSERT_TRUE(second.send(kMessage));
+    EXPECT_EQ(second.receive(1), "\x06");
+    EXPECT_TRUE(test::waitUntil(
+        [&] { return station.logText().find("  -  " + kMessage + " --> ") != std::string::npos; }));
+
+    station.doDisconnect();
+    EXPECT_TRUE(first.waitForClose());
+    EXPECT_TRUE(second.waitForClose());
+    EXPECT_EQ(station.m_peerSocket.load(), Vexo_InvalidSocket);
+    EXPECT_EQ(station.m_listenSocket, Vexo_InvalidSocket);
+    EXPECT_EQ(g_peerSet.count(), 0u);
+    first.close();
+    second.close();
+    EXPECT_EQ(test::openDescriptorCount(), before);
+}
+
+}  // namespace
+}  // namespace corvane
