@@ -110,6 +110,30 @@ TEST_F(ConnectionControlTest, CountersContinueAcrossStops) {
     ASSERT_TRUE(window.waitFor([&] { return station.m_sgHeartbeatCount == 2; }));
 }
 
+TEST_F(ConnectionControlTest, ServerStartsAndStops) {
+    station.m_mode = "Server";
+    station.m_port = 0;  // any free port
+    station.OnConnectButton();
+    ASSERT_TRUE(station.m_running);
+    EXPECT_FALSE(station.m_connected) << "no receiver has connected yet";
+    EXPECT_NE(station.m_listenSocket, Vexo_InvalidSocket);
+    EXPECT_TRUE(logIs({"  -  Server Start!"})) << station.logText();
+    EXPECT_TRUE(capture.contains("  - Server start!", 2));
+
+    station.OnConnectButton();
+    EXPECT_FALSE(station.m_running);
+    EXPECT_EQ(station.m_listenSocket, Vexo_InvalidSocket);
+    EXPECT_EQ(station.m_acceptThread, nullptr);
+    EXPECT_EQ(station.m_selectThread, nullptr);
+    EXPECT_EQ(station.m_msgProThread, nullptr);
+    EXPECT_EQ(window.textsOf(kConnectButton), (Texts{"Close", "Start"}));
+    EXPECT_EQ(window.textsOf(kLinkStatusEdit), (Texts{"TCP Server Start", "TCP Server Close"}));
+    EXPECT_EQ(modeSelectorEvents(window), (Texts{"enable 1028 0", "enable 1028 1"}));
+    EXPECT_TRUE(logIs({"  -  Server Start!", "  -  Disconnected", "  -  Server Close!"}))
+        << station.logText();
+    EXPECT_EQ(window.messageBoxes(), Texts{});
+}
+
 TEST_F(ConnectionControlTest, ShutdownOfAnIdleStationDoesNothing) {
     station.shutdownLink();
     station.shutdownLink();
