@@ -21,6 +21,8 @@ std::string quillet_logDirectory();
 
 // Test seam: while a sink is set, every entry also goes to it (level and final text, without the
 // file's time prefix). Pass an empty function to remove it.
+// The sink is called from many threads at once. Once quillet_setSink returns, the previous sink is
+// no longer running and is never called again. A sink must not write to the log itself.
 using QuilletSink = std::function<void(int level, std::string_view text)>;
 void quillet_setSink(QuilletSink sink);
 // Turns the file off (entries then go only to the sink, if any). Benchmarks keep it on.

@@ -86,6 +86,7 @@ struct Vexo_Sem {
 };
 
 // Creates a counting semaphore with `count` tokens. Returns 0, or -1 on failure.
+// On a record that already holds a semaphore, it sets the count of that one anew.
 int Vexo_SemCreate(Vexo_Sem* sem, int count);
 // Takes a token, waiting at most `timeoutMs`. Returns 0 when a token was taken, -1 otherwise
 // (time-out, or no semaphore).
@@ -142,6 +143,8 @@ int Vexo_CloseSocket(Vexo_Socket sock, int flags);
 // (in their order). `nfds`, `writeSet` and `errorSet` are accepted for compatibility; write and
 // error sets must be null. A null `timeout` waits forever. Returns the number of ready sockets,
 // 0 on time-out, -1 on failure.
+// A socket whose peer hung up, that failed, or that is no longer open counts as ready: the
+// following receive reports it with -1.
 int Vexo_Select(int nfds, Vexo_FdSet* readSet, Vexo_FdSet* writeSet, Vexo_FdSet* errorSet,
                 const Vexo_TimeVal* timeout);
 // Receives at most `len` bytes, waiting at most `timeoutMs` for the first. Returns the number of

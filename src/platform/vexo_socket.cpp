@@ -1,0 +1,80 @@
+// Socket creation, options, binding and closing.
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "platform/vexo.h"
+#include "platform/vexo_wait.h"
+
+using vexo_detail::fdOf;
+
+namespace {
+
+bool copyAddr(const Vexo_Addr* addr, sockaddr_in* in) {
+    if (addr == nullptr) {
+        return false;
+    }
+    std::memcpy(in, addr->bytes, sizeof *in);
+    return in->sin_family == AF_INET;
+}
+
+}  // namespace
+
+Vexo_Socket Vexo_CreateSocket(int family, int type, int protocol) {
+    // The callers pass the Windows values: family 2 is IPv4, type 1 a stream, type 2 datagrams.
+    if (family != 2) {
+        return Vexo_InvalidSocket;
+    }
+    int posixType = 0;
+    if (type == 1) {
+        posixType = SOCK_STREAM;
+    } else if (type == 2) {
+        posixType = SOCK_DGRAM;
+    } else {
+        return Vexo_InvalidSocket;
+    }
+    const int fd = ::socket(AF_INET, posixType | SOCK_CLOEXEC, protocol);
+    return fd >= 0 ? fd : Vexo_InvalidSocket;
+}
+
+int Vexo_SetReuseAddr(Vexo_Socket sock) {
+    const int on = 1;
+    return ::setsockopt(fdOf(sock), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0 ? 0 : -1;
+}
+
+int Vexo_Bind(Vexo_Socket sock, const Vexo_Addr* addr) {
+    sockaddr_in in{};
+    if (!copyAddr(addr, &in)) {
+        return -1;
+    }
+    return ::bind(fdOf(sock), reinterpret_cast<const sockaddr*>(&in), sizeof in) == 0 ? 0 : -1;
+}
+
+int Vexo_Listen(Vexo_Socket sock, int backlog) {
+    return ::listen(fdOf(sock), backlog) == 0 ? 0 : -1;
+}
+
+int Vexo_LocalPort(Vexo_Socket sock) {
+    sockaddr_in in{};
+    socklen_t len = sizeof in;
+    if (::getsockname(fdOf(sock), reinterpret_cast<sockaddr*>(&in), &len) != 0 ||
+        in.sin_family != AF_INET) {
+        return -1;
+    }
+    return ntohs(in.sin_port);
+}
+
+int Vexo_CloseSocket(Vexo_Socket sock, int) {
+    const int fd = fdOf(sock);
+    if (fd < 0) {
+        return -1;
+    }
+    // shutdown() first: it wakes every thread that waits on the socket, close() alone does not.
+    ::shutdown(fd, SHUT_RDWR);
+    // No retry after EINTR: on Linux the descriptor is released whatever close() reports.
+    ::close(fd);
+    return 0;
+}
