@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +21,8 @@ using Clock = std::chrono::steady_clock;
 
 // Longest single wait, so a stuck peer never holds the loop longer than this between checks.
 constexpr int kMaxPollMs = 200;
+// Slice of a blocking wait for an answer; the loop checks its time-outs between slices.
+constexpr int kAnswerSliceMs = 20;
 
 // A message sent (or being sent) that still waits for its answer.
 struct Waiting {
@@ -44,12 +47,13 @@ class ConnectionRunner {
     ConnectionResult run();
 
   private:
+    bool waitForAnswerOnly() const;
     Clock::time_point dueTime(std::uint64_t message) const;
     bool mayQueue(Clock::time_point now) const;
     void queueBatch();
     bool writeSome();
     void expire(Clock::time_point now);
-    bool readAnswers();
+    bool readAnswers(bool wait);
     void judge(const std::string& answer, Clock::time_point now);
     int pollTimeout(Clock::time_point now) const;
     void noteBad(std::uint64_t message, std::string text);
@@ -73,9 +77,18 @@ class ConnectionRunner {
 };
 
 ConnectionResult ConnectionRunner::run() {
-    setNonBlocking(m_fd.get(), true);
+    // The socket stays blocking, bounded by a receive time-out: waiting for the answer in lockstep
+    // is then one recv() per message, as cheap as a plain blocking client. Every other call
+    // passes MSG_DONTWAIT and waits in poll().
+    setNonBlocking(m_fd.get(), false);
+    const timeval slice{0, kAnswerSliceMs * 1000};
+    ::setsockopt(m_fd.get(), SOL_SOCKET, SO_RCVTIMEO, &slice, sizeof slice);
     m_start = Clock::now();
     while (true) {
+        if (m_options.cancel != nullptr && m_options.cancel->load()) {
+            connectionLost("cancelled");
+            break;
+        }
         if (m_out.empty() && mayQueue(Clock::now())) {
             queueBatch();
         }
@@ -87,6 +100,12 @@ ConnectionResult ConnectionRunner::run() {
         if (m_next == m_options.count && m_waiting.empty() && m_out.empty()) {
             break;
         }
+        if (waitForAnswerOnly()) {
+            if (!readAnswers(true)) {
+                break;
+            }
+            continue;
+        }
         pollfd p{m_fd.get(), static_cast<short>(POLLIN | (m_out.empty() ? 0 : POLLOUT)), 0};
         const int rc = ::poll(&p, 1, pollTimeout(now));
         if (rc < 0 && errno != EINTR) {
@@ -94,12 +113,17 @@ ConnectionResult ConnectionRunner::run() {
             break;
         }
         if (rc > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0 &&
-            !readAnswers()) {
+            !readAnswers(false)) {
             break;
         }
     }
     m_fd.reset();
     return std::move(m_result);
+}
+
+// Lockstep with everything written: nothing can happen but an answer or a time-out.
+bool ConnectionRunner::waitForAnswerOnly() const {
+    return !m_options.pipeline && m_out.empty() && !m_waiting.empty() && m_unwritten == 0;
 }
 
 Clock::time_point ConnectionRunner::dueTime(std::uint64_t message) const {
@@ -129,8 +153,10 @@ void ConnectionRunner::queueBatch() {
 }
 
 bool ConnectionRunner::writeSome() {
-    const ssize_t n =
-        ::send(m_fd.get(), m_out.data() + m_outOffset, m_out.size() - m_outOffset, MSG_NOSIGNAL);
+    // Latency runs from the start of the write that completes a message, as a round trip would.
+    const auto callStart = Clock::now();
+    const ssize_t n = ::send(m_fd.get(), m_out.data() + m_outOffset, m_out.size() - m_outOffset,
+                             MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n < 0) {
         if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
             return true;
@@ -139,7 +165,7 @@ bool ConnectionRunner::writeSome() {
         return false;
     }
     m_outOffset += static_cast<std::size_t>(n);
-    const auto now = Clock::now();
+    const auto now = callStart;
     for (auto it = m_waiting.end() - static_cast<std::ptrdiff_t>(m_unwritten);
          it != m_waiting.end() && it->endOffset <= m_outOffset; ++it) {
         it->written = true;
@@ -167,9 +193,9 @@ void ConnectionRunner::expire(Clock::time_point now) {
     }
 }
 
-bool ConnectionRunner::readAnswers() {
+bool ConnectionRunner::readAnswers(bool wait) {
     char buffer[16 * 1024];
-    const ssize_t n = ::recv(m_fd.get(), buffer, sizeof buffer, 0);
+    const ssize_t n = ::recv(m_fd.get(), buffer, sizeof buffer, wait ? 0 : MSG_DONTWAIT);
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
         return true;
     }

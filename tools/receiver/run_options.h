@@ -1,6 +1,7 @@
 // What one simulator run does, and what it found.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -29,6 +30,9 @@ struct RunOptions {
     int answerTimeoutMs = 5000;
     int connectTimeoutMs = 30000;    // to connect, or to wait for the station to connect
     std::size_t badSampleLimit = 5;  // bad answers kept, per connection, for the report
+    // When set, a connection that sees it true stops at once (for callers that run the
+    // simulator in-process and need to end a long run early).
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 struct BadAnswer {

@@ -1,0 +1,569 @@
+// The links end to end on 127.0.0.1: a headless station (no window) started and stopped through
+// doConnect/doDisconnect, with the receiver simulator on the other side of the wire. The machine
+// is small and noisy, so the run first measures a bare loopback ping-pong floor (a peer that
+// answers each 23-byte message with one byte, blocking sockets, TCP_NODELAY, one message after the
+// previous answer) and reports the station against it:
+//   - one receiver in lockstep (Client/Sur-Gard, Server/Sur-Gard, Server/SIA-DCS): rate, median
+//     and p99 answer latency, against 80% of the floor's rate and 1.5x its latencies;
+//   - 64 receivers at once (Server, Sur-Gard and SIA-DCS);
+//   - a pipelined flood of glued messages (Server and Client, Sur-Gard);
+//   - the time a stop (doDisconnect) takes, idle and under load, in each mode.
+// Every run must have each message answered once with a good answer and counted once by the
+// msgPro worker; the program exits 1 when one is not. The diagnostic log writes its real file, in
+// a temporary directory.
+//
+// Options (or environment): --messages N (CORVANE_BENCH_MESSAGES) for the floor and lockstep runs,
+// --per-receiver N (CORVANE_BENCH_PER_RECEIVER) for each of the 64 receivers, --flood N
+// (CORVANE_BENCH_FLOOD) for the floods.
+#include <sys/socket.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/quillet.h"
+#include "platform/vexo.h"
+#include "receiver/latency_stats.h"
+#include "receiver/receiver_run.h"
+#include "receiver/sim_socket.h"
+#include "station/station.h"
+
+namespace {
+
+namespace sim = corvane::sim;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// ---- settings ---------------------------------------------------------------------------------
+
+struct Settings {
+    std::uint64_t messages = 20000;
+    std::uint64_t perReceiver = 200;
+    std::uint64_t flood = 100000;
+    int glue = 16;
+    std::string only;  // run only the scenarios whose name holds this text (the floor always runs)
+};
+
+std::uint64_t numberFrom(const char* text, std::uint64_t fallback) {
+    if (text == nullptr || *text == '\0') {
+        return fallback;
+    }
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    return *end == '\0' && value > 0 ? value : fallback;
+}
+
+bool readSettings(int argc, char** argv, Settings& s) {
+    s.messages = numberFrom(std::getenv("CORVANE_BENCH_MESSAGES"), s.messages);
+    s.perReceiver = numberFrom(std::getenv("CORVANE_BENCH_PER_RECEIVER"), s.perReceiver);
+    s.flood = numberFrom(std::getenv("CORVANE_BENCH_FLOOD"), s.flood);
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--only" && i + 1 < argc) {
+            s.only = argv[++i];
+            continue;
+        }
+        std::uint64_t* target = arg == "--messages"       ? &s.messages
+                                : arg == "--per-receiver" ? &s.perReceiver
+                                : arg == "--flood"        ? &s.flood
+                                                          : nullptr;
+        if (target == nullptr || i + 1 >= argc) {
+            std::fprintf(stderr,
+                         "usage: bench_links [--messages N] [--per-receiver N] [--flood N] "
+                         "[--only TEXT]\n");
+            return false;
+        }
+        *target = numberFrom(argv[++i], *target);
+    }
+    return true;
+}
+
+// ---- the table --------------------------------------------------------------------------------
+
+struct Row {
+    std::string name;
+    std::uint64_t messages = 0;
+    double rate = 0;  // answered messages per second; 0 when not timed
+    std::uint64_t median = 0;
+    std::uint64_t p99 = 0;
+    std::string versusFloor;  // ratios to the floor, with the targets' verdict
+    double stopMs = -1;       // how long doDisconnect took; -1 when not measured
+    std::string check;        // what the correctness check found
+    bool failed = false;      // a correctness check failed
+};
+
+struct Floor {
+    double rate = 0;
+    std::uint64_t median = 0;
+    std::uint64_t p99 = 0;
+};
+
+void printTable(const std::vector<Row>& rows) {
+    std::printf("\n%-38s %8s %10s %8s %8s  %-30s %9s  %s\n", "scenario", "messages", "msg/s",
+                "med us", "p99 us", "vs floor (target)", "stop ms", "check");
+    for (const Row& r : rows) {
+        char rate[32] = "-";
+        char median[32] = "-";
+        char p99[32] = "-";
+        char stop[32] = "-";
+        char messages[32] = "-";
+        if (r.rate > 0) {
+            std::snprintf(rate, sizeof rate, "%.0f", r.rate);
+            std::snprintf(median, sizeof median, "%llu", static_cast<unsigned long long>(r.median));
+            std::snprintf(p99, sizeof p99, "%llu", static_cast<unsigned long long>(r.p99));
+        }
+        if (r.messages > 0) {
+            std::snprintf(messages, sizeof messages, "%llu",
+                          static_cast<unsigned long long>(r.messages));
+        }
+        if (r.stopMs >= 0) {
+            std::snprintf(stop, sizeof stop, "%.1f", r.stopMs);
+        }
+        std::printf("%-38s %8s %10s %8s %8s  %-30s %9s  %s\n", r.name.c_str(), messages, rate,
+                    median, p99, r.versusFloor.c_str(), stop, r.check.c_str());
+    }
+}
+
+// Rate, median and p99 of `measured` against the floor, with the targets' verdict if asked.
+std::string versusFloor(const Floor& floor, const Floor& measured, bool verdict = true) {
+    const auto ratio = [](double value, double base) { return base > 0 ? value / base : 0.0; };
+    const double rate = ratio(measured.rate, floor.rate);
+    const double median =
+        ratio(static_cast<double>(measured.median), static_cast<double>(floor.median));
+    const double p99 = ratio(static_cast<double>(measured.p99), static_cast<double>(floor.p99));
+    const bool met = rate >= 0.8 && median <= 1.5 && p99 <= 1.5;
+    char text[96];
+    std::snprintf(text, sizeof text, "%3.0f%% %4.2fx %4.2fx %s", rate * 100, median, p99,
+                  !verdict ? ""
+                  : met    ? "(met)"
+                           : "(missed)");
+    return text;
+}
+
+std::string versusFloor(const Floor& floor, const sim::RunResult& r) {
+    return versusFloor(floor,
+                       {r.messagesPerSecond(), r.total.latency.median(), r.total.latency.p99()});
+}
+
+// ---- the floor --------------------------------------------------------------------------------
+
+void receiveTimeout(int fd, int seconds) {
+    timeval tv{seconds, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+}
+
+// Receives exactly `size` bytes on a blocking socket; false on close, failure or time-out.
+bool receiveExactly(int fd, char* buffer, std::size_t size) {
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::recv(fd, buffer + got, size - got, 0);
+        if (n <= 0) {
+            return false;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The floor's peer: answers each 23-byte message with one byte, on blocking sockets.
+class BarePeer {
+  public:
+    BarePeer() {
+        std::string error;
+        m_listener = sim::listenTcp("127.0.0.1", 0, error);
+        m_port = sim::localPort(m_listener.get());
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~BarePeer() { m_thread.join(); }  // ends when the client closes (or after 5 s of silence)
+    BarePeer(const BarePeer&) = delete;
+    BarePeer& operator=(const BarePeer&) = delete;
+    std::uint16_t port() const { return m_port; }
+
+  private:
+    void serve() {
+        std::string error;
+        sim::Fd fd = sim::acceptTcp(m_listener.get(), 5000, error);
+        if (!fd.valid()) {
+            return;
+        }
+        receiveTimeout(fd.get(), 5);
+        char message[23];
+        while (receiveExactly(fd.get(), message, sizeof message)) {
+            if (::send(fd.get(), "\x06", 1, MSG_NOSIGNAL) != 1) {
+                return;
+            }
+        }
+    }
+
+    sim::Fd m_listener;
+    std::uint16_t m_port = 0;
+    std::thread m_thread;
+};
+
+// A blocking client, one 23-byte message after the previous answer: the loopback's own cost.
+Floor measureFloor(std::uint64_t messages, Row& row) {
+    BarePeer peer;
+    std::string error;
+    sim::Fd fd = sim::connectTcp("127.0.0.1", peer.port(), 5000, error);
+    sim::LatencyStats latency;
+    std::uint64_t answered = 0;
+    const auto start = Clock::now();
+    if (fd.valid()) {
+        receiveTimeout(fd.get(), 5);
+        const std::string message = "501001 181234113001015\x14";
+        for (std::uint64_t i = 0; i < messages; ++i) {
+            const auto sent = Clock::now();
+            char answer = 0;
+            if (::send(fd.get(), message.data(), message.size(), MSG_NOSIGNAL) !=
+                    static_cast<ssize_t>(message.size()) ||
+                !receiveExactly(fd.get(), &answer, 1)) {
+                break;
+            }
+            latency.add(static_cast<std::uint64_t>(
+                std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - sent)
+                    .count()));
+            ++answered;
+        }
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    fd.reset();
+
+    Floor floor;
+    floor.rate = seconds > 0 ? static_cast<double>(answered) / seconds : 0;
+    floor.median = latency.median();
+    floor.p99 = latency.p99();
+    row.name = "floor: bare loopback ping-pong";
+    row.messages = messages;
+    row.rate = floor.rate;
+    row.median = floor.median;
+    row.p99 = floor.p99;
+    row.versusFloor = "100%  1.00x 1.00x";
+    row.failed = answered != messages;
+    row.check = row.failed ? "FAIL " + error : "OK";
+    return floor;
+}
+
+// The simulator itself against the bare peer (23-byte Contact ID messages only): how much of a
+// gap to the floor is the measuring client's own.
+Row measureSimulatorFloor(std::uint64_t messages, const Floor& floor) {
+    BarePeer peer;
+    sim::RunOptions o;
+    o.port = peer.port();
+    o.count = messages;
+    o.kinds = {sim::Kind::Cid};
+    const sim::RunResult r = sim::runReceiver(o);
+    Row row;
+    row.name = "floor: simulator vs bare peer";
+    row.messages = r.expected;
+    row.rate = r.messagesPerSecond();
+    row.median = r.total.latency.median();
+    row.p99 = r.total.latency.p99();
+    row.versusFloor = versusFloor(floor, r);
+    row.failed = !r.allGood();
+    row.check = row.failed ? "FAIL " + r.error : "OK";
+    return row;
+}
+
+// ---- the station ------------------------------------------------------------------------------
+
+std::int64_t counted(const corvane::Station& s) {
+    return s.m_cidCount.load() + s.m_siaCount.load() + s.m_sgHeartbeatCount.load() +
+           s.m_sgPrivateCount.load() + s.m_deviceHeartCount.load();
+}
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = Clock::now() + limit;
+    while (!condition()) {
+        if (Clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+// One headless station, started in Client or Server mode on 127.0.0.1.
+class Link {
+  public:
+    Link(const char* mode, const char* protocol) {
+        station.m_mode = mode;
+        station.m_protocol = protocol;
+        station.m_receiverIp = "127.0.0.1";
+    }
+    bool client() const { return station.m_mode == "Client"; }
+
+    // Server: listens on a free port; returns it, 0 when the start failed.
+    std::uint16_t startServer() {
+        station.m_port = 0;
+        station.doConnect();
+        return station.m_running
+                   ? static_cast<std::uint16_t>(Vexo_LocalPort(station.m_listenSocket))
+                   : 0;
+    }
+    // Client: connects to a receiver listening on `port`.
+    bool connectTo(std::uint16_t port) {
+        station.m_port = port;
+        station.doConnect();
+        return station.m_running;
+    }
+    // Milliseconds the stop takes.
+    double stop() {
+        const auto start = Clock::now();
+        station.doDisconnect();
+        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    }
+
+    corvane::Station station;
+};
+
+// Starts the simulator against the link: connecting to a server, or listening for a client. The
+// link is started here, on the calling thread (the one that stops it later); the simulator runs
+// on its own thread.
+std::future<sim::RunResult> startAgainst(Link& link, sim::RunOptions options) {
+    options.connectTimeoutMs = 10000;
+    if (!link.client()) {
+        options.listen = false;
+        options.port = link.startServer();
+        if (options.port == 0) {
+            std::promise<sim::RunResult> failed;
+            sim::RunResult r;
+            r.error = "the server did not start";
+            failed.set_value(r);
+            return failed.get_future();
+        }
+        return std::async(std::launch::async, [options] { return sim::runReceiver(options); });
+    }
+    options.listen = true;
+    options.port = 0;
+    auto listening = std::make_shared<std::promise<std::uint16_t>>();
+    auto port = listening->get_future();
+    auto run = std::async(std::launch::async, [options, listening] {
+        return sim::runReceiver(options, [&](std::uint16_t p) { listening->set_value(p); });
+    });
+    // Without a port the simulator failed to listen and returns at once with its error.
+    if (port.wait_for(10s) == std::future_status::ready && !link.connectTo(port.get())) {
+        std::fprintf(stderr, "the client did not connect\n");
+    }
+    return run;
+}
+
+// Every message answered once with a good answer, and counted once by the worker.
+void checkExactlyOnce(Link& link, const sim::RunResult& r, Row& row) {
+    const auto sent = static_cast<std::int64_t>(r.total.sent);
+    waitUntil([&] { return counted(link.station) >= sent; }, 30s);
+    // Two polling periods of the worker more: a message counted twice would show by now.
+    std::this_thread::sleep_for(120ms);
+    const std::int64_t seen = counted(link.station);
+    char text[200];
+    std::snprintf(
+        text, sizeof text, "answered %llu/%llu, bad %llu, missing %llu, extra %llu, counted %lld",
+        static_cast<unsigned long long>(r.total.good), static_cast<unsigned long long>(r.expected),
+        static_cast<unsigned long long>(r.total.bad),
+        static_cast<unsigned long long>(r.total.missing),
+        static_cast<unsigned long long>(r.total.extra), static_cast<long long>(seen));
+    row.failed = !r.allGood() || seen != static_cast<std::int64_t>(r.expected);
+    row.check = (row.failed ? "FAIL " : "OK ") + std::string(text);
+    if (!r.error.empty()) {
+        row.check += " (" + r.error + ")";
+    }
+    for (std::size_t i = 0; i < r.total.badSamples.size() && i < 3; ++i) {
+        std::fprintf(stderr, "  %s: connection %d, message %llu: %s\n", row.name.c_str(),
+                     r.total.badSamples[i].connection + 1,
+                     static_cast<unsigned long long>(r.total.badSamples[i].message),
+                     r.total.badSamples[i].text.c_str());
+    }
+}
+
+sim::Protocol protocolOf(const char* protocol) {
+    return std::string(protocol) == "SIA-DCS" ? sim::Protocol::SiaDcs : sim::Protocol::SurGard;
+}
+
+Row measured(const std::string& name, const char* mode, const char* protocol,
+             const sim::RunOptions& options, const Floor* floor) {
+    std::printf("running: %s\n", name.c_str());
+    std::fflush(stdout);
+    Link link(mode, protocol);
+    const sim::RunResult r = startAgainst(link, options).get();
+    Row row;
+    row.name = name;
+    row.messages = r.expected;
+    row.rate = r.messagesPerSecond();
+    row.median = r.total.latency.median();
+    row.p99 = r.total.latency.p99();
+    if (floor != nullptr) {
+        row.versusFloor = versusFloor(*floor, r);
+    }
+    checkExactlyOnce(link, r, row);
+    link.stop();
+    return row;
+}
+
+Row lockstep(const char* mode, const char* protocol, std::uint64_t messages, const Floor& floor) {
+    sim::RunOptions o;
+    o.protocol = protocolOf(protocol);
+    o.count = messages;
+    return measured(std::string("1 receiver, lockstep: ") + mode + "/" + protocol, mode, protocol,
+                    o, &floor);
+}
+
+Row manyReceivers(const char* protocol, std::uint64_t perReceiver) {
+    sim::RunOptions o;
+    o.protocol = protocolOf(protocol);
+    o.count = perReceiver;
+    o.connections = 64;
+    return measured(std::string("64 receivers: Server/") + protocol, "Server", protocol, o,
+                    nullptr);
+}
+
+Row flood(const char* mode, std::uint64_t messages, int glue) {
+    sim::RunOptions o;
+    o.count = messages;
+    o.pipeline = true;
+    o.glue = glue;
+    o.answerTimeoutMs = 30000;  // a flood queues up: a late answer is still an answer
+    return measured(
+        std::string("flood, pipelined x") + std::to_string(glue) + ": " + mode + "/Sur-Gard", mode,
+        "Sur-Gard", o, nullptr);
+}
+
+// The stop of a link with one receiver connected and silent.
+Row stopIdle(const char* mode) {
+    std::printf("running: stop idle, %s\n", mode);
+    std::fflush(stdout);
+    Row row;
+    row.name = std::string("stop, idle receiver: ") + mode + "/Sur-Gard";
+    Link link(mode, "Sur-Gard");
+    std::string error;
+    sim::Fd receiver;
+    if (link.client()) {
+        sim::Fd listener = sim::listenTcp("127.0.0.1", 0, error);
+        if (link.connectTo(sim::localPort(listener.get()))) {
+            receiver = sim::acceptTcp(listener.get(), 5000, error);
+        }
+    } else if (const std::uint16_t port = link.startServer(); port != 0) {
+        receiver = sim::connectTcp("127.0.0.1", port, 5000, error);
+        waitUntil([&] { return link.station.m_connected.load(); }, 10s);
+    }
+    if (!receiver.valid() || !link.station.m_running) {
+        row.check = "FAIL: no link (" + error + ")";
+        row.failed = true;
+        return row;
+    }
+    row.stopMs = link.stop();
+    char byte = 0;
+    const bool closed = sim::receiveSome(receiver.get(), &byte, 1, 2000) < 0;
+    row.check = closed ? "OK, the receiver saw the close" : "the receiver did not see a close";
+    return row;
+}
+
+// The stop of a link while one receiver floods it.
+Row stopUnderLoad(const char* mode, int glue) {
+    std::printf("running: stop under load, %s\n", mode);
+    std::fflush(stdout);
+    Row row;
+    row.name = std::string("stop, under a flood: ") + mode + "/Sur-Gard";
+    Link link(mode, "Sur-Gard");
+    std::atomic<bool> cancel{false};
+    sim::RunOptions o;
+    o.count = 100'000'000;  // more than fits in the time; the stop ends it
+    o.pipeline = true;
+    o.glue = glue;
+    o.answerTimeoutMs = 2000;
+    o.cancel = &cancel;
+    auto run = startAgainst(link, o);
+    // Once the worker is busy counting, the stop comes in the middle of the traffic.
+    const bool loaded = waitUntil([&] { return counted(link.station) >= 5000; }, 15s);
+    if (loaded && link.station.m_running) {
+        row.stopMs = link.stop();
+    }
+    const bool ended = run.wait_for(10s) == std::future_status::ready;
+    cancel = true;  // ends the simulator if the stop did not close its connection
+    const sim::RunResult r = run.get();
+    if (!loaded) {
+        row.check = "FAIL: no load reached the station";
+        row.failed = true;
+    } else {
+        row.messages = r.total.answered;
+        row.check = ended ? "OK, the receiver saw the close after " +
+                                std::to_string(r.total.answered) + " answers"
+                          : "the receiver's connection stayed open after the stop";
+    }
+    return row;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Settings settings;
+    if (!readSettings(argc, argv, settings)) {
+        return 2;
+    }
+    std::string dir = "/tmp/corvane-bench-XXXXXX";
+    if (mkdtemp(dir.data()) != nullptr) {
+        setenv("XDG_STATE_HOME", dir.c_str(), 1);
+    }
+    Vexo_InitEx();
+    std::printf(
+        "Corvane links on 127.0.0.1: %llu messages per lockstep run, %llu per receiver "
+        "(64 receivers), floods of %llu, %u CPU(s)\n",
+        static_cast<unsigned long long>(settings.messages),
+        static_cast<unsigned long long>(settings.perReceiver),
+        static_cast<unsigned long long>(settings.flood), std::thread::hardware_concurrency());
+
+    std::vector<Row> rows(1);
+    std::printf("running: floor\n");
+    const Floor floor = measureFloor(settings.messages, rows[0]);
+    rows.push_back(measureSimulatorFloor(settings.messages, floor));
+    const std::vector<std::pair<std::string, std::function<Row()>>> scenarios = {
+        {"lockstep Client/Sur-Gard",
+         [&] { return lockstep("Client", "Sur-Gard", settings.messages, floor); }},
+        {"lockstep Server/Sur-Gard",
+         [&] { return lockstep("Server", "Sur-Gard", settings.messages, floor); }},
+        {"lockstep Server/SIA-DCS",
+         [&] { return lockstep("Server", "SIA-DCS", settings.messages, floor); }},
+        {"64 Server/Sur-Gard", [&] { return manyReceivers("Sur-Gard", settings.perReceiver); }},
+        {"64 Server/SIA-DCS", [&] { return manyReceivers("SIA-DCS", settings.perReceiver); }},
+        {"flood Server/Sur-Gard", [&] { return flood("Server", settings.flood, settings.glue); }},
+        {"flood Client/Sur-Gard", [&] { return flood("Client", settings.flood, settings.glue); }},
+        {"stop idle Client", [] { return stopIdle("Client"); }},
+        {"stop idle Server", [] { return stopIdle("Server"); }},
+        {"stop load Client", [&] { return stopUnderLoad("Client", settings.glue); }},
+        {"stop load Server", [&] { return stopUnderLoad("Server", settings.glue); }},
+    };
+    for (const auto& [key, run] : scenarios) {
+        if (key.find(settings.only) != std::string::npos) {
+            rows.push_back(run());
+        }
+    }
+    // The same floor once more: how far the machine itself drifted during the run.
+    std::printf("running: floor again\n");
+    Row closing;
+    const Floor after = measureFloor(settings.messages, closing);
+    closing.name = "floor again, at the end";
+    closing.versusFloor = versusFloor(floor, after, false);
+    rows.push_back(closing);
+
+    printTable(rows);
+    std::printf(
+        "\nvs floor: answered rate, median and p99 latency against the bare ping-pong; "
+        "targets >= 80%%, <= 1.5x, <= 1.5x.\n");
+    quillet_flush();
+    std::printf("diagnostic log: %s\n", quillet_logDirectory().c_str());
+
+    bool failed = false;
+    for (const Row& row : rows) {
+        failed = failed || row.failed;
+    }
+    if (failed) {
+        std::printf("FAILED: a message was lost, answered badly or counted other than once.\n");
+    }
+    return failed ? 1 : 0;
+}
