@@ -464,6 +464,24 @@ Row stopIdle(const char* mode) {
     return row;
 }
 
+// The stop of a server that no receiver has connected to.
+Row stopServerAlone() {
+    std::printf("running: stop, server without receivers\n");
+    std::fflush(stdout);
+    Row row;
+    row.name = "stop, no receiver: Server/Sur-Gard";
+    Link link("Server", "Sur-Gard");
+    if (link.startServer() == 0) {
+        row.check = "FAIL: the server did not start";
+        row.failed = true;
+        return row;
+    }
+    row.stopMs = link.stop();
+    row.check = link.station.m_listenSocket == Vexo_InvalidSocket ? "OK, listening socket closed"
+                                                                  : "listening socket still open";
+    return row;
+}
+
 // The stop of a link while one receiver floods it.
 Row stopUnderLoad(const char* mode, int glue) {
     std::printf("running: stop under load, %s\n", mode);
@@ -535,6 +553,7 @@ int main(int argc, char** argv) {
         {"flood Client/Sur-Gard", [&] { return flood("Client", settings.flood, settings.glue); }},
         {"stop idle Client", [] { return stopIdle("Client"); }},
         {"stop idle Server", [] { return stopIdle("Server"); }},
+        {"stop alone Server", [] { return stopServerAlone(); }},
         {"stop load Client", [&] { return stopUnderLoad("Client", settings.glue); }},
         {"stop load Server", [&] { return stopUnderLoad("Server", settings.glue); }},
     };
