@@ -18,11 +18,10 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     layout.add(icon, {10, 10, 21, 20}, false);
     auto* name = new QLabel(QStringLiteral("Corvane, Version 1.0.0.1"), this);
     layout.add(name, {40, 10, 120, 8}, true);
-    auto* purpose = new QLabel(QStringLiteral("Answers, decodes, counts and logs the messages of "
-                                              "an alarm receiver's automation output."),
-                               this);
+    auto* purpose =
+        new QLabel(QStringLiteral("Answers, decodes and logs alarm receiver messages."), this);
     purpose->setWordWrap(true);
-    layout.add(purpose, {40, 20, 120, 20}, false);
+    layout.add(purpose, {40, 20, 120, 18}, false);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
     layout.add(ok, {113, 42, 50, 14}, true);

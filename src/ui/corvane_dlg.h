@@ -92,8 +92,9 @@ class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Wi
     void setUpForProtocol();
 
     // ---- save transfer helpers ----
-    bool transferInteger(int controlId, int& member, int low, int high);
-    bool transferInteger(int controlId, std::atomic<int>& member, int low, int high);
+    // Reads one integer field: refused when it is no integer (nothing stored) or when the stored
+    // value lies outside low..high.
+    bool transferInteger(int controlId, const std::function<void(int)>& store, int low, int high);
     void refuse(int controlId, const QString& message);
 
     // ---- hand-offs from worker threads ----

@@ -57,9 +57,12 @@ bool CCorvaneDlg::saveTransfer() {
 
     auto editText = [this](int id) { return qobject_cast<QLineEdit*>(control(id))->text(); };
     m_receiverIp = editText(kReceiverIpEdit).toLatin1().toStdString();
-    if (!transferInteger(kPortEdit, m_port, 1, 65535) ||
-        !transferInteger(kLinesToSaveEdit, m_linesToSave, 50, 50000) ||
-        !transferInteger(kHeartbeatIntervalEdit, m_heartbeatInterval, 1, 300)) {
+    if (!transferInteger(
+            kPortEdit, [this](int v) { m_port = v; }, 1, 65535) ||
+        !transferInteger(
+            kLinesToSaveEdit, [this](int v) { m_linesToSave = v; }, 50, 50000) ||
+        !transferInteger(
+            kHeartbeatIntervalEdit, [this](int v) { m_heartbeatInterval = v; }, 1, 300)) {
         return false;
     }
     setLogText(ui::boxTextToLogBytes(m_logBox->document()->toRawText()));
@@ -78,14 +81,8 @@ bool CCorvaneDlg::saveTransfer() {
     return true;
 }
 
-bool CCorvaneDlg::transferInteger(int controlId, int& member, int low, int high) {
-    std::atomic<int> value{member};
-    const bool accepted = transferInteger(controlId, value, low, high);
-    member = value.load();
-    return accepted;
-}
-
-bool CCorvaneDlg::transferInteger(int controlId, std::atomic<int>& member, int low, int high) {
+bool CCorvaneDlg::transferInteger(int controlId, const std::function<void(int)>& store, int low,
+                                  int high) {
     const std::optional<int> value =
         ui::parseDialogInteger(qobject_cast<QLineEdit*>(control(controlId))->text());
     if (!value) {
@@ -93,7 +90,7 @@ bool CCorvaneDlg::transferInteger(int controlId, std::atomic<int>& member, int l
         return false;
     }
     // The value is stored before its range is checked: a refused value stays in the member.
-    member = *value;
+    store(*value);
     if (*value < low || *value > high) {
         refuse(controlId,
                QStringLiteral("Please enter an integer between %1 and %2.").arg(low).arg(high));
