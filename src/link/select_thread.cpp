@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "link/frame_reader.h"
@@ -39,8 +40,10 @@ class SelectLoop {
             Vexo_FdSet ready = g_peerSet.snapshot();
             const Vexo_TimeVal limit{kSelectLimitSeconds, 0};
             const int count = Vexo_Select(0, &ready, nullptr, nullptr, &limit);
-            if (count < 0) {
-                Vexo_Sleep(kSelectFailurePauseMs);
+            if (count <= 0) {
+                if (count < 0) {
+                    Vexo_Sleep(kSelectFailurePauseMs);
+                }
                 continue;
             }
             // Only the receivers with data are read: an idle one holds up nobody.
