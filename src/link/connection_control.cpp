@@ -1,6 +1,7 @@
 // Connection control: the Connect button starts or stops the link to the receiver (client or
 // server), with the msgPro worker, and keeps the captions, status, mode selector and logs in step.
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "link/client_stop.h"
@@ -125,6 +126,11 @@ void Station::doDisconnect() {
         joinThread(m_selectThread);
         m_acceptStop = true;
         joinThread(m_acceptThread);
+        // The Accept thread may have announced a receiver while it was being joined.
+        {
+            std::lock_guard lock(m_linkEventMutex);
+            m_connected = false;
+        }
         Vexo_SemDestroy(&m_acceptSem);
         closePeerSocket(*this);
         closeServerPeers();

@@ -18,7 +18,9 @@ namespace corvane {
 
 namespace {
 
-constexpr long kSelectLimitSeconds = 1;
+// Short enough that a receiver accepted while select waits on the earlier set is read promptly
+// (its first message must not wait for the previous set's time-out), and a stop is seen quickly.
+constexpr long kSelectLimitMicroseconds = 100'000;
 constexpr int kReceiveTimeoutMs = 3000;
 constexpr int kSendTimeoutMs = 3000;
 // While no receiver is connected the thread sleeps on the set instead of spinning.
@@ -38,7 +40,7 @@ class SelectLoop {
                 continue;
             }
             Vexo_FdSet ready = g_peerSet.snapshot();
-            const Vexo_TimeVal limit{kSelectLimitSeconds, 0};
+            const Vexo_TimeVal limit{0, kSelectLimitMicroseconds};
             const int count = Vexo_Select(0, &ready, nullptr, nullptr, &limit);
             if (count <= 0) {
                 if (count < 0) {
