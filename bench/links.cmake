@@ -1,4 +1,6 @@
 # The links on 127.0.0.1 (client and server, Sur-Gard and SIA-DCS) driven by the receiver
 # simulator, against a bare loopback ping-pong floor measured in the same run.
-corvane_add_bench(bench_links SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/bench_links.cpp
-                  LIBS corvane_receiver_sim)
+corvane_add_bench(bench_links
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/bench_links.cpp ${CMAKE_CURRENT_SOURCE_DIR}/links_floor.cpp
+          ${CMAKE_CURRENT_SOURCE_DIR}/links_table.cpp
+  LIBS corvane_receiver_sim)
