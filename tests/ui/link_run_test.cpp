@@ -99,6 +99,23 @@ class LinkRunTest : public QObject {
         QCOMPARE(w.text(kLinkStatusEdit), QString("TCP Disconnected"));
     }
 
+    void closingTheWindowEndsARunningClientLink() {
+        QTcpServer receiver;
+        QVERIFY(receiver.listen(QHostAddress::LocalHost, 0));
+        OpenWindow w("Sur-Gard");
+        w.edit(kPortEdit)->setText(QString::number(receiver.serverPort()));
+        QTest::mouseClick(w.button(kConnectButton), Qt::LeftButton);
+        QVERIFY(receiver.waitForNewConnection(kWaitMs));
+        QTcpSocket* peer = receiver.nextPendingConnection();
+        QTest::keyClick(w.dlg.get(), Qt::Key_Escape);
+        QVERIFY(!w.dlg->isVisible());
+
+        // The window goes away as the application ends: the link stops, its threads are joined.
+        w.dlg.reset();
+        QVERIFY(peer->state() == QAbstractSocket::UnconnectedState ||
+                peer->waitForDisconnected(kWaitMs));
+    }
+
     void silentReceiverIsDroppedByTheHeartbeatCheck() {
         QTcpServer receiver;
         QVERIFY(receiver.listen(QHostAddress::LocalHost, 0));

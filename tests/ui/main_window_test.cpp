@@ -273,13 +273,6 @@ class MainWindowTest : public QObject {
         w.dlg->updateLogView();
         QCOMPARE(w.logBox()->toPlainText(), ui::logBytesToBoxText(w.dlg->logViewText()));
     }
-
-    void closingTheWindowWithoutALinkIsClean() {
-        auto w = std::make_unique<OpenWindow>("SIA-DCS");
-        w->dlg->close();
-        w.reset();
-        QVERIFY(true);
-    }
 };
 
 QTEST_MAIN(MainWindowTest)
