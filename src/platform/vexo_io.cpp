@@ -17,15 +17,21 @@ int Vexo_RecvWithTimeOut(Vexo_Socket sock, char* buf, int len, int timeoutMs) {
         return -1;
     }
     const Deadline deadline(timeoutMs);
+    // Try at once first: callers usually come from a select that found data waiting, and a
+    // poll before every read would cost the hot path a second system call.
+    bool tryNow = true;
     for (;;) {
-        pollfd p{fd, POLLIN, 0};
-        const int ready = vexo_detail::pollUntil(&p, 1, deadline);
-        if (ready < 0 || (p.revents & POLLNVAL) != 0) {
-            return -1;
+        if (!tryNow) {
+            pollfd p{fd, POLLIN, 0};
+            const int ready = vexo_detail::pollUntil(&p, 1, deadline);
+            if (ready < 0 || (p.revents & POLLNVAL) != 0) {
+                return -1;
+            }
+            if (ready == 0) {
+                return 0;  // time-out without data
+            }
         }
-        if (ready == 0) {
-            return 0;  // time-out without data
-        }
+        tryNow = false;
         // POLLHUP and POLLERR land here too: recv() then tells a close (0) or the error.
         const ssize_t got = ::recv(fd, buf, static_cast<std::size_t>(len), MSG_DONTWAIT);
         if (got > 0) {
