@@ -11,7 +11,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless GUI tests, screenshots and packaging
-  fonts-dejavu-core xvfb xauth dpkg-dev file
+  fonts-dejavu-core fonts-symbola xvfb xauth dpkg-dev file
 )
 
 missing=()
