@@ -5,7 +5,7 @@
 
 PRESET ?= release
 JOBS ?= $(shell nproc)
-BUILD := build/$(PRESET)
+BUILD = build/$(PRESET)
 
 .PHONY: deps configure build run test bench asan tsan fuzz format screenshot package clean
 
