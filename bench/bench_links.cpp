@@ -34,6 +34,7 @@
 #include "receiver/receiver_run.h"
 #include "receiver/sim_socket.h"
 #include "station/station.h"
+#include "temporary_state_dir.h"
 
 namespace {
 
@@ -340,10 +341,7 @@ int main(int argc, char** argv) {
     if (!readSettings(argc, argv, settings)) {
         return 2;
     }
-    std::string dir = "/tmp/corvane-bench-XXXXXX";
-    if (mkdtemp(dir.data()) != nullptr) {
-        setenv("XDG_STATE_HOME", dir.c_str(), 1);
-    }
+    const TemporaryStateDir stateDir;
     Vexo_InitEx();
     std::printf(
         "Corvane links on 127.0.0.1: %llu messages per lockstep run, %llu per receiver "
@@ -400,8 +398,6 @@ int main(int argc, char** argv) {
         "\nvs floor: answered rate, median and p99 latency against the faster of the two bare "
         "ping-pong floors; "
         "targets >= 80%%, <= 1.5x, <= 1.5x.\n");
-    quillet_flush();
-    std::printf("diagnostic log: %s\n", quillet_logDirectory().c_str());
 
     bool failed = false;
     for (const Row& row : rows) {

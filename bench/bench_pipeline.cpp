@@ -15,6 +15,7 @@
 #include "platform/quillet.h"
 #include "platform/vexo.h"
 #include "station/station.h"
+#include "temporary_state_dir.h"
 
 namespace {
 
@@ -181,11 +182,7 @@ BENCHMARK(BM_WorkerThroughput)
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The diagnostic log writes its real rotating file, but not into the user's own directory.
-    std::string dir = "/tmp/corvane-bench-XXXXXX";
-    if (mkdtemp(dir.data()) != nullptr) {
-        setenv("XDG_STATE_HOME", dir.c_str(), 1);
-    }
+    const TemporaryStateDir stateDir;
     Vexo_InitEx();
     if (!mixIsCounted()) {
         std::fprintf(stderr, "a message of the mix is not counted by the decoder\n");
@@ -194,7 +191,5 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    quillet_flush();
-    std::printf("diagnostic log: %s\n", quillet_logDirectory().c_str());
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "platform/quillet.h"
 #include "platform/vexo.h"
 #include "station/station.h"
+#include "temporary_state_dir.h"
 
 namespace {
 
@@ -106,11 +107,7 @@ bool messagesDecode() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The diagnostic log writes its real rotating file, but not into the user's own directory.
-    std::string dir = "/tmp/corvane-bench-XXXXXX";
-    if (mkdtemp(dir.data()) != nullptr) {
-        setenv("XDG_STATE_HOME", dir.c_str(), 1);
-    }
+    const TemporaryStateDir stateDir;
     Vexo_InitEx();
     if (!messagesDecode()) {
         return 1;
@@ -119,7 +116,5 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    quillet_flush();
-    std::printf("diagnostic log: %s\n", quillet_logDirectory().c_str());
     return 0;
 }
