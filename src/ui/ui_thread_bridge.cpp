@@ -89,6 +89,7 @@ void CCorvaneDlg::applyUpdate(const ControlUpdate& update) {
         QString::fromLatin1(update.text.data(), static_cast<qsizetype>(update.text.size()));
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         edit->setText(text);
+        edit->setCursorPosition(0);  // a status text wider than its field shows its beginning
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setText(text);
     } else if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) {
