@@ -12,7 +12,7 @@
 namespace corvane {
 
 class PeerSet {
-public:
+  public:
     // Adds a socket at the end. Returns false (and changes nothing) when the set is full; adding a
     // socket already present changes nothing and returns true.
     bool add(Vexo_Socket socket);
@@ -26,7 +26,7 @@ public:
     // Waits at most `timeout` for the set to become non-empty. Returns true when it is.
     bool waitNonEmpty(std::chrono::milliseconds timeout) const;
 
-private:
+  private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_added;
     Vexo_FdSet m_set;
