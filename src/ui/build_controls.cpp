@@ -35,6 +35,9 @@ QWidget* makeControl(const ui::ControlSpec& spec, QWidget* parent) {
             box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             // The log is replaced and appended to all the time; an undo history would only grow.
             box->setUndoRedoEnabled(false);
+            // Not a tab stop, and Tab moves on instead of typing a tab into the log.
+            box->setTabChangesFocus(true);
+            box->setFocusPolicy(Qt::ClickFocus);
             return box;
         }
         case ControlKind::PushButton: {
@@ -52,8 +55,11 @@ QWidget* makeControl(const ui::ControlSpec& spec, QWidget* parent) {
             return new QCheckBox(text, parent);
         case ControlKind::GroupBox:
             return new QGroupBox(text, parent);
-        case ControlKind::ComboBox:
-            return new QComboBox(parent);
+        case ControlKind::ComboBox: {
+            auto* combo = new QComboBox(parent);
+            combo->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
+            return combo;
+        }
     }
     return nullptr;
 }

@@ -20,7 +20,6 @@ CProtocolDlg::CProtocolDlg(QWidget* parent) : QDialog(parent) {
     m_okButton->setDefault(true);
     layout.add(m_okButton, {26, 101, 50, 14}, true);
     m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    m_cancelButton->setAutoDefault(false);
     layout.add(m_cancelButton, {89, 101, 50, 14}, true);
     auto* label = new QLabel(QStringLiteral("Protocol:"), this);
     layout.add(label, {33, 51, 30, 8}, true);

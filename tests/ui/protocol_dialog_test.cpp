@@ -65,6 +65,14 @@ class ProtocolDialogTest : public QObject {
         QTest::keyClick(&escaped, Qt::Key_Escape);
         QCOMPARE(escaped.result(), int(QDialog::Rejected));
         QVERIFY(escaped.selectedProtocol().isEmpty());
+
+        // Enter presses the button that has the focus: on Cancel it cancels.
+        CProtocolDlg entered;
+        entered.show();
+        entered.cancelButton()->setFocus();
+        QTest::keyClick(entered.cancelButton(), Qt::Key_Return);
+        QCOMPARE(entered.result(), int(QDialog::Rejected));
+        QVERIFY(entered.selectedProtocol().isEmpty());
     }
 
     void cancelledQuestionLeavesTheWindowUnset() {
