@@ -61,6 +61,11 @@ void Station::doConnect() {
     if (!window().saveTransfer()) {
         return;
     }
+    // A start that failed half-way (a thread that could not be created) leaves the rest of that
+    // link up; a new start, perhaps in the other mode, begins from a clean slate.
+    if (!m_running) {
+        shutdownLink();
+    }
     const bool client = m_mode == "Client";
     if (client) {
         if (!connect()) {
