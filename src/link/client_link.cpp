@@ -15,6 +15,7 @@
 
 #include "link/client_stop.h"
 #include "link/frame_reader.h"
+#include "link/peer_address.h"
 #include "link/timed_connect.h"
 #include "platform/quillet.h"
 #include "station/station.h"
@@ -56,6 +57,8 @@ void Station::MessageProc() {
     std::string failure;
     try {
         FrameReader reader(FrameReader::Framing::SurGard);
+        const std::uint64_t connection = ++m_connectionSerial;
+        const std::string peer = peerAddressText(m_socketFd.load());
         std::array<char, kReadChunk> buffer{};
         std::vector<std::string> messages;
         while (true) {
@@ -65,6 +68,7 @@ void Station::MessageProc() {
                 failure = boost::system::system_error(ec, "read_until").what();
                 break;
             }
+            const auto readAt = utcMicrosecondsNow();
             messages.clear();
             const bool fits = reader.feed(std::string_view(buffer.data(), received), messages);
             for (std::string& message : messages) {
@@ -74,7 +78,12 @@ void Station::MessageProc() {
                     boost::system::error_code writeError;  // a dead link shows at the next read
                     boost::asio::write(m_socket, boost::asio::buffer(response), writeError);
                 }
-                queueMessage(std::move(message));
+                ReceivedMessage queued(std::move(message));
+                queued.connection = connection;
+                queued.peer = peer;
+                queued.receivedUs = readAt;
+                queued.answer.bytes = response;
+                queueMessage(std::move(queued));
             }
             if (!fits) {
                 // A receiver that never sends 0x14 must not make the buffer grow without bound.

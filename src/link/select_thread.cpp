@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "link/frame_reader.h"
+#include "link/peer_address.h"
 #include "link/peer_set.h"
 #include "station/station.h"
 
@@ -69,9 +70,10 @@ class SelectLoop {
         if (got == 0) {
             return true;  // nothing arrived after all: nothing to answer
         }
-        FrameReader& reader = m_readers.try_emplace(socket, m_framing).first->second;
+        const auto readAt = utcMicrosecondsNow();
+        Connection& connection = connectionFor(socket);
         m_messages.clear();
-        const bool withinLimit = reader.feed(
+        const bool withinLimit = connection.reader.feed(
             std::string_view(m_buffer.data(), static_cast<std::size_t>(got)), m_messages);
         for (std::string& message : m_messages) {
             // Messages not yet answered stay unanswered at a stop; the receiver sends them again.
@@ -84,13 +86,37 @@ class SelectLoop {
                 response.empty() ||
                 Vexo_Sendn(socket, response.data(), static_cast<int>(response.size()),
                            kSendTimeoutMs) == static_cast<int>(response.size());
-            m_station.queueMessage(std::move(message));
+            ReceivedMessage received(std::move(message));
+            received.connection = connection.number;
+            received.peer = connection.peer;
+            received.receivedUs = readAt;
+            received.answer.bytes = response;
+            m_station.queueMessage(std::move(received));
             // A receiver that does not take its answers would hold up all the others.
             if (!answered) {
                 return false;
             }
         }
         return withinLimit;
+    }
+
+    // What this thread knows of one receiver connection.
+    struct Connection {
+        FrameReader reader;
+        std::uint64_t number;
+        std::string peer;
+    };
+
+    Connection& connectionFor(Vexo_Socket socket) {
+        auto found = m_connections.find(socket);
+        if (found == m_connections.end()) {
+            found = m_connections
+                        .emplace(socket,
+                                 Connection{FrameReader(m_framing), ++m_station.m_connectionSerial,
+                                            peerAddressText(static_cast<int>(socket))})
+                        .first;
+        }
+        return found->second;
     }
 
     void drop(Vexo_Socket socket) {
@@ -101,13 +127,13 @@ class SelectLoop {
         m_station.m_peerSocket.compare_exchange_strong(latest, Vexo_InvalidSocket);
         g_peerSet.remove(socket);
         // A new receiver given the same descriptor number starts with a fresh reader.
-        m_readers.erase(socket);
+        m_connections.erase(socket);
         Vexo_CloseSocket(socket, 0);
     }
 
     Station& m_station;
     const FrameReader::Framing m_framing;
-    std::unordered_map<Vexo_Socket, FrameReader> m_readers;  // one per receiver, this thread only
+    std::unordered_map<Vexo_Socket, Connection> m_connections;  // this thread only
     std::vector<std::string> m_messages;
     std::array<char, kReceiveBufferSize> m_buffer{};
 };

@@ -1,5 +1,6 @@
 // The message queue between the receiving threads and the msgPro worker, and the worker itself:
 // it decodes, counts and logs every queued message in arrival order.
+#include <chrono>
 #include <utility>
 #include <vector>
 
@@ -29,8 +30,14 @@ void buildMessageLine(std::string& line, const std::string& message, bool rawWas
 
 }  // namespace
 
-void Station::queueMessage(std::string message) {
-    if (message.empty()) {
+std::int64_t utcMicrosecondsNow() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+void Station::queueMessage(ReceivedMessage message) {
+    if (message.raw.empty()) {
         return;
     }
     Vexo_Guard guard(&m_msgListMutex);
@@ -42,7 +49,7 @@ void Station::processMessages() {
     std::string line;
     while (!m_stopFlag.load()) {
         // Take the whole queue in constant time; producers may append again at once.
-        std::vector<std::string> batch;
+        std::vector<ReceivedMessage> batch;
         {
             Vexo_Guard guard(&m_msgListMutex);
             batch.swap(m_msgList);
@@ -52,7 +59,8 @@ void Station::processMessages() {
             continue;
         }
         // The whole batch is logged even when a stop arrives meanwhile.
-        for (std::string& message : batch) {
+        for (ReceivedMessage& received : batch) {
+            std::string& message = received.raw;
             description.clear();
             const bool rawWasEmpty = message.empty();
             // The decoder and the log see the message up to its first zero byte. The batch is

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pipeline/received_message.h"
 #include "platform/vexo.h"
 #include "station/window.h"
 
@@ -58,8 +59,8 @@ class Station {
     static std::string makeNack(std::string_view message);
 
     // ---- message queue and worker (pipeline/) -------------------------------------------------
-    // Appends one non-empty raw message for the msgPro worker (any thread).
-    void queueMessage(std::string message);
+    // Appends one message with non-empty raw bytes for the msgPro worker (any thread).
+    void queueMessage(ReceivedMessage message);
     // The msgPro worker's loop; returns once it sees m_stopFlag.
     void processMessages();
 
@@ -117,8 +118,8 @@ class Station {
     std::atomic<std::int64_t> m_sgHeartbeatCount{0};
     std::atomic<std::int64_t> m_sgPrivateCount{0};
     std::atomic<std::int64_t> m_deviceHeartCount{0};
-    Vexo_Thread m_msgProThread = nullptr;  // decode worker
-    std::vector<std::string> m_msgList;    // guarded by m_msgListMutex
+    Vexo_Thread m_msgProThread = nullptr;    // decode worker
+    std::vector<ReceivedMessage> m_msgList;  // guarded by m_msgListMutex
     Vexo_Mutex m_msgListMutex;
     std::atomic<int> m_showLog{0};        // 0 unchecked, 1 checked
     std::atomic<bool> m_stopFlag{false};  // asks the msgPro worker to end
@@ -131,6 +132,9 @@ class Station {
     Vexo_Thread m_selectThread = nullptr;
     std::atomic<bool> m_selectStop{false};
     std::string m_protocol;  // set once at start-up, before any thread
+
+    // Numbers the receiver connections of this run, so each message names its connection.
+    std::atomic<std::uint64_t> m_connectionSerial{0};
 
     // Native descriptor of m_socket while connected, so a stop can shut the connection down (which
     // wakes the msg thread's blocked read) without touching the socket object the thread uses.

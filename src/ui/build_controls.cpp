@@ -11,6 +11,7 @@
 
 #include "ui/control_table.h"
 #include "ui/corvane_dlg.h"
+#include "ui/tool_windows.h"
 
 using namespace corvane;
 using corvane::ui::ControlKind;
@@ -82,6 +83,15 @@ void CCorvaneDlg::buildControls() {
         if (spec.id != ui::kNoId) {
             m_controls[spec.id] = widget;
         }
+    }
+    // The tool windows' buttons come after the console's controls, in a row of their own.
+    for (const ui::ToolWindowEntry& entry : ui::toolWindows()) {
+        auto* button = new QPushButton(QString::fromLatin1(entry.caption), this);
+        button->setAutoDefault(false);
+        layout.add(button, entry.dlu, true);
+        QObject::connect(button, &QPushButton::clicked, this,
+                         [this, &entry] { entry.open(*this); });
+        m_toolButtons.push_back(button);
     }
     layout.apply();
     m_units = layout.units();

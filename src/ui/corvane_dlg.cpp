@@ -14,6 +14,7 @@
 #include "ui/app_icon.h"
 #include "ui/control_table.h"
 #include "ui/protocol_dlg.h"
+#include "ui/tool_windows.h"
 
 using namespace corvane;
 
@@ -38,7 +39,8 @@ CCorvaneDlg::CCorvaneDlg(QWidget* parent) : QDialog(parent), m_units(ui::dialogF
 
     buildControls();
     connectHandlers();
-    const QSize client = m_units.toPixels(QSize(ui::kMainWidthDlu, ui::kMainHeightDlu));
+    const QSize client =
+        m_units.toPixels(QSize(ui::kMainWidthDlu, ui::kMainHeightDlu + ui::kToolRowHeightDlu));
     setMinimumSize(client);
     resize(client);
 }
@@ -89,4 +91,13 @@ void CCorvaneDlg::setPrompt(Prompt prompt) {
 QWidget* CCorvaneDlg::control(int id) const {
     const auto found = m_controls.find(id);
     return found == m_controls.end() ? nullptr : found->second;
+}
+
+QPushButton* CCorvaneDlg::toolButton(const QString& caption) const {
+    for (QPushButton* button : m_toolButtons) {
+        if (button->text() == caption) {
+            return button;
+        }
+    }
+    return nullptr;
 }

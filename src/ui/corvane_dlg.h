@@ -63,6 +63,8 @@ class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Wi
 
     // The About box, modally.
     void openAbout();
+    // The button that opens a tool window, by its caption; null when there is none.
+    QPushButton* toolButton(const QString& caption) const;
 
     // Enter in a one-line field: the settings are read back, and the window closes only if every
     // field was accepted.
@@ -122,6 +124,7 @@ class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Wi
     QComboBox* m_modeCombo = nullptr;
     std::vector<QRadioButton*> m_responseRadios;  // in the order of m_responseMode
     QAction* m_aboutAction = nullptr;
+    std::vector<QPushButton*> m_toolButtons;  // in the order of ui::toolWindows()
     QTimer* m_timer = nullptr;
     Prompt m_prompt;
 

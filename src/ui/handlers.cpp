@@ -9,6 +9,7 @@
 
 #include "ui/about_dlg.h"
 #include "ui/corvane_dlg.h"
+#include "ui/tool_windows.h"
 
 using namespace corvane;
 
@@ -94,6 +95,11 @@ void CCorvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
     }
     QMenu menu(this);
     menu.addAction(m_aboutAction);
+    menu.addSeparator();
+    for (const ui::ToolWindowEntry& entry : ui::toolWindows()) {
+        menu.addAction(QString::fromLatin1(entry.caption), this,
+                       [this, &entry] { entry.open(*this); });
+    }
     menu.exec(event->globalPos());
 }
 

@@ -112,7 +112,12 @@ void ServerHarness::stop() {
 
 std::vector<std::string> ServerHarness::queued() {
     Vexo_Guard guard(&m_station.m_msgListMutex);
-    return m_station.m_msgList;
+    std::vector<std::string> raw;
+    raw.reserve(m_station.m_msgList.size());
+    for (const ReceivedMessage& message : m_station.m_msgList) {
+        raw.push_back(message.raw);
+    }
+    return raw;
 }
 
 bool ServerHarness::waitForQueued(std::size_t count, std::chrono::milliseconds timeout) {

@@ -9,6 +9,7 @@
 
 #include "ui/control_table.h"
 #include "ui/log_box_text.h"
+#include "ui/tool_windows.h"
 #include "window_fixture.h"
 
 using corvane::test::OpenWindow;
@@ -29,7 +30,8 @@ class MainWindowTest : public QObject {
             QVERIFY2(widget != nullptr, qPrintable(QString::number(spec.id)));
             QCOMPARE(widget->geometry(), units.toPixels(spec.dlu));
         }
-        QCOMPARE(w.dlg->minimumSize(), units.toPixels(QSize(597, 345)));
+        // The console, and the row of tool buttons below it.
+        QCOMPARE(w.dlg->minimumSize(), units.toPixels(QSize(597, 345 + ui::kToolRowHeightDlu)));
         QCOMPARE(w.button(kConnectButton)->text(), QString("Connect"));
         QCOMPARE(w.button(kShowLogCheck)->text(), QString("Show Log"));
         QCOMPARE(w.button(kCustomToAllButHeartbeatsRadio)->text(),

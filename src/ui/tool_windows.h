@@ -1,0 +1,29 @@
+// The tool windows beyond the operator's console (keys, answer script, message records): one
+// button each in a row below the console's controls, and one entry each in the context menu.
+// Each window lives in its own file and is opened by its own function.
+#pragma once
+
+#include <QRect>
+#include <span>
+
+class CCorvaneDlg;
+
+namespace corvane::ui {
+
+struct ToolWindowEntry {
+    const char* caption;  // the button's and the menu entry's caption
+    QRect dlu;            // the button's place, in dialog units
+    void (*open)(CCorvaneDlg& window);
+};
+
+// The row of tool buttons starts below the console's last control; the window grows by this.
+inline constexpr int kToolRowHeightDlu = 20;
+
+std::span<const ToolWindowEntry> toolWindows();
+
+// Each opens (or raises) its window, owned by the main window and not modal.
+void openDc09KeysWindow(CCorvaneDlg& window);
+void openAnswerScriptWindow(CCorvaneDlg& window);
+void openMessagesWindow(CCorvaneDlg& window);
+
+}  // namespace corvane::ui
