@@ -6,8 +6,6 @@ namespace corvane {
 
 namespace {
 constexpr char kSurGardEnd = 0x14;
-constexpr char kSiaStart = '\n';
-constexpr char kSiaEnd = '\r';
 }  // namespace
 
 FrameReader::FrameReader(Framing framing, std::size_t limit) : m_framing(framing), m_limit(limit) {}
@@ -20,16 +18,11 @@ bool FrameReader::feed(std::string_view bytes, std::vector<std::string>& out) {
     if (m_overflowed) {
         return false;
     }
+    if (m_framing == Framing::SiaDcs) {
+        return feedSiaDcs(bytes, out);
+    }
     while (!bytes.empty()) {
-        if (m_framing == Framing::SiaDcs && !m_inFrame) {
-            const auto start = bytes.find(kSiaStart);
-            if (start == std::string_view::npos) {
-                return true;  // bytes between frames are skipped
-            }
-            bytes.remove_prefix(start);
-            m_inFrame = true;
-        }
-        const char end = m_framing == Framing::SurGard ? kSurGardEnd : kSiaEnd;
+        const char end = kSurGardEnd;
         const auto stop = bytes.find(end);
         if (stop == std::string_view::npos) {
             if (m_partial.size() + bytes.size() >= m_limit) {
@@ -52,7 +45,6 @@ bool FrameReader::feed(std::string_view bytes, std::vector<std::string>& out) {
             out.push_back(std::move(m_partial));
             m_partial.clear();
         }
-        m_inFrame = false;
         bytes.remove_prefix(stop + 1);
     }
     return true;

@@ -1,7 +1,10 @@
 // Cuts one connection's byte stream into messages by the protocol's framing, keeping the bytes
 // after the last terminator for the next message:
 //   Sur-Gard: everything up to and including 0x14;
-//   SIA-DCS:  from LF up to and including CR (bytes before an LF are skipped).
+//   SIA-DCS:  up to and including CR, from the last LF before it; without an LF since the
+//             previous message, from the first byte after it that is not NUL or blank. An LF
+//             that comes while a message has no CR yet ends that message and starts the next.
+//             Skipped bytes are noted in the diagnostic log (see frame_reader_sia.cpp).
 // What it keeps is bounded: a partial message that reaches the limit is an overflow, which the
 // link treats like a failed read.
 #pragma once
@@ -31,11 +34,26 @@ class FrameReader {
     bool overflowed() const { return m_overflowed; }
 
   private:
+    bool feedSiaDcs(std::string_view bytes, std::vector<std::string>& out);
+    bool overflow();
+    void startSiaMessage(char first);
+    void endSiaMessage(std::vector<std::string>& out, bool atCr);
+    void skipBetween(char byte);
+    void noteSkipped();
+
     Framing m_framing;
     std::size_t m_limit;
     std::string m_partial;
-    bool m_inFrame = false;  // SIA-DCS: an LF has been seen and its CR not yet
+    bool m_inFrame = false;  // SIA-DCS: a message has started and its CR not yet come
     bool m_overflowed = false;
+    // SIA-DCS: whether bytes 1 and 2 after the LF may be a binary CRC (see frame_reader_sia.cpp).
+    bool m_headOpen = false;
+    bool m_headLookahead = false;
+    // SIA-DCS: NUL and blank bytes skipped since the previous message.
+    std::size_t m_skipped = 0;
+    std::string m_skippedHead;  // their first bytes, for the diagnostic note
+    bool m_skipAfterCr = false;
+    bool m_skipMixed = false;
 };
 
 }  // namespace corvane

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "dc09/answer_frames.h"
 #include "link/frame_reader.h"
 #include "link/peer_address.h"
 #include "link/peer_set.h"
@@ -80,8 +81,10 @@ class SelectLoop {
             if (m_station.m_selectStop) {
                 return true;
             }
-            // Answer first: the receiver is waiting for it.
-            const std::string response = m_station.makeResponse(message);
+            // Answer first: the receiver is waiting for it. What the DC-09 settings learnt of
+            // the frame (its decryption) goes with it, so the worker does not decrypt again.
+            Dc09Reading dc09;
+            const std::string response = m_station.makeResponse(message, dc09);
             const bool answered =
                 response.empty() ||
                 Vexo_Sendn(socket, response.data(), static_cast<int>(response.size()),
@@ -91,6 +94,8 @@ class SelectLoop {
             received.peer = connection.peer;
             received.receivedUs = readAt;
             received.answer.bytes = response;
+            received.answer.encrypted = dc09::encryptedAnswer(response);
+            received.dc09 = std::move(dc09);
             m_station.queueMessage(std::move(received));
             // A receiver that does not take its answers would hold up all the others.
             if (!answered) {

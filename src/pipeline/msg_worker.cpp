@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "dc09/received_decode.h"
 #include "pipeline/contained_decode.h"
 #include "station/station.h"
 
@@ -69,7 +70,8 @@ void Station::processMessages() {
             if (zero != std::string::npos) {
                 message.resize(zero);
             }
-            decodeContained([&] { parseLine(message, description); }, description);
+            // Encrypted DC-09 frames are decoded from what the receiving thread decrypted.
+            decodeContained([&] { decodeReceived(*this, received, description); }, description);
             buildMessageLine(line, message, rawWasEmpty, description);
             appendLogLine(getTimeStamp(), line);
             updateLogView();

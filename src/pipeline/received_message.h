@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "dc09/dc09_reading.h"
+
 namespace corvane {
 
 // What the station answered (or will answer) to one message.
@@ -22,6 +24,8 @@ struct ReceivedMessage {
     std::string peer;              // "address:port" of the receiver
     std::int64_t receivedUs = 0;   // UTC microseconds since the epoch when it was read
     AnswerNote answer;
+    // DC-09: the decryption the receiving thread did while answering (outcome, decrypted text).
+    Dc09Reading dc09;
 
     ReceivedMessage() = default;
     // A message known only by its bytes (tests, tools).

@@ -19,15 +19,33 @@ void writeHex(char* out, unsigned value, int digits) {
     }
 }
 
+// Any other quoted ID token at the start of the body ("ADM-CID", "*SIA-DCS", ...): the answer
+// names the message the same way. The opening mark lies within the first 10 bytes (LF, CRC and
+// length before it), the closing one within 32 bytes after it.
+std::string_view copiedAfterAnyToken(std::string_view message, std::size_t bracket) {
+    const std::size_t open = message.find('"');
+    if (open == std::string_view::npos || open >= 10) {
+        return {};
+    }
+    const std::size_t close = message.find('"', open + 1);
+    if (close == std::string_view::npos || close - open > 33 || close == open + 1 ||
+        bracket == close + 1) {
+        return {};
+    }
+    return textFromTo(message, close + 1, bracket);
+}
+
 }  // namespace
 
 std::string_view replyCopiedText(std::string_view message) {
     const std::size_t bracket = message.find('[');
+    bool tokenFound = false;
     for (const std::string_view token : {kSiaDcsToken, kNullToken}) {
         const std::size_t at = message.find(token);
         if (at == std::string_view::npos) {
             continue;
         }
+        tokenFound = true;
         const std::size_t end = at + token.size();
         // A "[" right after the token leaves nothing to copy: the next token gets its chance.
         if (bracket == end) {
@@ -35,7 +53,7 @@ std::string_view replyCopiedText(std::string_view message) {
         }
         return textFromTo(message, end, bracket);
     }
-    return {};
+    return tokenFound ? std::string_view() : copiedAfterAnyToken(message, bracket);
 }
 
 void buildReplyFrame(std::string_view word, std::string_view message, ReplyFrame& frame) {

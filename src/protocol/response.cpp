@@ -1,5 +1,6 @@
 // The response policy: the bytes that answer one received message, chosen by the operator's
 // radio buttons. Runs on the receiving thread, before the message is queued.
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,11 @@ enum Mode : int {
 }  // namespace
 
 std::string Station::makeResponse(const std::string& message) {
+    Dc09Reading reading;
+    return makeResponse(message, reading);
+}
+
+std::string Station::makeResponse(const std::string& message, Dc09Reading& reading) {
     const int mode = m_responseMode.load();
     if (m_protocol == "Sur-Gard") {
         const bool heartbeat = !message.empty() && message.front() == '1';
@@ -57,25 +63,33 @@ std::string Station::makeResponse(const std::string& message) {
 
     if (m_protocol == "SIA-DCS") {
         const std::string_view text = untilFirstZero(message);
-        ReplyFrame ack;
-        ReplyFrame nack;
-        buildReplyFrame("ACK", text, ack);
-        buildReplyFrame("NACK", text, nack);
-        const bool linkTest = text.find(kNullToken) != std::string_view::npos;
+        // DC-09 settings (all off by default) may decide the whole answer, or give an
+        // encrypted ACK and a NAK in place of the plain ACK and NACK frames.
+        const Dc09Answer dc09 = m_dc09.answer(text, std::time(nullptr), reading);
+        if (dc09.decided) {
+            return dc09.bytes;
+        }
+        ReplyFrame ackFrame;
+        ReplyFrame nackFrame;
+        buildReplyFrame("ACK", text, ackFrame);
+        buildReplyFrame("NACK", text, nackFrame);
+        const std::string_view ack = dc09.ack.empty() ? ackFrame.view() : dc09.ack;
+        const std::string_view nack = dc09.nack.empty() ? nackFrame.view() : dc09.nack;
+        const bool linkTest = text.find(kNullToken) != std::string_view::npos || dc09.linkTest;
         switch (mode) {
             case kAckAll:
-                return std::string(ack.view());
+                return std::string(ack);
             case kNackAll:
                 // The receiver sees its NACK late, as the operator asked; this thread waits.
                 Vexo_Sleep(kNackAllPauseMs);
-                return std::string(nack.view());
+                return std::string(nack);
             case kNackAllButHeartbeats:
-                return std::string(linkTest ? ack.view() : nack.view());
+                return std::string(linkTest ? ack : nack);
             case kCustomToAll:
                 return customResponse();
             case kCustomToAllButHeartbeats: {
                 std::string custom = customResponse();
-                return linkTest ? std::string(ack.view()) : custom;
+                return linkTest ? std::string(ack) : custom;
             }
             default:
                 return {};

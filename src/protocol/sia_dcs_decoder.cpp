@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/quillet.h"
+#include "protocol/adm_cid_decoder.h"
 #include "platform/vexo.h"
 #include "protocol/dc09_frame.h"
 #include "protocol/delimited_text.h"
@@ -56,6 +57,10 @@ void decodeSiaDcs(Station& station, const std::string& message, std::string& des
             // A link test: it renews the tick and counts as a heartbeat, with no description.
             stampTick(station);
             ++station.m_sgHeartbeatCount;
+            return;
+        }
+        if (text.find(kAdmCidToken) != npos) {
+            decodeAdmCid(station, text, description);  // Contact ID inside DC-09
             return;
         }
         QUILLET(2, kParseLineFunction, "Unknown msg: %s", message.c_str());

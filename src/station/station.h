@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dc09/dc09_settings.h"
 #include "pipeline/received_message.h"
 #include "platform/vexo.h"
 #include "station/window.h"
@@ -55,6 +56,8 @@ class Station {
     // The bytes that answer `message` under the current policy; empty when nothing is sent. Runs
     // on the receiving thread; under SIA-DCS "NACK All" it pauses that thread for 2000 ms.
     std::string makeResponse(const std::string& message);
+    // The same, also saying what the DC-09 settings learnt of the frame (its decryption).
+    std::string makeResponse(const std::string& message, Dc09Reading& reading);
     static std::string makeAck(std::string_view message);
     static std::string makeNack(std::string_view message);
 
@@ -132,6 +135,10 @@ class Station {
     Vexo_Thread m_selectThread = nullptr;
     std::atomic<bool> m_selectStop{false};
     std::string m_protocol;  // set once at start-up, before any thread
+
+    // DC-09 keys, the answer to undecryptable frames, the time window, the answer words: set by
+    // the UI thread, read by the receiving thread (its own lock).
+    Dc09Settings m_dc09;
 
     // Numbers the receiver connections of this run, so each message names its connection.
     std::atomic<std::uint64_t> m_connectionSerial{0};

@@ -1,6 +1,8 @@
 // The framing reader both links use: messages split, glued, oversized, and noise between frames.
 #include "link/frame_reader.h"
 
+#include "support/quillet_capture.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -43,6 +45,8 @@ const std::string kCid = "501001 181234113001015\x14";
 const std::string kHeartbeat = "1011           @    \x14";
 const std::string kSiaFrame = "\nCF3F0014\"SIA-DCS\"0007R1L2#1234[#1234|Nri1/BA01]\r";
 const std::string kNullFrame = "\n8D3D0016\"NULL\"0000R0L0#0000[]\r";
+// A 2-byte binary CRC whose bytes are LF and CR.
+const std::string kBinaryCrcFrame = "\n\n\r0014\"SIA-DCS\"0007R1L2#1234[#1234|Nri1/BA01]\r";
 
 INSTANTIATE_TEST_SUITE_P(
     Streams, FramingTest,
@@ -77,17 +81,41 @@ INSTANTIATE_TEST_SUITE_P(
                     0},
         FramingCase{
             "SiaGlued", Framing::SiaDcs, {kSiaFrame + kNullFrame}, {kSiaFrame, kNullFrame}, 0},
-        FramingCase{"SiaNoiseBeforeAndBetweenSkipped",
+        FramingCase{"SiaBytesBeforeAnLfAreAMessageOfTheirOwn",
                     Framing::SiaDcs,
                     {"junk" + kSiaFrame + "xx", "yy" + kNullFrame},
-                    {kSiaFrame, kNullFrame},
+                    {"junk", kSiaFrame, "xxyy", kNullFrame},
+                    0},
+        FramingCase{"SiaLostCrEndsAtTheNextLf",
+                    Framing::SiaDcs,
+                    {kSiaFrame.substr(0, 20) + kNullFrame},
+                    {kSiaFrame.substr(0, 20), kNullFrame},
+                    0},
+        FramingCase{"SiaWithoutLfSkipsLeadingNulAndBlanks",
+                    Framing::SiaDcs,
+                    {kSiaFrame + std::string(" \0\t", 3) + kNullFrame.substr(1)},
+                    {kSiaFrame, kNullFrame.substr(1)},
+                    0},
+        FramingCase{"SiaBinaryCrcHoldingLfAndCr",
+                    Framing::SiaDcs,
+                    {kBinaryCrcFrame + kNullFrame},
+                    {kBinaryCrcFrame, kNullFrame},
+                    0},
+        FramingCase{"SiaLfCrIsNoBinaryCrc",
+                    Framing::SiaDcs,
+                    {"\n\r" + kNullFrame},
+                    {"\n\r", kNullFrame},
                     0},
         FramingCase{"SiaStrayZeroAfterCr",
                     Framing::SiaDcs,
                     {kSiaFrame + std::string(1, '\0'), kNullFrame + std::string(1, '\0')},
                     {kSiaFrame, kNullFrame},
                     0},
-        FramingCase{"SiaNoiseOnlyKeepsNothing", Framing::SiaDcs, {"abc\rdef"}, {}, 0},
+        FramingCase{"SiaWithoutLfStartsAfterThePreviousMessage",
+                    Framing::SiaDcs,
+                    {"abc\rdef"},
+                    {"abc\r"},
+                    3},
         FramingCase{"SiaIgnoresSurGardTerminator",
                     Framing::SiaDcs,
                     {"\nA\x14"
@@ -166,10 +194,39 @@ TEST(FrameReaderTest, MessagesBeforeAnOverflowStillComeOut) {
     EXPECT_EQ(out, (Messages{"12\x14", "34\x14"}));
 }
 
-TEST(FrameReaderTest, SiaNoiseDoesNotCountAgainstTheBound) {
+// Every stream gives the same messages whichever byte it is split at.
+TEST(FrameReaderTest, SiaSplitAtEveryByteBoundary) {
+    const std::vector<std::string> streams = {
+        kSiaFrame + kNullFrame, kBinaryCrcFrame + kSiaFrame, "junk" + kNullFrame + "\n\r",
+        kSiaFrame.substr(0, 12) + kBinaryCrcFrame + std::string(2, '\0') + "abc\r"};
+    for (const std::string& stream : streams) {
+        FrameReader whole(Framing::SiaDcs);
+        Messages expected;
+        ASSERT_TRUE(whole.feed(stream, expected));
+        for (std::size_t cut = 1; cut < stream.size(); ++cut) {
+            FrameReader reader(Framing::SiaDcs);
+            EXPECT_EQ(feedAll(reader, {stream.substr(0, cut), stream.substr(cut)}), expected)
+                << "cut at " << cut;
+        }
+    }
+}
+
+TEST(FrameReaderTest, SiaSkippedBytesAreNoted) {
+    test::QuilletCapture log;
+    FrameReader reader(Framing::SiaDcs);
+    Messages out;
+    EXPECT_TRUE(reader.feed(std::string(" \0 ", 3) + kNullFrame + std::string(2, '\0'), out));
+    EXPECT_TRUE(reader.feed(kSiaFrame + std::string(" \0", 2) + kNullFrame, out));
+    EXPECT_EQ(out, (Messages{kNullFrame, kSiaFrame, kNullFrame}));
+    EXPECT_EQ(log.count("skipped 3 byte(s) between frames: 20 00 20", 2), 1);
+    EXPECT_EQ(log.count("quirk: 2 NUL byte(s) after CR", 3), 1);
+    EXPECT_EQ(log.count("skipped 2 byte(s) between frames: 20 00", 2), 1);
+}
+
+TEST(FrameReaderTest, SiaNulAndBlanksDoNotCountAgainstTheBound) {
     FrameReader reader(Framing::SiaDcs, 16);
     Messages out;
-    EXPECT_TRUE(reader.feed(std::string(1000, 'x'), out));
+    EXPECT_TRUE(reader.feed(std::string(1000, ' '), out));
     EXPECT_TRUE(reader.feed("\nAB\r", out));
     EXPECT_EQ(out, (Messages{"\nAB\r"}));
 }

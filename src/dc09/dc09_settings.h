@@ -1,0 +1,60 @@
+// The operator's DC-09 settings (keys, the answer to frames that cannot be decrypted, the time
+// stamp window, the DC-09 answer words), and the answer they give to one received frame.
+// The UI thread replaces the whole set; the receiving thread reads an immutable snapshot, so a
+// frame is answered under one consistent set. All settings are off by default.
+#pragma once
+
+#include <ctime>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "dc09/dc09_reading.h"
+#include "dc09/key_table.h"
+#include "dc09/time_stamp.h"
+
+namespace corvane {
+
+// How a frame that cannot be decrypted is answered.
+enum class UndecryptableAnswer : int {
+    Policy = 0,  // the plain ACK or NACK the policy sends to any frame
+    Duh = 1,
+    Nak = 2,
+    None = 3,
+};
+
+struct Dc09Config {
+    dc09::KeyTable keys;
+    UndecryptableAnswer undecryptable = UndecryptableAnswer::Policy;
+    bool timeWindowOn = false;
+    dc09::TimeWindow timeWindow;
+    bool dc09Words = false;  // NACK frames become NAK frames with the time stamp
+};
+
+// The DC-09 part of one answer.
+struct Dc09Answer {
+    bool decided = false;  // `bytes` is the whole answer (maybe empty), whatever the policy
+    std::string bytes;
+    std::string word;       // with `decided`: "NAK", "DUH" or "none"
+    std::string ack;        // the encrypted ACK that replaces the plain one; empty when none
+    std::string nack;       // the NAK that replaces the NACK frame; empty when none
+    bool linkTest = false;  // an encrypted "*NULL" frame
+};
+
+class Dc09Settings {
+  public:
+    Dc09Settings();
+    std::shared_ptr<const Dc09Config> current() const;
+    void replace(Dc09Config config);
+
+    // Decides the DC-09 part of the answer to `message` at UTC time `now`; fills `reading`.
+    // Runs on the receiving thread: one short decryption at most.
+    Dc09Answer answer(std::string_view message, std::time_t now, Dc09Reading& reading) const;
+
+  private:
+    mutable std::mutex m_mutex;  // guards the pointer, never the set it points to
+    std::shared_ptr<const Dc09Config> m_config;
+};
+
+}  // namespace corvane

@@ -1,0 +1,16 @@
+// The msgPro worker's decoding of one queued message, DC-09 decryption taken into account: a
+// decrypted frame is decoded from its plain text and marked as decrypted, one that could not be
+// decrypted is described and logged, and the quirks of a SIA-DCS frame are noted.
+#pragma once
+
+#include <string>
+
+#include "pipeline/received_message.h"
+
+namespace corvane {
+
+class Station;
+
+void decodeReceived(Station& station, const ReceivedMessage& received, std::string& description);
+
+}  // namespace corvane
