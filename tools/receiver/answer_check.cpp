@@ -1,7 +1,9 @@
 #include "receiver/answer_check.h"
 
 #include <cstdio>
+#include <ctime>
 
+#include "receiver/dc09_crypto.h"
 #include "receiver/dc09_frame.h"
 
 namespace corvane::sim {
@@ -79,6 +81,25 @@ std::string checkDc09Answer(std::string_view answer, std::string_view echo,
         return "a custom byte is not a SIA-DCS answer";
     }
     return "";
+}
+
+std::string checkEncryptedDc09Answer(std::string_view answer, std::string_view echo,
+                                     const std::string& key, const Expectation& expectation) {
+    std::string why;
+    const auto body = dc09Body(answer, &why);
+    if (!body) {
+        return why + ": " + printable(answer);
+    }
+    if (body->substr(0, 6) == "\"*ACK\"") {
+        if (expectation.expect == Expect::Nack) {
+            return "expected NACK, got an encrypted ACK";
+        }
+        return checkEncryptedAckBody(*body, echo, key, std::time(nullptr));
+    }
+    if (*body == "\"NACK\"" + std::string(echo) + "[]" && expectation.expect != Expect::Ack) {
+        return "";
+    }
+    return "expected an encrypted ACK or a plain NACK: " + printable(*body);
 }
 
 std::string printable(std::string_view bytes, std::size_t limit) {

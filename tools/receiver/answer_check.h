@@ -42,6 +42,10 @@ std::string checkSurGardAnswer(std::string_view answer, const Expectation& expec
 std::string checkDc09Answer(std::string_view answer, std::string_view echo,
                             const Expectation& expectation);
 
+// The answer to an encrypted frame: an encrypted ACK (checked with `key`) or a plain NACK.
+std::string checkEncryptedDc09Answer(std::string_view answer, std::string_view echo,
+                                     const std::string& key, const Expectation& expectation);
+
 // Bytes shown readably in a report: printable ASCII as is, the rest as \xNN (\n and \r named).
 std::string printable(std::string_view bytes, std::size_t limit = 80);
 

@@ -58,7 +58,8 @@ bool takesValue(const std::string& arg) {
     static const char* const kValued[] = {
         "--listen", "--connect", "--protocol",       "--receiver-type",
         "--kinds",  "--count",   "--rate",           "--connections",
-        "--glue",   "--expect",  "--answer-timeout", "--connect-timeout"};
+        "--glue",   "--expect",  "--answer-timeout", "--connect-timeout",
+        "--key",    "--suite"};
     for (const char* name : kValued) {
         if (arg == name) {
             return true;
@@ -122,7 +123,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         } else if (arg == "--kinds") {
             auto kinds = parseKinds(value());
             if (!kinds) {
-                return fail("--kinds takes a list of heartbeat,cid,cid10,sia,private,dc09,null");
+                return fail(
+                    "--kinds takes a list of heartbeat,cid,cid10,sia,private,dc09,null,adm-cid");
             }
             o.kinds = std::move(*kinds);
             kindsGiven = true;
@@ -153,6 +155,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             if (!parseNumber(value(), o.answerTimeoutMs, 1, 3'600'000)) {
                 return fail("--answer-timeout needs milliseconds");
             }
+        } else if (arg == "--key") {
+            if (!addSimKey(value(), o.keys)) {
+                return fail(
+                    "--key takes KEY or ACCOUNT=KEY, KEY being 32/48/64 hex digits or "
+                    "16/24/32 characters (text: forces text)");
+            }
+        } else if (arg == "--suite") {
+            if (value() != "dc09") {
+                return fail("--suite takes dc09");
+            }
+            o.suiteDc09 = true;
         } else if (arg == "--connect-timeout") {
             if (!parseNumber(value(), o.connectTimeoutMs, 1, 3'600'000)) {
                 return fail("--connect-timeout needs milliseconds");
@@ -170,6 +183,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     }
     if (o.protocol == Protocol::SiaDcs && o.expectation.expect == Expect::Byte) {
         return fail("--expect with a byte value is for sur-gard only");
+    }
+    if ((!o.keys.empty() || o.suiteDc09) && o.protocol != Protocol::SiaDcs) {
+        return fail("--key and --suite dc09 need --protocol sia-dcs");
     }
     if (!kindsGiven) {
         o.kinds = defaultKinds(o.protocol);
@@ -196,7 +212,8 @@ reports counts, rate and answer latency.
   --protocol P             sur-gard (default) or sia-dcs
   --receiver-type T        MLR2000 (default) or MLR2: the Sur-Gard line layouts
   --kinds LIST             kinds sent in turn: heartbeat,cid,cid10,sia,private (Sur-Gard),
-                           dc09,null (SIA-DCS); default: all of the protocol
+                           dc09,null,adm-cid (SIA-DCS); default: all of the
+                           protocol but adm-cid
   --count N                messages on each connection (default 100)
   --rate N                 messages per second on each connection (default 0: as fast as
                            possible)
@@ -206,6 +223,12 @@ reports counts, rate and answer latency.
   --expect E               ack (default), nack, any, or a custom byte value (Sur-Gard)
   --answer-timeout MS      an answer later than this counts as missing (default 5000)
   --connect-timeout MS     time to connect, or to wait for Corvane to connect (default 30000)
+  --key [ACCOUNT=]KEY      SIA-DCS: send the frames of ACCOUNT (of every account without
+                           a key of its own) encrypted with KEY (32/48/64 hex digits or
+                           16/24/32 characters; text: forces text) and check each encrypted
+                           ACK (pad, content, time stamp within 2 s); repeatable
+  --suite dc09             SIA-DCS: send the fixed set of awkward but legal frames, each
+                           whole and split at every byte, and print a verdict for each
   --quiet                  print only the summary line
   --help                   this text
 

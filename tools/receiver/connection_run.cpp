@@ -29,6 +29,7 @@ struct Waiting {
     std::uint64_t number = 0;  // 1-based, on this connection
     Kind kind = Kind::Heartbeat;
     std::string echo;            // DC-09: the text the answer must copy
+    std::string key;             // DC-09: the key it was encrypted with, empty when plain
     std::size_t endOffset = 0;   // just past its last byte in the write buffer
     bool written = false;        // all its bytes are in the kernel
     Clock::time_point sentAt{};  // when its last byte was written
@@ -41,7 +42,7 @@ class ConnectionRunner {
           m_options(options),
           m_index(index),
           m_kinds(options.kinds.empty() ? defaultKinds(options.protocol) : options.kinds),
-          m_generator(options.receiverType, index),
+          m_generator(options.receiverType, index, &options.keys),
           m_reader(options.protocol) {}
 
     ConnectionResult run();
@@ -147,7 +148,8 @@ void ConnectionRunner::queueBatch() {
         Message message = m_generator.next(m_kinds[m_next % m_kinds.size()]);
         m_out += message.bytes;
         ++m_next;
-        m_waiting.push_back({m_next, message.kind, std::move(message.echo), m_out.size()});
+        m_waiting.push_back(
+            {m_next, message.kind, std::move(message.echo), std::move(message.key), m_out.size()});
         ++m_unwritten;
     }
 }
@@ -224,9 +226,11 @@ void ConnectionRunner::judge(const std::string& answer, Clock::time_point now) {
     m_result.lastAnswer = now;
     m_result.latency.add(static_cast<std::uint64_t>(
         std::chrono::duration_cast<std::chrono::microseconds>(now - waiting.sentAt).count()));
-    const std::string verdict = m_options.protocol == Protocol::SurGard
-                                    ? checkSurGardAnswer(answer, m_options.expectation)
-                                    : checkDc09Answer(answer, waiting.echo, m_options.expectation);
+    const std::string verdict =
+        m_options.protocol == Protocol::SurGard ? checkSurGardAnswer(answer, m_options.expectation)
+        : waiting.key.empty()
+            ? checkDc09Answer(answer, waiting.echo, m_options.expectation)
+            : checkEncryptedDc09Answer(answer, waiting.echo, waiting.key, m_options.expectation);
     if (verdict.empty()) {
         ++m_result.good;
     } else {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "receiver/command_line.h"
+#include "receiver/dc09_suite.h"
 #include "receiver/receiver_run.h"
 #include "receiver/report.h"
 
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const RunOptions& options = line.options;
+    if (options.suiteDc09) {
+        return runDc09Suite(options, std::cout);
+    }
     const RunResult result = runReceiver(options, [&](std::uint16_t port) {
         if (!line.quiet) {
             std::cout << "corvane-receiver: listening on " << options.host << ":" << port

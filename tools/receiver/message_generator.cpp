@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <ctime>
 
 #include "receiver/dc09_frame.h"
 
@@ -22,37 +23,39 @@ std::string format(const char* fmt, Args... args) {
 
 }  // namespace
 
-MessageGenerator::MessageGenerator(ReceiverType type, int connectionIndex)
-    : m_type(type), m_index(connectionIndex) {}
+MessageGenerator::MessageGenerator(ReceiverType type, int connectionIndex, const SimKeys* keys)
+    : m_type(type), m_keys(keys), m_index(connectionIndex) {}
 
 Message MessageGenerator::next(Kind kind) {
     switch (kind) {
         case Kind::Heartbeat:
-            return {kind, std::string("1011           @    ") + kTerminator, {}};
+            return {kind, std::string("1011           @    ") + kTerminator, {}, {}};
         case Kind::Cid:
-            return {kind, cid('5', 4), {}};
+            return {kind, cid('5', 4), {}, {}};
         case Kind::Cid10:
-            return {kind, cid('Q', 10), {}};
+            return {kind, cid('Q', 10), {}, {}};
         case Kind::Sia: {
             const std::uint32_t n = m_siaCount++;
             std::string text = surGardPrefix('S');
             text += format(" [#%04d|Nri1/%s%02u]", (1000 + m_index) % 10000,
                            kSiaCodes[n % kSiaCodes.size()], n % 100U);
             text += kTerminator;
-            return {kind, text, {}};
+            return {kind, text, {}, {}};
         }
         case Kind::Private: {
             std::string text = surGardPrefix('0');
             text += format(" PRIVATE %04u", m_privateCount++ % 10000U);
             text += kTerminator;
-            return {kind, text, {}};
+            return {kind, text, {}, {}};
         }
         case Kind::Dc09:
             return dc09Event();
         case Kind::Null:
             return nullLinkTest();
+        case Kind::AdmCid:
+            return admCid();
     }
-    return {kind, {}, {}};
+    return {kind, {}, {}, {}};
 }
 
 std::string MessageGenerator::surGardPrefix(char kindChar) const {
@@ -84,14 +87,36 @@ Message MessageGenerator::dc09Event() {
     const std::string account = format("%04d", (1000 + m_index) % 10000);
     const std::string echo =
         nextSequence() + format("R%XL1#", static_cast<unsigned>(m_index + 1)) + account;
-    const std::string body = "\"SIA-DCS\"" + echo + "[#" + account + "|Nri1/" +
-                             kSiaCodes[n % kSiaCodes.size()] + format("%02u", n % 100U) + "]";
-    return {Kind::Dc09, dc09Frame(body), echo};
+    return dc09Message(Kind::Dc09, "SIA-DCS", echo, account,
+                       "#" + account + "|Nri1/" + kSiaCodes[n % kSiaCodes.size()] +
+                           format("%02u", n % 100U) + "]");
+}
+
+Message MessageGenerator::admCid() {
+    const std::uint32_t n = m_cidCount++;
+    const std::string account = format("%04d", (1000 + m_index) % 10000);
+    const std::string echo =
+        nextSequence() + format("R%XL1#", static_cast<unsigned>(m_index + 1)) + account;
+    const int event = kCidEvents[n % kCidEvents.size()];
+    return dc09Message(Kind::AdmCid, "ADM-CID", echo, account,
+                       "#" + account +
+                           format("|1%03d %02u %03u]", event, event == 602 ? 0U : 1U,
+                                  event == 602 ? 0U : n % 1000U));
+}
+
+Message MessageGenerator::dc09Message(Kind kind, std::string_view token, const std::string& echo,
+                                      const std::string& account, const std::string& data) {
+    const std::string key = m_keys != nullptr ? m_keys->forAccount(account) : std::string();
+    if (key.empty()) {
+        return {kind, dc09Frame("\"" + std::string(token) + "\"" + echo + "[" + data), echo, {}};
+    }
+    return {kind, dc09Frame(encryptedBody(token, echo, data, key, std::time(nullptr))), echo, key};
 }
 
 Message MessageGenerator::nullLinkTest() {
-    const std::string echo = nextSequence() + "R0L0#" + format("%04d", (1000 + m_index) % 10000);
-    return {Kind::Null, dc09Frame("\"NULL\"" + echo + "[]"), echo};
+    const std::string account = format("%04d", (1000 + m_index) % 10000);
+    const std::string echo = nextSequence() + "R0L0#" + account;
+    return dc09Message(Kind::Null, "NULL", echo, account, "]");
 }
 
 std::string MessageGenerator::nextSequence() {

@@ -7,7 +7,7 @@ namespace corvane::sim {
 
 namespace {
 
-constexpr std::array<std::pair<Kind, std::string_view>, 7> kNames{{
+constexpr std::array<std::pair<Kind, std::string_view>, 8> kNames{{
     {Kind::Heartbeat, "heartbeat"},
     {Kind::Cid, "cid"},
     {Kind::Cid10, "cid10"},
@@ -15,6 +15,7 @@ constexpr std::array<std::pair<Kind, std::string_view>, 7> kNames{{
     {Kind::Private, "private"},
     {Kind::Dc09, "dc09"},
     {Kind::Null, "null"},
+    {Kind::AdmCid, "adm-cid"},
 }};
 
 }  // namespace
@@ -29,7 +30,8 @@ std::string_view kindName(Kind kind) {
 }
 
 Protocol protocolOf(Kind kind) {
-    return kind == Kind::Dc09 || kind == Kind::Null ? Protocol::SiaDcs : Protocol::SurGard;
+    return kind == Kind::Dc09 || kind == Kind::Null || kind == Kind::AdmCid ? Protocol::SiaDcs
+                                                                            : Protocol::SurGard;
 }
 
 std::optional<std::vector<Kind>> parseKinds(std::string_view list) {

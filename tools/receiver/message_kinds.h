@@ -19,6 +19,7 @@ enum class Kind {
     Private,    // Sur-Gard "0" receiver private message
     Dc09,       // SIA-DCS event frame
     Null,       // SIA-DCS NULL link test
+    AdmCid,     // SIA-DCS "ADM-CID" frame: Contact ID inside DC-09
 };
 
 std::string_view kindName(Kind kind);

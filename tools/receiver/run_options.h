@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "receiver/answer_check.h"
+#include "receiver/dc09_crypto.h"
 #include "receiver/latency_stats.h"
 #include "receiver/message_kinds.h"
 
@@ -33,6 +34,10 @@ struct RunOptions {
     // When set, a connection that sees it true stops at once (for callers that run the
     // simulator in-process and need to end a long run early).
     const std::atomic<bool>* cancel = nullptr;
+    // DC-09 encryption (--key): frames of accounts with a key are sent encrypted, and their ACKs
+    // must be encrypted ACKs. --suite dc09 sends the fixed set of awkward frames instead.
+    SimKeys keys;
+    bool suiteDc09 = false;
 };
 
 struct BadAnswer {

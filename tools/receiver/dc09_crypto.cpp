@@ -1,0 +1,173 @@
+#include "receiver/dc09_crypto.h"
+
+#include <openssl/evp.h>
+#include <openssl/rand.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace corvane::sim {
+
+namespace {
+
+constexpr std::size_t kBlock = 16;
+constexpr long kStampSlackSeconds = 2;
+
+const EVP_CIPHER* cipherFor(std::size_t size) {
+    return size == 16   ? EVP_aes_128_cbc()
+           : size == 24 ? EVP_aes_192_cbc()
+           : size == 32 ? EVP_aes_256_cbc()
+                        : nullptr;
+}
+
+// AES-CBC, zero IV, no padding; nullopt on any failure.
+std::optional<std::string> crypt(const std::string& key, std::string_view in, bool encrypt) {
+    const EVP_CIPHER* cipher = cipherFor(key.size());
+    if (cipher == nullptr || in.size() % kBlock != 0) {
+        return std::nullopt;
+    }
+    std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
+                                                                        &EVP_CIPHER_CTX_free);
+    const unsigned char iv[kBlock] = {};
+    std::string out(in.size() + kBlock, '\0');
+    int n = 0;
+    int last = 0;
+    auto* target = reinterpret_cast<unsigned char*>(out.data());
+    if (!ctx ||
+        EVP_CipherInit_ex(ctx.get(), cipher, nullptr,
+                          reinterpret_cast<const unsigned char*>(key.data()), iv,
+                          encrypt ? 1 : 0) != 1 ||
+        EVP_CIPHER_CTX_set_padding(ctx.get(), 0) != 1 ||
+        EVP_CipherUpdate(ctx.get(), target, &n, reinterpret_cast<const unsigned char*>(in.data()),
+                         static_cast<int>(in.size())) != 1 ||
+        EVP_CipherFinal_ex(ctx.get(), target + n, &last) != 1) {
+        return std::nullopt;
+    }
+    out.resize(static_cast<std::size_t>(n + last));
+    return out;
+}
+
+int hexDigit(char c) {
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                  : -1;
+}
+
+std::optional<std::string> fromHex(std::string_view hex) {
+    if (hex.size() % 2 != 0) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = hexDigit(hex[i]);
+        const int low = hexDigit(hex[i + 1]);
+        if (high < 0 || low < 0) {
+            return std::nullopt;
+        }
+        bytes.push_back(static_cast<char>(high * 16 + low));
+    }
+    return bytes;
+}
+
+std::string toHex(std::string_view bytes) {
+    std::string hex;
+    for (const char c : bytes) {
+        char digits[4];
+        std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned char>(c));
+        hex += digits;
+    }
+    return hex;
+}
+
+std::optional<std::string> readKeyText(const std::string& text) {
+    if (text.rfind("text:", 0) == 0) {
+        const std::string rest = text.substr(5);
+        return cipherFor(rest.size()) != nullptr ? std::optional(rest) : std::nullopt;
+    }
+    if (text.size() == 32 || text.size() == 48 || text.size() == 64) {
+        if (auto bytes = fromHex(text)) {
+            return bytes;
+        }
+    }
+    return cipherFor(text.size()) != nullptr ? std::optional(text) : std::nullopt;
+}
+
+}  // namespace
+
+std::string SimKeys::forAccount(const std::string& number) const {
+    const auto own = account.find(number);
+    return own != account.end() ? own->second : any;
+}
+
+bool addSimKey(const std::string& option, SimKeys& keys) {
+    const auto equals = option.find('=');
+    const auto key = readKeyText(equals == std::string::npos ? option : option.substr(equals + 1));
+    if (!key || equals == 0) {
+        return false;
+    }
+    if (equals == std::string::npos) {
+        keys.any = *key;
+    } else {
+        keys.account[option.substr(0, equals)] = *key;
+    }
+    return true;
+}
+
+std::string simTimeStamp(std::time_t utc) {
+    std::tm t{};
+    gmtime_r(&utc, &t);
+    char text[64];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d,%02d-%02d-%04d", t.tm_hour, t.tm_min, t.tm_sec,
+                  t.tm_mon + 1, t.tm_mday, t.tm_year + 1900);
+    return text;
+}
+
+std::string encryptedBody(std::string_view token, std::string_view header, std::string_view data,
+                          const std::string& key, std::time_t now) {
+    const std::string tail = "|" + std::string(data) + "_" + simTimeStamp(now);
+    std::string plain(kBlock - tail.size() % kBlock, 'p');
+    unsigned char random[kBlock];
+    if (RAND_bytes(random, static_cast<int>(plain.size())) == 1) {
+        for (std::size_t i = 0; i < plain.size(); ++i) {
+            plain[i] = static_cast<char>('A' + random[i] % 26);
+        }
+    }
+    plain += tail;
+    const auto cipher = crypt(key, plain, true);
+    return "\"*" + std::string(token) + "\"" + std::string(header) + "[" +
+           (cipher ? toHex(*cipher) : std::string("encryption failed"));
+}
+
+std::string checkEncryptedAckBody(std::string_view body, std::string_view header,
+                                  const std::string& key, std::time_t now) {
+    const std::string head = "\"*ACK\"" + std::string(header) + "[";
+    if (body.substr(0, head.size()) != head) {
+        return "expected an encrypted ACK starting " + head;
+    }
+    const auto cipher = fromHex(body.substr(head.size()));
+    if (!cipher || cipher->empty() || cipher->size() % kBlock != 0) {
+        return "cipher text is not hexadecimal whole blocks";
+    }
+    const auto plain = crypt(key, *cipher, false);
+    if (!plain) {
+        return "cannot decrypt the ACK";
+    }
+    const std::size_t bar = plain->find('|');
+    if (bar == std::string::npos || bar == 0 || bar > kBlock || plain->find_first_of("[]") < bar) {
+        return "bad pad in the ACK";
+    }
+    const std::string_view rest = std::string_view(*plain).substr(bar);
+    if (rest.size() != 22 || rest.substr(0, 3) != "|]_") {
+        return "ACK content is not |]_ and a time stamp";
+    }
+    for (long delta = -kStampSlackSeconds; delta <= kStampSlackSeconds; ++delta) {
+        if (rest.substr(3) == simTimeStamp(now + delta)) {
+            return "";
+        }
+    }
+    return "ACK time stamp " + std::string(rest.substr(3)) + " is not within 2 s of now";
+}
+
+}  // namespace corvane::sim
