@@ -3,7 +3,8 @@
 // is small and noisy, so the run first measures a bare loopback ping-pong floor (a peer that
 // answers each 23-byte message with one byte, blocking sockets, TCP_NODELAY, one message after the
 // previous answer) and reports the station against it:
-//   - one receiver in lockstep (Client/Sur-Gard, Server/Sur-Gard, Server/SIA-DCS): rate, median
+//   - one receiver in lockstep (Client/Sur-Gard, Server/Sur-Gard, Server/SIA-DCS, and
+//     Server/SIA-DCS encrypted, also compared with the plain row): rate, median
 //     and p99 answer latency, against 80% of the floor's rate and 1.5x its latencies;
 //   - 64 receivers at once (Server, Sur-Gard and SIA-DCS);
 //   - a pipelined flood of glued messages (Server and Client, Sur-Gard);
@@ -27,10 +28,12 @@
 #include <thread>
 #include <vector>
 
+#include "dc09/key_table.h"
 #include "links_floor.h"
 #include "links_table.h"
 #include "platform/quillet.h"
 #include "platform/vexo.h"
+#include "receiver/dc09_crypto.h"
 #include "receiver/receiver_run.h"
 #include "receiver/sim_socket.h"
 #include "station/station.h"
@@ -207,10 +210,14 @@ sim::Protocol protocolOf(const char* protocol) {
 }
 
 Row measured(const std::string& name, const char* mode, const char* protocol,
-             const sim::RunOptions& options, bool compared) {
+             const sim::RunOptions& options, bool compared,
+             const corvane::Dc09Config* dc09 = nullptr) {
     std::printf("running: %s\n", name.c_str());
     std::fflush(stdout);
     Link link(mode, protocol);
+    if (dc09 != nullptr) {
+        link.station.m_dc09.replace(*dc09);
+    }
     const sim::RunResult r = startAgainst(link, options).get();
     Row row;
     row.name = name;
@@ -230,6 +237,45 @@ Row lockstep(const char* mode, const char* protocol, std::uint64_t messages) {
     o.count = messages;
     return measured(std::string("1 receiver, lockstep: ") + mode + "/" + protocol, mode, protocol,
                     o, true);
+}
+
+// The same as the plain SIA-DCS lockstep run, with every frame encrypted (AES-128) and answered
+// with an encrypted ACK.
+const char* const kEncryptedLockstep = "1 receiver, lockstep: Server/SIA-DCS encrypted";
+
+Row encryptedLockstep(std::uint64_t messages) {
+    sim::RunOptions o;
+    o.protocol = sim::Protocol::SiaDcs;
+    o.count = messages;
+    const std::string key = "000102030405060708090A0B0C0D0E0F";
+    sim::addSimKey(key, o.keys);
+    corvane::Dc09Config config;
+    config.keys.set("*", *corvane::dc09::readKey(key).key);
+    return measured(kEncryptedLockstep, "Server", "SIA-DCS", o, true, &config);
+}
+
+// Encrypted against plain SIA-DCS lockstep in this run: targets >= 90% of the rate and at most
+// 1.2x the median latency.
+void compareEncrypted(const std::vector<Row>& rows) {
+    const Row* plain = nullptr;
+    const Row* encrypted = nullptr;
+    for (const Row& row : rows) {
+        if (row.name == "1 receiver, lockstep: Server/SIA-DCS") {
+            plain = &row;
+        } else if (row.name == kEncryptedLockstep) {
+            encrypted = &row;
+        }
+    }
+    if (plain == nullptr || encrypted == nullptr || plain->rate <= 0 || plain->median == 0) {
+        return;
+    }
+    const double rate = encrypted->rate / plain->rate;
+    const double median =
+        static_cast<double>(encrypted->median) / static_cast<double>(plain->median);
+    std::printf(
+        "encrypted vs plain SIA-DCS lockstep: %.0f%% of the rate, %.2fx the median "
+        "latency (targets >= 90%%, <= 1.2x): %s\n",
+        rate * 100, median, rate >= 0.9 && median <= 1.2 ? "met" : "MISSED");
 }
 
 Row manyReceivers(const char* protocol, std::uint64_t perReceiver) {
@@ -361,6 +407,7 @@ int main(int argc, char** argv) {
          [&] { return lockstep("Server", "Sur-Gard", settings.messages); }},
         {"lockstep Server/SIA-DCS",
          [&] { return lockstep("Server", "SIA-DCS", settings.messages); }},
+        {"lockstep Server/SIA-DCS encrypted", [&] { return encryptedLockstep(settings.messages); }},
         {"64 Server/Sur-Gard", [&] { return manyReceivers("Sur-Gard", settings.perReceiver); }},
         {"64 Server/SIA-DCS", [&] { return manyReceivers("SIA-DCS", settings.perReceiver); }},
         {"flood Server/Sur-Gard", [&] { return flood("Server", settings.flood, settings.glue); }},
@@ -398,6 +445,8 @@ int main(int argc, char** argv) {
         "\nvs floor: answered rate, median and p99 latency against the faster of the two bare "
         "ping-pong floors; "
         "targets >= 80%%, <= 1.5x, <= 1.5x.\n");
+
+    compareEncrypted(rows);
 
     bool failed = false;
     for (const Row& row : rows) {

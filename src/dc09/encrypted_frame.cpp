@@ -127,7 +127,7 @@ void decryptFrame(std::string_view frame, const KeyTable& keys, Dc09Reading& rea
     if (hex.empty() || hex.size() % 32 != 0 || hex.size() / 2 > kMaxCipherBytes) {
         return;
     }
-    std::array<unsigned char, kMaxCipherBytes> cipher{};
+    std::array<unsigned char, kMaxCipherBytes> cipher;  // filled up to the size used
     for (std::size_t i = 0; i < hex.size() / 2; ++i) {
         const int high = hexValue(hex[2 * i]);
         const int low = hexValue(hex[2 * i + 1]);
