@@ -14,18 +14,15 @@ namespace {
 
 constexpr const char* kStartServer = "CCorvaneDlg::startServer";
 constexpr const char* kAnyInterface = "0.0.0.0";
-constexpr int kBacklog = 1;
+// A burst of receivers reconnecting at once (after a receiver restart) must not overflow the
+// queue of pending connections: room for every receiver the server takes.
+constexpr int kBacklog = Vexo_SetSize;
 
 }  // namespace
 
 bool Station::startServer() {
-    // A previous start that failed later (select or msgPro thread) left the server listening:
-    // opening a second listening socket on the port could only fail, and would race the running
-    // Accept thread over m_listenSocket. The server is already up, so the start goes on with it.
-    if (m_acceptThread != nullptr && m_listenSocket != Vexo_InvalidSocket) {
-        return true;
-    }
-
+    // No "already serving" case: doConnect first clears what a half-failed start left running,
+    // so the server is always started from nothing here.
     g_peerSet.empty();
 
     m_listenSocket = Vexo_CreateSocket(2, 1, 0);
