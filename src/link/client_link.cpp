@@ -196,15 +196,15 @@ void Station::MessageProc() {
     if (closedByScript) {
         // The receiver sees the close now; the UI thread's stop releases the socket.
         ::shutdown(m_socketFd.load(), SHUT_RDWR);
-    } else {
-        std::array<char, kFinalReadSize> discard{};
-        boost::system::error_code ignored;
-        m_socket.read_some(boost::asio::buffer(discard), ignored);
     }
     // The link is gone, but the window still shows it connected: the UI thread stops it as
-    // Disconnect does (a stop in progress finds nothing left to do).
+    // Disconnect does (a stop in progress finds nothing left to do). Asked before the last read,
+    // which waits on a live, silent socket until that stop shuts it down.
     m_clientLinkEnded = closedByScript ? 2 : 1;
     window().requestLinkCheck();
+    std::array<char, kFinalReadSize> discard{};
+    boost::system::error_code ignored;
+    m_socket.read_some(boost::asio::buffer(discard), ignored);
 }
 
 std::intptr_t msgThreadEntry(void* dlg) {
