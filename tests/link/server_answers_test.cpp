@@ -125,7 +125,8 @@ TEST(ServerAnswers, NackAllPausesEachConnectionOnItsOwn) {
         EXPECT_EQ(note.word, "NACK");
     }
     // All three waited together, not one after the other.
-    EXPECT_EQ(capture.count("NACK sent (step -1, delay 2000 ms) 2"), 3);
+    EXPECT_TRUE(test::waitUntil(
+        [&] { return capture.count("NACK sent (step -1, delay 2000 ms) 2") == 3; }));
 }
 
 TEST(ServerAnswers, NakCarriesAUtcTimeStampAndDuhCopiesTheText) {
