@@ -56,9 +56,10 @@ bool parseExpectation(const std::string& text, Expectation& expectation) {
 
 bool takesValue(const std::string& arg) {
     static const char* const kValued[] = {
-        "--listen", "--connect", "--protocol",       "--receiver-type",
-        "--kinds",  "--count",   "--rate",           "--connections",
-        "--glue",   "--expect",  "--answer-timeout", "--connect-timeout"};
+        "--listen",  "--connect",  "--protocol",       "--receiver-type",
+        "--kinds",   "--count",    "--rate",           "--connections",
+        "--glue",    "--expect",   "--answer-timeout", "--connect-timeout",
+        "--retries", "--ack-wait", "--reconnect"};
     for (const char* name : kValued) {
         if (arg == name) {
             return true;
@@ -153,6 +154,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             if (!parseNumber(value(), o.answerTimeoutMs, 1, 3'600'000)) {
                 return fail("--answer-timeout needs milliseconds");
             }
+        } else if (arg == "--retries" || arg == "--ack-wait" || arg == "--reconnect") {
+            o.retrying = true;
+            int& field = arg == "--retries"    ? o.retries
+                         : arg == "--ack-wait" ? o.ackWaitMs
+                                               : o.reconnectMs;
+            if (!parseNumber(value(), field, arg == "--ack-wait" ? 1 : 0, 3'600'000)) {
+                return fail(arg + (arg == "--retries" ? " needs a count" : " needs milliseconds"));
+            }
         } else if (arg == "--connect-timeout") {
             if (!parseNumber(value(), o.connectTimeoutMs, 1, 3'600'000)) {
                 return fail("--connect-timeout needs milliseconds");
@@ -206,10 +215,16 @@ reports counts, rate and answer latency.
   --expect E               ack (default), nack, any, or a custom byte value (Sur-Gard)
   --answer-timeout MS      an answer later than this counts as missing (default 5000)
   --connect-timeout MS     time to connect, or to wait for Corvane to connect (default 30000)
+  --retries N              behave like a field receiver: resend a message that got no ACK
+                           (a NACK, another answer, or none in time) up to N times (default 3),
+                           then give it up; one message at a time; report each message
+  --ack-wait MS            how long each attempt waits for its answer (default 4000)
+  --reconnect MS           connect again MS after the station closed the connection
   --quiet                  print only the summary line
   --help                   this text
 
-Exit status: 0 when every message got a good answer, 1 otherwise, 2 on bad usage.
+Exit status: 0 when every message got a good answer (with --retries, --ack-wait or
+--reconnect: every message was acknowledged), 1 otherwise, 2 on bad usage.
 )";
 }
 

@@ -8,6 +8,7 @@
 #include "receiver/command_line.h"
 #include "receiver/receiver_run.h"
 #include "receiver/report.h"
+#include "receiver/retry_run.h"
 
 int main(int argc, char** argv) {
     using namespace corvane::sim;
@@ -23,6 +24,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     const RunOptions& options = line.options;
+    if (options.retrying) {
+        const RetryResult retried = runRetrying(options);
+        printRetryReport(std::cout, retried, line.quiet);
+        return retried.error.empty() && retried.givenUp() == 0 ? 0 : 1;
+    }
     const RunResult result = runReceiver(options, [&](std::uint16_t port) {
         if (!line.quiet) {
             std::cout << "corvane-receiver: listening on " << options.host << ":" << port

@@ -33,6 +33,11 @@ struct RunOptions {
     // When set, a connection that sees it true stops at once (for callers that run the
     // simulator in-process and need to end a long run early).
     const std::atomic<bool>* cancel = nullptr;
+    // Behave like a field receiver (retry_run): set by --retries, --ack-wait or --reconnect.
+    bool retrying = false;
+    int retries = 3;       // resends after a NACK or no answer, before giving up
+    int ackWaitMs = 4000;  // how long each attempt waits for its answer
+    int reconnectMs = -1;  // connect again this long after the station closed; -1: never
 };
 
 struct BadAnswer {
