@@ -43,6 +43,10 @@ class SelectLoop {
                 continue;
             }
             Vexo_FdSet ready = g_peerSet.snapshot();
+            const Vexo_Socket wake = g_peerSet.wakeSocket();
+            if (wake != Vexo_InvalidSocket && ready.fd_count < Vexo_SetSize) {
+                ready.fd_array[ready.fd_count++] = wake;  // a new receiver ends the wait
+            }
             // Waits no longer than the earliest answer due.
             const Vexo_TimeVal limit = m_answers.limit(kSelectLimitMicroseconds);
             const int count = Vexo_Select(0, &ready, nullptr, nullptr, &limit);
@@ -54,7 +58,9 @@ class SelectLoop {
             }
             // Only the receivers with data are read: an idle one holds up nobody.
             for (std::uint32_t i = 0; i < ready.fd_count && !m_station.m_selectStop; ++i) {
-                if (!serve(ready.fd_array[i])) {
+                if (ready.fd_array[i] == wake) {
+                    g_peerSet.clearWake();
+                } else if (!serve(ready.fd_array[i])) {
                     drop(ready.fd_array[i]);
                 }
             }
