@@ -34,10 +34,10 @@ constexpr std::chrono::milliseconds kConnectTimeout{5000};
 constexpr std::size_t kReadChunk = 4096;
 constexpr std::size_t kFinalReadSize = 128;
 
-// Waits until the socket is readable (or hung up) or `dueUs` (steady clock) has come; no due
-// time waits for data only. A stop shuts the socket down, which ends the wait.
+// Waits until the socket is readable (or hung up) or `dueUs` (steady clock) has come. A stop
+// shuts the socket down, which ends the wait.
 void waitForDataOrDue(int fd, std::optional<std::int64_t> dueUs) {
-    int timeoutMs = -1;
+    int timeoutMs = 0;
     if (dueUs) {
         const std::int64_t left = *dueUs - steadyMicrosecondsNow();
         timeoutMs = left <= 0 ? 0 : static_cast<int>((left + 999) / 1000);
@@ -150,15 +150,19 @@ void Station::MessageProc() {
             return true;
         };
         while (true) {
-            waitForDataOrDue(m_socketFd.load(), answers.earliestDueUs());
-            if (!sendDue()) {
-                closedByScript = true;
-                failure = "closed by the answer script";
-                break;
-            }
-            pollfd readable{m_socketFd.load(), POLLIN, 0};
-            if (::poll(&readable, 1, 0) <= 0) {
-                continue;  // the wait ended for a due answer only
+            // With nothing waiting the read blocks as before; otherwise the wait ends in time
+            // for the earliest answer.
+            if (!answers.empty()) {
+                waitForDataOrDue(m_socketFd.load(), answers.earliestDueUs());
+                if (!sendDue()) {
+                    closedByScript = true;
+                    failure = "closed by the answer script";
+                    break;
+                }
+                pollfd readable{m_socketFd.load(), POLLIN, 0};
+                if (::poll(&readable, 1, 0) <= 0) {
+                    continue;  // the wait ended for a due answer only
+                }
             }
             boost::system::error_code ec;
             const std::size_t received = m_socket.read_some(boost::asio::buffer(buffer), ec);

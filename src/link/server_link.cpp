@@ -21,8 +21,14 @@ constexpr int kBacklog = Vexo_SetSize;
 }  // namespace
 
 bool Station::startServer() {
-    // No "already serving" case: doConnect first clears what a half-failed start left running,
-    // so the server is always started from nothing here.
+    // Already serving: a second listening socket on the port could only fail, and would race the
+    // running Accept thread over m_listenSocket, so the server goes on as it is. doConnect never
+    // gets here (it first clears what a half-failed start left running); direct callers such as
+    // the benchmark or a test harness may, and the guard keeps their server intact.
+    if (m_acceptThread != nullptr && m_listenSocket != Vexo_InvalidSocket) {
+        return true;
+    }
+
     g_peerSet.empty();
 
     m_listenSocket = Vexo_CreateSocket(2, 1, 0);
