@@ -175,8 +175,8 @@ void Station::checkClientLink() {
         }
     }
     if (m_reconnectDueTick != 0 && !m_running) {
-        if (m_reconnectSeconds.load() <= 0) {
-            m_reconnectDueTick = 0;  // switched off meanwhile
+        if (m_reconnectSeconds.load() <= 0 || m_mode != "Client") {
+            m_reconnectDueTick = 0;  // switched off, or another mode chosen, meanwhile
         } else if (Vexo_GetTimeTick() >= m_reconnectDueTick) {
             tryReconnect();
         }
