@@ -40,7 +40,8 @@ TEST(LinkFailures, EachFailedStartReportsAndLeavesNothingBehind) {
         Station station(&window);
         station.m_protocol = "Sur-Gard";
         station.m_mode = c.mode;
-        const Vexo_Socket listener = c.mode == std::string("Client") ? Vexo_CreateSocket(2, 1, 0) : -1;
+        const Vexo_Socket listener =
+            c.mode == std::string("Client") ? Vexo_CreateSocket(2, 1, 0) : -1;
         if (listener != -1) {  // something for the client to connect to
             Vexo_Addr address;
             Vexo_MakeIPv4Addr(&address, "127.0.0.1", 0);
