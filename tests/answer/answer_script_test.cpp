@@ -1,7 +1,6 @@
 // The script language: what it accepts, how it unrolls, and how it refuses bad input.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -102,11 +101,6 @@ TEST(ScriptCursor, WalksWrapsAndRestartsOnANewScript) {
     ASSERT_FALSE(scripts.apply("NACK*2, ACK", "", false));
     EXPECT_EQ(cursor.take(*scripts.current(), true, index).word, Word::Nack);
     EXPECT_EQ(index, 0) << "a new script starts at step 1; heartbeats follow the main one";
-}
-
-TEST(Dc09TimeStamp, HasTheNakLayout) {
-    const std::string stamp = dc09TimeStamp();
-    EXPECT_TRUE(std::regex_match(stamp, std::regex(R"(_\d\d:\d\d:\d\d,\d\d-\d\d-\d{4})"))) << stamp;
 }
 
 }  // namespace

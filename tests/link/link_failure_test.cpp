@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "link/fake_receiver.h"
 #include "server_harness.h"
 #include "support/quillet_capture.h"
 #include "support/recording_window.h"
@@ -40,17 +41,8 @@ TEST(LinkFailures, EachFailedStartReportsAndLeavesNothingBehind) {
         Station station(&window);
         station.m_protocol = "Sur-Gard";
         station.m_mode = c.mode;
-        const Vexo_Socket listener =
-            c.mode == std::string("Client") ? Vexo_CreateSocket(2, 1, 0) : -1;
-        if (listener != -1) {  // something for the client to connect to
-            Vexo_Addr address;
-            Vexo_MakeIPv4Addr(&address, "127.0.0.1", 0);
-            ASSERT_EQ(Vexo_Bind(listener, &address), 0);
-            ASSERT_EQ(Vexo_Listen(listener, 4), 0);
-            station.m_port = Vexo_LocalPort(listener);
-        } else {
-            station.m_port = freePort();
-        }
+        FakeReceiver receiver;  // something for the client to connect to
+        station.m_port = c.mode == std::string("Client") ? receiver.port() : freePort();
         Vexo_FailNext(c.fault, 1, c.skip);
         station.doConnect();
         Vexo_ClearFaults();
@@ -69,9 +61,6 @@ TEST(LinkFailures, EachFailedStartReportsAndLeavesNothingBehind) {
         EXPECT_TRUE(station.m_running);
         station.doDisconnect();
         station.shutdownLink();
-        if (listener != -1) {
-            Vexo_CloseSocket(listener, 0);
-        }
     }
     EXPECT_TRUE(waitUntil([&] { return openDescriptorCount() <= baseline; }));
 }
