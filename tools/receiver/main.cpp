@@ -25,7 +25,10 @@ int main(int argc, char** argv) {
     }
     const RunOptions& options = line.options;
     if (options.retrying) {
-        const RetryResult retried = runRetrying(options);
+        const RetryResult retried = runRetrying(options, [&](std::uint16_t port) {
+            std::cout << "corvane-receiver: listening on " << options.host << ":" << port
+                      << ", waiting for Corvane to connect" << std::endl;
+        });
         printRetryReport(std::cout, retried, line.quiet);
         return retried.error.empty() && retried.givenUp() == 0 ? 0 : 1;
     }

@@ -151,7 +151,8 @@ std::uint64_t RetryResult::givenUp() const {
     return messages.size() - acknowledged();
 }
 
-RetryResult runRetrying(const RunOptions& options) {
+RetryResult runRetrying(const RunOptions& options,
+                        const std::function<void(std::uint16_t)>& onListening) {
     RetryResult result;
     Fd listener;
     std::vector<Fd> fds;
@@ -160,6 +161,9 @@ RetryResult runRetrying(const RunOptions& options) {
         if (options.listen) {
             if (!listener.valid()) {
                 listener = listenTcp(options.host, options.port, error);
+                if (listener.valid() && onListening) {
+                    onListening(localPort(listener.get()));
+                }
             }
             fds.push_back(listener.valid()
                               ? acceptTcp(listener.get(), options.connectTimeoutMs, error)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -35,8 +36,9 @@ struct RetryResult {
 };
 
 // Runs options.connections receivers at once (each on its own thread), options.count messages
-// each.
-RetryResult runRetrying(const RunOptions& options);
+// each. Listening, `onListening` gets the port before the wait for the station.
+RetryResult runRetrying(const RunOptions& options,
+                        const std::function<void(std::uint16_t)>& onListening = {});
 
 // One line per message ("message 3 (cid): 2 attempts; NACK after 12 ms, ACK after 4501 ms;
 // acknowledged"), then the summary by outcome.
