@@ -8,7 +8,10 @@
 //     and p99 answer latency, against 80% of the floor's rate and 1.5x its latencies;
 //   - 64 receivers at once (Server, Sur-Gard and SIA-DCS);
 //   - a pipelined flood of glued messages (Server and Client, Sur-Gard);
-//   - the time a stop (doDisconnect) takes, idle and under load, in each mode.
+//   - the time a stop (doDisconnect) takes, idle and under load, in each mode;
+//   - timed answers: 64 receivers in lockstep under the answer script "DELAY 500 ACK" (every
+//     answer 500 ms or later, p99 <= 510 ms), and 8 receivers under SIA-DCS "NACK All" (2000 to
+//     2010 ms), with the station's CPU use over the run (it must stay near idle while it waits).
 // Every run must have each message answered once with a good answer and counted once by the
 // msgPro worker; the program exits 1 when one is not. The diagnostic log writes its real file, in
 // a temporary directory.
@@ -21,6 +24,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <future>
 #include <memory>
@@ -297,6 +301,60 @@ Row flood(const char* mode, std::uint64_t messages, int glue) {
         "Sur-Gard", o, false);
 }
 
+// CPU seconds this process has used so far (the station and the simulator threads).
+double processCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// Receivers in lockstep whose every answer the station holds back by `delayMs`: none may come
+// early, p99 at most `delayMs` + 10 ms.
+Row timedAnswers(const std::string& name, const char* protocol, int connections,
+                 std::uint64_t perReceiver, const char* script, sim::Expect expect,
+                 std::uint64_t delayMs) {
+    std::printf("running: %s\n", name.c_str());
+    std::fflush(stdout);
+    Link link("Server", protocol);
+    if (script != nullptr) {
+        link.station.answerScripts().apply(script, "", std::string(protocol) == "SIA-DCS");
+        link.station.answerScripts().setEnabled(true);
+    } else {
+        link.station.m_responseMode = 1;  // NACK All
+    }
+    sim::RunOptions o;
+    o.protocol = protocolOf(protocol);
+    o.count = perReceiver;
+    o.connections = connections;
+    o.expectation.expect = expect;
+    o.answerTimeoutMs = static_cast<int>(delayMs) + 3000;
+    const double cpuBefore = processCpuSeconds();
+    const auto wallBefore = Clock::now();
+    const sim::RunResult r = startAgainst(link, o).get();
+    const double wall = std::chrono::duration<double>(Clock::now() - wallBefore).count();
+    const double cpu = processCpuSeconds() - cpuBefore;
+    Row row;
+    row.name = name;
+    row.messages = r.expected;
+    row.rate = r.messagesPerSecond();
+    row.median = r.total.latency.median();
+    row.p99 = r.total.latency.p99();
+    checkExactlyOnce(link, r, row);
+    const std::uint64_t earliest = r.total.latency.percentile(1e-9);
+    const bool onTime = earliest >= delayMs * 1000 && row.p99 <= (delayMs + 10) * 1000;
+    char text[160];
+    std::snprintf(text, sizeof text, "; earliest %.1f ms, p99 %.1f ms, CPU %.1f%% of one core",
+                  static_cast<double>(earliest) / 1000.0, static_cast<double>(row.p99) / 1000.0,
+                  wall > 0 ? 100.0 * cpu / wall : 0.0);
+    row.check += text;
+    if (!onTime) {
+        row.check += " FAIL: outside " + std::to_string(delayMs) + "..+10 ms";
+        row.failed = true;
+    }
+    link.stop();
+    return row;
+}
+
 // The stop of a link with one receiver connected and silent.
 Row stopIdle(const char* mode) {
     std::printf("running: stop idle, %s\n", mode);
@@ -417,6 +475,16 @@ int main(int argc, char** argv) {
         {"stop alone Server", [] { return stopServerAlone(); }},
         {"stop load Client", [&] { return stopUnderLoad("Client", settings.glue); }},
         {"stop load Server", [&] { return stopUnderLoad("Server", settings.glue); }},
+        {"timed 64 Server/Sur-Gard DELAY 500",
+         [] {
+             return timedAnswers("64 receivers, lockstep, DELAY 500 ACK: Server/Sur-Gard",
+                                 "Sur-Gard", 64, 10, "DELAY 500 ACK", sim::Expect::Ack, 500);
+         }},
+        {"timed 8 Server/SIA-DCS NACK All",
+         [] {
+             return timedAnswers("8 receivers, lockstep, NACK All: Server/SIA-DCS", "SIA-DCS", 8, 3,
+                                 nullptr, sim::Expect::Nack, 2000);
+         }},
     };
     for (const auto& [key, run] : scenarios) {
         if (key.find(settings.only) != std::string::npos) {

@@ -1,6 +1,9 @@
 // The client link: connects to the receiver's automation port and, on the msg thread, answers and
-// queues every message the receiver sends, framed by the Sur-Gard terminator 0x14.
+// queues every message the receiver sends, framed by the Sur-Gard terminator 0x14. An answer that
+// must wait is kept in a timer queue; the thread waits in poll() for the sooner of new data and
+// the due answer, so a stop (which shuts the socket down) ends any wait at once.
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 
 #include <array>
@@ -10,9 +13,12 @@
 #include <boost/system/system_error.hpp>
 #include <chrono>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "answer/answer_plan.h"
+#include "link/answer_queue.h"
 #include "link/client_stop.h"
 #include "link/frame_reader.h"
 #include "link/peer_address.h"
@@ -27,6 +33,74 @@ namespace {
 constexpr std::chrono::milliseconds kConnectTimeout{5000};
 constexpr std::size_t kReadChunk = 4096;
 constexpr std::size_t kFinalReadSize = 128;
+
+// Waits until the socket is readable (or hung up) or `dueUs` (steady clock) has come. A stop
+// shuts the socket down, which ends the wait.
+void waitForDataOrDue(int fd, std::optional<std::int64_t> dueUs) {
+    int timeoutMs = 0;
+    if (dueUs) {
+        const std::int64_t left = *dueUs - steadyMicrosecondsNow();
+        timeoutMs = left <= 0 ? 0 : static_cast<int>((left + 999) / 1000);
+    }
+    pollfd wanted{fd, POLLIN, 0};
+    ::poll(&wanted, 1, timeoutMs);
+}
+
+void sendClientAnswer(Station& station, const DueAnswer& due, AnswerQueue& answers) {
+    if (!due.plan.bytes.empty()) {
+        boost::system::error_code writeError;  // a dead link shows at the next read
+        boost::asio::write(station.m_socket, boost::asio::buffer(due.plan.bytes), writeError);
+        if (writeError) {
+            logNothingSent(due.connection, due.plan, writeError.message().c_str());
+        } else {
+            logAnswerSent(due, steadyMicrosecondsNow());
+        }
+    } else {
+        logNothingSent(due.connection, due.plan, "the answer is none");
+    }
+    if (due.plan.closeMs >= 0) {
+        DueAnswer close;
+        close.readUs = steadyMicrosecondsNow();
+        close.connection = due.connection;
+        close.closeOnly = true;
+        close.plan.delayMs = due.plan.closeMs;
+        close.plan.closeMs = due.plan.closeMs;
+        answers.push(std::move(close));
+    }
+}
+
+AnswerNote planClientAnswer(Station& station, const std::string& message, std::uint64_t connection,
+                            const std::string& peer, std::int64_t readSteadyUs,
+                            answer::ScriptCursor& cursor, bool& closing, AnswerQueue& answers) {
+    AnswerNote note;
+    if (closing) {
+        note.word = "none";
+        return note;
+    }
+    std::string live;
+    Dc09Reading plainOnly;  // the client link speaks Sur-Gard only
+    answer::PlannedAnswer plan = answer::planAnswer(station, message, cursor, plainOnly, &live);
+    if (plan.step >= 0) {
+        station.answerScripts().noteStep(connection, peer, std::move(live));
+    }
+    closing = plan.closeMs >= 0;
+    note.bytes = plan.bytes;
+    note.word = plan.word;
+    note.step = plan.step;
+    note.delayMs = plan.delayMs;
+    note.closeAfterMs = plan.closeMs;
+    DueAnswer due;
+    due.readUs = readSteadyUs;
+    due.connection = connection;
+    due.plan = std::move(plan);
+    if (due.plan.delayMs > 0 || answers.pending(connection)) {
+        answers.push(std::move(due));
+        return note;
+    }
+    sendClientAnswer(station, due, answers);
+    note.sentUs = note.bytes.empty() ? 0 : utcMicrosecondsNow();
+    return note;
+}
 
 }  // namespace
 
@@ -55,13 +129,42 @@ bool Station::connect() {
 
 void Station::MessageProc() {
     std::string failure;
+    bool closedByScript = false;
     try {
+        AnswerQueue answers;
+        answer::ScriptCursor cursor;
+        bool closing = false;
         FrameReader reader(FrameReader::Framing::SurGard);
         const std::uint64_t connection = ++m_connectionSerial;
         const std::string peer = peerAddressText(m_socketFd.load());
         std::array<char, kReadChunk> buffer{};
         std::vector<std::string> messages;
+        // Sends what is due; false once a CLOSE has come due.
+        const auto sendDue = [&] {
+            DueAnswer due;
+            while (answers.popDue(steadyMicrosecondsNow(), due)) {
+                if (due.closeOnly) {
+                    return false;
+                }
+                sendClientAnswer(*this, due, answers);
+            }
+            return true;
+        };
         while (true) {
+            // With nothing waiting the read blocks as before; otherwise the wait ends in time
+            // for the earliest answer.
+            if (!answers.empty()) {
+                waitForDataOrDue(m_socketFd.load(), answers.earliestDueUs());
+                if (!sendDue()) {
+                    closedByScript = true;
+                    failure = "closed by the answer script";
+                    break;
+                }
+                pollfd readable{m_socketFd.load(), POLLIN, 0};
+                if (::poll(&readable, 1, 0) <= 0) {
+                    continue;  // the wait ended for a due answer only
+                }
+            }
             boost::system::error_code ec;
             const std::size_t received = m_socket.read_some(boost::asio::buffer(buffer), ec);
             if (ec) {
@@ -69,20 +172,17 @@ void Station::MessageProc() {
                 break;
             }
             const auto readAt = utcMicrosecondsNow();
+            const auto readSteadyUs = steadyMicrosecondsNow();
             messages.clear();
             const bool fits = reader.feed(std::string_view(buffer.data(), received), messages);
             for (std::string& message : messages) {
                 // The receiver waits for its answer: send it before anything else happens.
-                const std::string response = makeResponse(message);
-                if (!response.empty()) {
-                    boost::system::error_code writeError;  // a dead link shows at the next read
-                    boost::asio::write(m_socket, boost::asio::buffer(response), writeError);
-                }
                 ReceivedMessage queued(std::move(message));
+                queued.answer = planClientAnswer(*this, queued.raw, connection, peer, readSteadyUs,
+                                                 cursor, closing, answers);
                 queued.connection = connection;
                 queued.peer = peer;
                 queued.receivedUs = readAt;
-                queued.answer.bytes = response;
                 queueMessage(std::move(queued));
             }
             if (!fits) {
@@ -97,6 +197,16 @@ void Station::MessageProc() {
         failure = e.what();
     }
     QUILLET(2, "CCorvaneDlg::MessageProc", "error: %s", failure.c_str());
+    answerScripts().forgetAll();
+    if (closedByScript) {
+        // The receiver sees the close now; the UI thread's stop releases the socket.
+        ::shutdown(m_socketFd.load(), SHUT_RDWR);
+    }
+    // The link is gone, but the window still shows it connected: the UI thread stops it as
+    // Disconnect does (a stop in progress finds nothing left to do). Asked before the last read,
+    // which waits on a live, silent socket until that stop shuts it down.
+    m_clientLinkEnded = closedByScript ? 2 : 1;
+    window().requestLinkCheck();
     std::array<char, kFinalReadSize> discard{};
     boost::system::error_code ignored;
     m_socket.read_some(boost::asio::buffer(discard), ignored);

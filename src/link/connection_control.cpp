@@ -61,6 +61,11 @@ void Station::doConnect() {
     if (!window().saveTransfer()) {
         return;
     }
+    m_reconnectDueTick = 0;  // the operator's own start replaces a waiting reconnect
+    startLink(true);
+}
+
+void Station::startLink(bool interactive) {
     // A start that failed half-way (a thread that could not be created) leaves the rest of that
     // link up; a new start, perhaps in the other mode, begins from a clean slate.
     if (!m_running) {
@@ -69,10 +74,13 @@ void Station::doConnect() {
     const bool client = m_mode == "Client";
     if (client) {
         if (!connect()) {
-            window().showMessageBox("Connect failed, please check the parameters!");
+            if (interactive) {
+                window().showMessageBox("Connect failed, please check the parameters!");
+            }
             return;
         }
         joinThread(m_msgThread);
+        m_clientLinkEnded = 0;
         m_msgThread = startThread(msgThreadEntry, this);
         if (m_msgThread == nullptr) {
             QUILLET(2, kConnectFunction, "create msg thread fail");
@@ -155,6 +163,38 @@ void Station::doDisconnect() {
     if (m_protocol == "Sur-Gard") {
         window().enableControl(kModeCombo, true);
     }
+}
+
+void Station::checkClientLink() {
+    const int ended = m_clientLinkEnded.exchange(0);
+    if (ended != 0 && m_running && m_mode == "Client") {
+        // The msg thread has ended: the stop finds the socket to close and the thread to join.
+        doDisconnect();
+        if (ended == 1 && m_reconnectSeconds.load() > 0) {
+            m_reconnectDueTick = Vexo_GetTimeTick() + m_reconnectSeconds.load() * 1000ULL;
+        }
+    }
+    if (m_reconnectDueTick != 0 && !m_running) {
+        if (m_reconnectSeconds.load() <= 0 || m_mode != "Client") {
+            m_reconnectDueTick = 0;  // switched off, or another mode chosen, meanwhile
+        } else if (Vexo_GetTimeTick() >= m_reconnectDueTick) {
+            tryReconnect();
+        }
+    }
+}
+
+void Station::tryReconnect() {
+    appendLogLine(getTimeStamp(), "  -  Reconnecting...\r\n");
+    updateLogView();
+    QUILLET(2, kConnectFunction, "reconnect attempt");
+    startLink(false);
+    if (m_running) {
+        m_reconnectDueTick = 0;
+        return;
+    }
+    appendLogLine(getTimeStamp(), "  -  Reconnect failed\r\n");
+    updateLogView();
+    m_reconnectDueTick = Vexo_GetTimeTick() + m_reconnectSeconds.load() * 1000ULL;
 }
 
 void Station::shutdownLink() {

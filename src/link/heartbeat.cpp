@@ -25,6 +25,8 @@ void Station::OnTimer() {
     window().setControlText(kSgHeartbeatCountEdit, std::to_string(m_sgHeartbeatCount.load()));
     window().setControlText(kSgPrivateCountEdit, std::to_string(m_sgPrivateCount.load()));
     window().setControlText(kDeviceHeartCountEdit, std::to_string(m_deviceHeartCount.load()));
+    // A client link that ended on its own, or a reconnect that is due.
+    checkClientLink();
     if (!m_connected) {
         return;
     }

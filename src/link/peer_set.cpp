@@ -1,8 +1,28 @@
 #include "link/peer_set.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cstdint>
+
 namespace corvane {
 
 PeerSet g_peerSet;
+
+PeerSet::PeerSet() : m_wakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+PeerSet::~PeerSet() {
+    if (m_wakeFd >= 0) {
+        ::close(m_wakeFd);
+    }
+}
+
+void PeerSet::clearWake() const {
+    std::uint64_t count = 0;
+    if (m_wakeFd >= 0 && ::read(m_wakeFd, &count, sizeof count) < 0) {
+        count = 0;  // nothing was pending
+    }
+}
 
 bool PeerSet::add(Vexo_Socket socket) {
     {
@@ -17,8 +37,14 @@ bool PeerSet::add(Vexo_Socket socket) {
         }
         m_set.fd_array[m_set.fd_count++] = socket;
     }
-    // The select thread may be waiting for its first peer.
+    // The select thread may be waiting for its first peer, or on the set without this one.
     m_added.notify_all();
+    if (m_wakeFd >= 0) {
+        const std::uint64_t one = 1;
+        if (::write(m_wakeFd, &one, sizeof one) < 0) {
+            return true;  // the counter is already far from zero: the select wakes anyway
+        }
+    }
     return true;
 }
 

@@ -26,10 +26,23 @@ class PeerSet {
     // Waits at most `timeout` for the set to become non-empty. Returns true when it is.
     bool waitNonEmpty(std::chrono::milliseconds timeout) const;
 
+    // A descriptor that turns readable when a socket is added, so a select already waiting on
+    // the older set (perhaps for a distant due answer) reads the new receiver at once. The
+    // waiter adds it to its set while there is room (a full set takes no new receivers) and
+    // drains it with clearWake(). -1 when it could not be made.
+    Vexo_Socket wakeSocket() const { return m_wakeFd; }
+    void clearWake() const;
+
+    PeerSet();
+    ~PeerSet();
+    PeerSet(const PeerSet&) = delete;
+    PeerSet& operator=(const PeerSet&) = delete;
+
   private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_added;
     Vexo_FdSet m_set;
+    int m_wakeFd = -1;
 };
 
 extern PeerSet g_peerSet;

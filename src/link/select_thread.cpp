@@ -1,6 +1,7 @@
 // The select thread: waits until receivers have data, reads only those, cuts each one's bytes
-// into messages, answers each message at once and queues it. A receiver whose connection fails,
-// whose stream overflows the framing limit, or that does not take its answers is dropped.
+// into messages, answers each message (at once, or when its answer is due: server_answers) and
+// queues it. A receiver whose connection fails, whose stream overflows the framing limit, or that
+// does not take its answers is dropped.
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "link/frame_reader.h"
 #include "link/peer_address.h"
 #include "link/peer_set.h"
+#include "link/server_answers.h"
 #include "station/station.h"
 
 namespace corvane {
@@ -24,7 +26,6 @@ namespace {
 // (its first message must not wait for the previous set's time-out), and a stop is seen quickly.
 constexpr long kSelectLimitMicroseconds = 100'000;
 constexpr int kReceiveTimeoutMs = 3000;
-constexpr int kSendTimeoutMs = 3000;
 // While no receiver is connected the thread sleeps on the set instead of spinning.
 constexpr std::chrono::milliseconds kIdleWait{100};
 // A failing select is retried after a pause, not in a tight loop.
@@ -38,11 +39,17 @@ class SelectLoop {
 
     void run() {
         while (!m_station.m_selectStop) {
+            sendDueAnswers();
             if (!g_peerSet.waitNonEmpty(kIdleWait)) {
                 continue;
             }
             Vexo_FdSet ready = g_peerSet.snapshot();
-            const Vexo_TimeVal limit{0, kSelectLimitMicroseconds};
+            const Vexo_Socket wake = g_peerSet.wakeSocket();
+            if (wake != Vexo_InvalidSocket && ready.fd_count < Vexo_SetSize) {
+                ready.fd_array[ready.fd_count++] = wake;  // a new receiver ends the wait
+            }
+            // Waits no longer than the earliest answer due.
+            const Vexo_TimeVal limit = m_answers.limit(kSelectLimitMicroseconds);
             const int count = Vexo_Select(0, &ready, nullptr, nullptr, &limit);
             if (count <= 0) {
                 if (count < 0) {
@@ -52,7 +59,9 @@ class SelectLoop {
             }
             // Only the receivers with data are read: an idle one holds up nobody.
             for (std::uint32_t i = 0; i < ready.fd_count && !m_station.m_selectStop; ++i) {
-                if (!serve(ready.fd_array[i])) {
+                if (ready.fd_array[i] == wake) {
+                    g_peerSet.clearWake();
+                } else if (!serve(ready.fd_array[i])) {
                     drop(ready.fd_array[i]);
                 }
             }
@@ -60,6 +69,14 @@ class SelectLoop {
     }
 
   private:
+    void sendDueAnswers() {
+        m_lost.clear();
+        m_answers.sendDue(m_lost);
+        for (const Vexo_Socket socket : m_lost) {
+            drop(socket);
+        }
+    }
+
     // Reads what one receiver sent and answers every complete message in it. Returns false
     // when the receiver is lost.
     bool serve(Vexo_Socket socket) {
@@ -72,6 +89,7 @@ class SelectLoop {
             return true;  // nothing arrived after all: nothing to answer
         }
         const auto readAt = utcMicrosecondsNow();
+        const auto readSteadyUs = steadyMicrosecondsNow();
         Connection& connection = connectionFor(socket);
         m_messages.clear();
         const bool withinLimit = connection.reader.feed(
@@ -83,18 +101,16 @@ class SelectLoop {
             }
             // Answer first: the receiver is waiting for it. What the DC-09 settings learnt of
             // the frame (its decryption) goes with it, so the worker does not decrypt again.
+            AnswerNote note;
             Dc09Reading dc09;
-            const std::string response = m_station.makeResponse(message, dc09);
-            const bool answered =
-                response.empty() ||
-                Vexo_Sendn(socket, response.data(), static_cast<int>(response.size()),
-                           kSendTimeoutMs) == static_cast<int>(response.size());
+            const bool answered = m_answers.answer(socket, connection.number, connection.peer,
+                                                   message, readSteadyUs, note, dc09);
             ReceivedMessage received(std::move(message));
             received.connection = connection.number;
             received.peer = connection.peer;
             received.receivedUs = readAt;
-            received.answer.bytes = response;
-            received.answer.encrypted = dc09::encryptedAnswer(response);
+            received.answer = std::move(note);
+            received.answer.encrypted = dc09::encryptedAnswer(received.answer.bytes);
             received.dc09 = std::move(dc09);
             m_station.queueMessage(std::move(received));
             // A receiver that does not take its answers would hold up all the others.
@@ -132,13 +148,19 @@ class SelectLoop {
         m_station.m_peerSocket.compare_exchange_strong(latest, Vexo_InvalidSocket);
         g_peerSet.remove(socket);
         // A new receiver given the same descriptor number starts with a fresh reader.
-        m_connections.erase(socket);
+        const auto known = m_connections.find(socket);
+        if (known != m_connections.end()) {
+            m_answers.forget(known->second.number);  // its waiting answers go with it
+            m_connections.erase(known);
+        }
         Vexo_CloseSocket(socket, 0);
     }
 
     Station& m_station;
     const FrameReader::Framing m_framing;
     std::unordered_map<Vexo_Socket, Connection> m_connections;  // this thread only
+    ServerAnswers m_answers{m_station};
+    std::vector<Vexo_Socket> m_lost;
     std::vector<std::string> m_messages;
     std::array<char, kReceiveBufferSize> m_buffer{};
 };

@@ -14,14 +14,17 @@ namespace {
 
 constexpr const char* kStartServer = "CCorvaneDlg::startServer";
 constexpr const char* kAnyInterface = "0.0.0.0";
-constexpr int kBacklog = 1;
+// A burst of receivers reconnecting at once (after a receiver restart) must not overflow the
+// queue of pending connections: room for every receiver the server takes.
+constexpr int kBacklog = Vexo_SetSize;
 
 }  // namespace
 
 bool Station::startServer() {
-    // A previous start that failed later (select or msgPro thread) left the server listening:
-    // opening a second listening socket on the port could only fail, and would race the running
-    // Accept thread over m_listenSocket. The server is already up, so the start goes on with it.
+    // Already serving: a second listening socket on the port could only fail, and would race the
+    // running Accept thread over m_listenSocket, so the server goes on as it is. doConnect never
+    // gets here (it first clears what a half-failed start left running); direct callers such as
+    // the benchmark or a test harness may, and the guard keeps their server intact.
     if (m_acceptThread != nullptr && m_listenSocket != Vexo_InvalidSocket) {
         return true;
     }

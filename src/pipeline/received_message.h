@@ -16,6 +16,11 @@ struct AnswerNote {
     int step = -1;             // the answer script's step (0-based), -1 when no script chose it
     std::int64_t delayMs = 0;  // how long the answer waits after the message was read
     bool encrypted = false;    // the answer is an encrypted DC-09 frame
+    // Answer scripts: CLOSE after the answer, and when it left. The message is queued when it
+    // is read, so a delayed answer is still pending then (sentUs 0); the diagnostic log notes
+    // its sending, with the latency after the read.
+    std::int64_t closeAfterMs = -1;  // -1: the connection stays open
+    std::int64_t sentUs = 0;         // UTC microseconds of the sending; 0 while pending or unsent
 };
 
 struct ReceivedMessage {

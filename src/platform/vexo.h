@@ -12,6 +12,15 @@
 // Safe to call more than once. Returns 0.
 int Vexo_InitEx();
 
+// ---- failure seam (tests) ----------------------------------------------------------------------
+
+// The runtime calls a test can make fail as the system would refuse them.
+enum class Vexo_Fault { ThreadCreate, SocketCreate, SemCreate };
+// After `skip` more calls succeed, the next `count` calls of that kind fail (null or -1).
+// Vexo_ClearFaults() ends every planned failure.
+void Vexo_FailNext(Vexo_Fault fault, int count, int skip = 0);
+void Vexo_ClearFaults();
+
 // ---- threads ----------------------------------------------------------------------------------
 
 using Vexo_Thread = void*;                         // null when there is no thread

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/vexo.h"
+#include "platform/vexo_fault.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ Semaphore* semOf(Vexo_Sem* sem) {
 }  // namespace
 
 int Vexo_SemCreate(Vexo_Sem* sem, int count) {
-    if (sem == nullptr || count < 0) {
+    if (sem == nullptr || count < 0 || vexo_detail::faultHits(Vexo_Fault::SemCreate)) {
         return -1;
     }
     if (Semaphore* existing = semOf(sem)) {

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/vexo.h"
+#include "platform/vexo_fault.h"
 #include "platform/vexo_wait.h"
 
 using vexo_detail::fdOf;
@@ -25,7 +26,7 @@ bool copyAddr(const Vexo_Addr* addr, sockaddr_in* in) {
 
 Vexo_Socket Vexo_CreateSocket(int family, int type, int protocol) {
     // The callers pass the Windows values: family 2 is IPv4, type 1 a stream, type 2 datagrams.
-    if (family != 2) {
+    if (family != 2 || vexo_detail::faultHits(Vexo_Fault::SocketCreate)) {
         return Vexo_InvalidSocket;
     }
     int posixType = 0;

@@ -6,6 +6,7 @@
 
 #include "platform/quillet.h"
 #include "platform/vexo.h"
+#include "platform/vexo_fault.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ void runGuarded(Vexo_ThreadProc proc, void* arg) {
 }  // namespace
 
 Vexo_Thread Vexo_Thread_Create(Vexo_ThreadProc proc, void* arg, int, int, int, int) {
-    if (proc == nullptr) {
+    if (proc == nullptr || vexo_detail::faultHits(Vexo_Fault::ThreadCreate)) {
         return nullptr;
     }
     try {

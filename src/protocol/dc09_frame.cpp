@@ -56,9 +56,10 @@ std::string_view replyCopiedText(std::string_view message) {
     return tokenFound ? std::string_view() : copiedAfterAnyToken(message, bracket);
 }
 
-void buildReplyFrame(std::string_view word, std::string_view message, ReplyFrame& frame) {
+void buildReplyFrame(std::string_view word, std::string_view message, ReplyFrame& frame,
+                     std::string_view suffix) {
     std::string_view copied = replyCopiedText(untilFirstZero(message));
-    const std::size_t room = ReplyFrame::kMaxBody - (word.size() + 2) - 2;
+    const std::size_t room = ReplyFrame::kMaxBody - (word.size() + 2) - 2 - suffix.size();
     if (copied.size() > room) {
         copied = copied.substr(0, room);
     }
@@ -77,6 +78,10 @@ void buildReplyFrame(std::string_view word, std::string_view message, ReplyFrame
     }
     *out++ = '[';
     *out++ = ']';
+    if (!suffix.empty()) {
+        std::memcpy(out, suffix.data(), suffix.size());
+        out += suffix.size();
+    }
     const auto bodyLength = static_cast<std::size_t>(out - body);
 
     frame.bytes[0] = '\n';

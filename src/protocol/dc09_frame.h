@@ -29,7 +29,8 @@ std::string_view replyCopiedText(std::string_view message);
 
 // Builds the frame whose body is `word` in quotation marks, the copied text of `message` and
 // "[]". A copied text too long for the frame is cut at its end. The message is read up to its
-// first zero byte.
-void buildReplyFrame(std::string_view word, std::string_view message, ReplyFrame& frame);
+// first zero byte. A `suffix` (NAK's time stamp) follows the "[]" inside the body.
+void buildReplyFrame(std::string_view word, std::string_view message, ReplyFrame& frame,
+                     std::string_view suffix = {});
 
 }  // namespace corvane

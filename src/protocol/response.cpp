@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/vexo.h"
 #include "protocol/custom_byte.h"
 #include "protocol/dc09_frame.h"
 #include "protocol/delimited_text.h"
@@ -16,7 +15,6 @@ namespace {
 
 constexpr char kAckByte = 0x06;
 constexpr char kNackByte = 0x15;
-constexpr int kNackAllPauseMs = 2000;
 
 enum Mode : int {
     kAckAll = 0,
@@ -80,8 +78,7 @@ std::string Station::makeResponse(const std::string& message, Dc09Reading& readi
             case kAckAll:
                 return std::string(ack);
             case kNackAll:
-                // The receiver sees its NACK late, as the operator asked; this thread waits.
-                Vexo_Sleep(kNackAllPauseMs);
+                // The receiver sees this NACK 2000 ms late: the link schedules it (answer_plan).
                 return std::string(nack);
             case kNackAllButHeartbeats:
                 return std::string(linkTest ? ack : nack);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "dc09/dc09_settings.h"
+#include "answer/answer_scripts.h"
 #include "pipeline/received_message.h"
 #include "platform/vexo.h"
 #include "station/window.h"
@@ -54,7 +55,8 @@ class Station {
 
     // ---- responses (protocol/) ------------------------------------------------------------------
     // The bytes that answer `message` under the current policy; empty when nothing is sent. Runs
-    // on the receiving thread; under SIA-DCS "NACK All" it pauses that thread for 2000 ms.
+    // on the receiving thread. When they are sent (SIA-DCS "NACK All" waits 2000 ms), and what a
+    // running answer script sends instead, is answer::planAnswer's choice.
     std::string makeResponse(const std::string& message);
     // The same, also saying what the DC-09 settings learnt of the frame (its decryption).
     std::string makeResponse(const std::string& message, Dc09Reading& reading);
@@ -83,9 +85,16 @@ class Station {
     // after the last one counts too.
     int logLineCount() const;
 
+    // ---- answer scripts (answer/) ---------------------------------------------------------------
+    answer::AnswerScripts& answerScripts() { return m_answerScripts; }
+
     // ---- client link (link/) -------------------------------------------------------------------
     bool connect();
     void MessageProc();
+    // UI thread: stops a client link whose msg thread ended on its own (a lost connection or an
+    // answer script's CLOSE) as Disconnect does, and connects again when reconnecting is on.
+    // The msg thread asks for it through Window::requestLinkCheck; the timer checks too.
+    void checkClientLink();
 
     // ---- server link (link/) -------------------------------------------------------------------
     bool startServer();
@@ -146,12 +155,22 @@ class Station {
     // Native descriptor of m_socket while connected, so a stop can shut the connection down (which
     // wakes the msg thread's blocked read) without touching the socket object the thread uses.
     std::atomic<int> m_socketFd{-1};
+    // Client mode: 1 once the msg thread ended on a loss, 2 on an answer script's CLOSE; cleared
+    // at each start. Reconnecting: every m_reconnectSeconds (0 is off) after a loss.
+    std::atomic<int> m_clientLinkEnded{0};
+    std::atomic<int> m_reconnectSeconds{0};
+    std::uint64_t m_reconnectDueTick = 0;  // UI thread; 0 when no reconnect waits
     // Serialises the link events (a receiver accepted or lost) with the timer's heartbeat check,
     // so the check never acts on a loss it has not yet seen.
     std::mutex m_linkEventMutex;
 
   private:
+    // Starts the link; `interactive` shows a failed client connect in a message box.
+    void startLink(bool interactive);
+    void tryReconnect();
+
     NullWindow m_nullWindow;
+    answer::AnswerScripts m_answerScripts;
     std::atomic<Window*> m_window;
 
     mutable std::mutex m_settingsMutex;  // guards the two texts below

@@ -45,6 +45,8 @@ class Window {
     // The log box should show Station::logViewText(). Refreshes that arrive faster than the
     // window paints may be coalesced: the box must end up showing the latest view text.
     virtual void refreshLogView() = 0;
+    // Asks the UI thread to call Station::checkClientLink() soon (the client msg thread ended).
+    virtual void requestLinkCheck() {}
 
     // UI thread only.
     virtual void showMessageBox(const std::string& text) = 0;

@@ -1,7 +1,175 @@
+#include "ui/answer_script_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <array>
+
+#include "ui/corvane_dlg.h"
 #include "ui/tool_windows.h"
 
 namespace corvane::ui {
 
-void openAnswerScriptWindow(CCorvaneDlg& /*window*/) {}
+namespace {
+
+constexpr int kRefreshMs = 500;
+constexpr int kMaxReconnectSeconds = 3600;
+
+struct Example {
+    const char* caption;
+    const char* script;
+};
+
+constexpr std::array kExamples = {
+    Example{"NACK 3 times, then ACK", "NACK*3, ACK"},
+    Example{"no answer for 60 s", "DELAY 60000 NONE, ACK"},
+    Example{"slow ACK (4.5 s)", "DELAY 4500 ACK"},
+    Example{"close after each ACK", "ACK CLOSE"},
+};
+
+QString latin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+AnswerScriptWindow::AnswerScriptWindow(CCorvaneDlg& main) : QDialog(&main), m_main(main) {
+    setObjectName(QStringLiteral("answerScriptWindow"));
+    setWindowTitle(QStringLiteral("Answer Script"));
+    setModal(false);
+
+    m_mainEdit = new QLineEdit(this);
+    m_mainEdit->setPlaceholderText(QStringLiteral("NACK*2, DELAY 4500 ACK, NONE, ACK CLOSE 200"));
+    m_heartbeatEdit = new QLineEdit(this);
+    m_heartbeatEdit->setPlaceholderText(QStringLiteral("empty: as the main script"));
+    m_examples = new QComboBox(this);
+    m_examples->addItem(QStringLiteral("Examples..."));
+    for (const Example& example : kExamples) {
+        m_examples->addItem(QString::fromLatin1(example.caption));
+    }
+    auto* apply = new QPushButton(QStringLiteral("Apply"), this);
+    m_switch = new QCheckBox(QStringLiteral("Answer by script"), this);
+    m_error = new QLabel(this);
+    m_error->setWordWrap(true);
+    m_steps = new QListWidget(this);
+    m_reconnect = new QSpinBox(this);
+    m_reconnect->setRange(0, kMaxReconnectSeconds);
+    m_reconnect->setSpecialValueText(QStringLiteral("off"));
+    m_reconnect->setSuffix(QStringLiteral(" s"));
+    m_reconnect->setValue(m_main.m_reconnectSeconds.load());
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Main script:"), m_mainEdit);
+    form->addRow(QStringLiteral("Heartbeat script:"), m_heartbeatEdit);
+    form->addRow(QStringLiteral("Ready examples:"), m_examples);
+    form->addRow(m_switch, apply);
+    form->addRow(m_error);
+    form->addRow(QStringLiteral("Step of each receiver:"), m_steps);
+    form->addRow(QStringLiteral("Client mode, reconnect every:"), m_reconnect);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+
+    // Fields show what is in force when the window opens again.
+    if (const auto set = m_main.answerScripts().current()) {
+        m_mainEdit->setText(latin1(set->mainText));
+        m_heartbeatEdit->setText(latin1(set->heartbeatText));
+    }
+    m_switch->setChecked(m_main.answerScripts().enabled());
+
+    connect(apply, &QPushButton::clicked, this, [this] { applyScripts(); });
+    connect(m_switch, &QCheckBox::toggled, this, &AnswerScriptWindow::onSwitchToggled);
+    connect(m_examples, &QComboBox::activated, this, &AnswerScriptWindow::onExampleChosen);
+    connect(m_reconnect, &QSpinBox::valueChanged, this,
+            [this](int seconds) { m_main.m_reconnectSeconds = seconds; });
+    // The UI thread reads a snapshot: the receiving threads never wait for the window.
+    m_refresh = new QTimer(this);
+    connect(m_refresh, &QTimer::timeout, this, &AnswerScriptWindow::refreshSteps);
+    m_refresh->start(kRefreshMs);
+    refreshSteps();
+}
+
+bool AnswerScriptWindow::applyScripts() {
+    const auto error = m_main.answerScripts().apply(
+        m_mainEdit->text().toLatin1().toStdString(),
+        m_heartbeatEdit->text().toLatin1().toStdString(), m_main.m_protocol == "SIA-DCS");
+    if (error) {
+        m_error->setText(latin1(*error) + QStringLiteral(" (the answers in force are unchanged)"));
+        return false;
+    }
+    m_error->clear();
+    if (m_main.answerScripts().enabled()) {
+        m_main.appendLogLine(
+            Station::getTimeStamp(),
+            "  -  Answer script started: " + m_main.answerScripts().current()->mainText + "\r\n");
+        m_main.updateLogView();
+    }
+    return true;
+}
+
+void AnswerScriptWindow::onSwitchToggled(bool on) {
+    if (on == m_main.answerScripts().enabled()) {
+        return;
+    }
+    if (on) {
+        // The script in the fields is what starts; a refused one leaves the radio buttons on.
+        if (!applyScripts()) {
+            const QSignalBlocker block(m_switch);
+            m_switch->setChecked(false);
+            return;
+        }
+        m_main.answerScripts().setEnabled(true);
+        m_main.appendLogLine(
+            Station::getTimeStamp(),
+            "  -  Answer script started: " + m_main.answerScripts().current()->mainText + "\r\n");
+    } else {
+        m_main.answerScripts().setEnabled(false);
+        m_main.appendLogLine(Station::getTimeStamp(), "  -  Answer script stopped\r\n");
+    }
+    m_main.updateLogView();
+}
+
+void AnswerScriptWindow::onExampleChosen(int index) {
+    if (index <= 0 || index > static_cast<int>(kExamples.size())) {
+        return;
+    }
+    m_mainEdit->setText(QString::fromLatin1(kExamples[static_cast<std::size_t>(index - 1)].script));
+    m_examples->setCurrentIndex(0);
+}
+
+void AnswerScriptWindow::refreshSteps() {
+    const auto steps = m_main.answerScripts().snapshot();
+    QStringList rows;
+    for (const auto& step : steps) {
+        rows << QStringLiteral("#%1 %2  %3")
+                    .arg(step.connection)
+                    .arg(latin1(step.peer), latin1(step.step));
+    }
+    // Rewritten only when something changed: the operator's selection and scroll stay.
+    QStringList shown;
+    for (int i = 0; i < m_steps->count(); ++i) {
+        shown << m_steps->item(i)->text();
+    }
+    if (shown != rows) {
+        m_steps->clear();
+        m_steps->addItems(rows);
+    }
+}
+
+void openAnswerScriptWindow(CCorvaneDlg& window) {
+    auto* existing = window.findChild<AnswerScriptWindow*>(QStringLiteral("answerScriptWindow"));
+    if (existing == nullptr) {
+        existing = new AnswerScriptWindow(window);
+    }
+    existing->show();
+    existing->raise();
+    existing->activateWindow();
+}
 
 }  // namespace corvane::ui

@@ -79,6 +79,7 @@ class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Wi
     void setControlText(int controlId, const std::string& text) override;
     void enableControl(int controlId, bool enabled) override;
     void refreshLogView() override;
+    void requestLinkCheck() override;
     void showMessageBox(const std::string& text) override;
 
     // ---- building ----

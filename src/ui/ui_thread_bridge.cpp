@@ -157,6 +157,13 @@ void CCorvaneDlg::flushPending() {
     }
 }
 
+void CCorvaneDlg::requestLinkCheck() {
+    // Queued even on the UI thread: the check may stop the link, which must not happen inside
+    // whatever called us.
+    QMetaObject::invokeMethod(
+        this, [this] { checkClientLink(); }, Qt::QueuedConnection);
+}
+
 void CCorvaneDlg::showMessageBox(const std::string& text) {
     drainUpdates();
     m_prompt(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));

@@ -139,50 +139,56 @@ TEST_F(ClientLinkTest, EmptyCustomAnswerSendsNothingButQueues) {
     EXPECT_EQ(receiver.receiveAvailable(), "");
 }
 
-TEST_F(ClientLinkTest, EndlessMessageEndsTheThreadButNotTheLink) {
-    ASSERT_TRUE(connectAndAccept());
-    receiver.send(std::string(64 * 1024, 'A'));
-    ASSERT_TRUE(capture.waitFor("error: read_until: Message too long"));
-    EXPECT_EQ(capture.count("[CCorvaneDlg::MessageProc(", 2), 1);
-    EXPECT_TRUE(station.m_connected);
-    EXPECT_TRUE(station.m_running);
-    EXPECT_EQ(window.text(kConnectButton), "Disconnect");
-    EXPECT_EQ(receiver.receiveAvailable(), "");
-    // The operator's Disconnect still ends everything, although the thread waits in its last read.
-    station.OnConnectButton();
-    EXPECT_EQ(station.m_msgThread, nullptr);
-    EXPECT_TRUE(receiver.waitForClose());
-}
-
-TEST_F(ClientLinkTest, ReceiverClosingEndsTheThreadUntilTheHeartbeatStops) {
-    ASSERT_TRUE(connectAndAccept());
-    receiver.closeConnection();
-    ASSERT_TRUE(capture.waitFor("error: read_until: End of file"));
-    EXPECT_EQ(capture.count("error: ", 2), 1);
-    EXPECT_TRUE(station.m_connected);
-    EXPECT_EQ(window.text(kConnectButton), "Disconnect");
-    EXPECT_EQ(window.text(kLinkStatusEdit), "TCP Client Connected");
-
-    // One second of silence has passed (the tick is set back instead of waiting for it).
-    station.m_heartbeatInterval = 1;
-    station.m_showLog = 1;
-    station.setLastHeartbeatTick(static_cast<std::uint32_t>(Vexo_GetTimeTick()) - 1500);
-    station.OnTimer();
-    EXPECT_TRUE(capture.contains("HeartBeatCheck Timeout", 2));
-    EXPECT_TRUE(logIs({"  -  Connected!", "  -  Heartbeat timeout", "  -  Disconnected"}))
-        << station.logText();
-    for (const auto& view : window.viewTexts()) {
-        EXPECT_FALSE(view.ends_with("  -  Heartbeat timeout\r\n"))
-            << "the time-out line is shown only with the stop's line";
+// A dead link (end of file, or a message that never ends) stops the link as Disconnect does,
+// through the window's hand-over to the UI thread, which this test plays.
+TEST_F(ClientLinkTest, ADeadLinkStopsAsDisconnectDoes) {
+    for (const bool endless : {true, false}) {
+        SCOPED_TRACE(endless ? "endless message" : "receiver closes");
+        capture.clear();
+        const int requests = window.linkCheckRequests();
+        ASSERT_TRUE(connectAndAccept());
+        if (endless) {
+            receiver.send(std::string(64 * 1024, 'A'));
+        } else {
+            receiver.closeConnection();
+        }
+        ASSERT_TRUE(capture.waitFor(endless ? "error: read_until: Message too long"
+                                            : "error: read_until: End of file"));
+        ASSERT_TRUE(window.waitFor([&] { return window.linkCheckRequests() > requests; }));
+        station.checkClientLink();
+        EXPECT_FALSE(station.m_running);
+        EXPECT_FALSE(station.m_connected);
+        EXPECT_EQ(window.text(kConnectButton), "Connect");
+        EXPECT_EQ(window.text(kLinkStatusEdit), "TCP Client Disconnected");
+        EXPECT_TRUE(station.logText().ends_with("  -  Disconnected\r\n"));
+        EXPECT_EQ(capture.count("[CCorvaneDlg::doDisconnect(", 2), 1);
+        EXPECT_EQ(station.m_msgThread, nullptr);
+        EXPECT_EQ(station.m_socketFd, -1);
+        if (endless) {
+            EXPECT_TRUE(receiver.waitForClose());
+        }
     }
-    EXPECT_EQ(window.text(kConnectButton), "Connect");
-    EXPECT_EQ(station.m_msgThread, nullptr);
-    EXPECT_EQ(station.m_socketFd, -1);
-
     // The next Connect works.
     ASSERT_TRUE(connectAndAccept());
     receiver.send(kHeartbeatMessage);
     EXPECT_EQ(receiver.receive(1), std::string(1, kAck));
+}
+
+TEST_F(ClientLinkTest, ReconnectsAfterALossWhenAskedAndNotesEachTry) {
+    station.m_reconnectSeconds = 1;
+    ASSERT_TRUE(connectAndAccept());
+    receiver.closeConnection();
+    ASSERT_TRUE(window.waitFor([&] { return window.linkCheckRequests() > 0; }));
+    station.checkClientLink();
+    EXPECT_FALSE(station.m_running);
+    station.m_reconnectDueTick = 1;  // the period has passed (set back instead of waiting)
+    station.checkClientLink();
+    EXPECT_TRUE(station.m_running);
+    EXPECT_TRUE(receiver.accept());
+    EXPECT_TRUE(
+        logIs({"  -  Connected!", "  -  Disconnected", "  -  Reconnecting...", "  -  Connected!"}))
+        << station.logText();
+    EXPECT_TRUE(window.messageBoxes().empty());
 }
 
 TEST_F(ClientLinkTest, DisconnectEndsAThreadWaitingForData) {

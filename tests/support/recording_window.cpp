@@ -80,6 +80,19 @@ std::vector<std::string> RecordingWindow::events() const {
     return m_events;
 }
 
+void RecordingWindow::requestLinkCheck() {
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_linkChecks;
+    }
+    m_changed.notify_all();
+}
+
+int RecordingWindow::linkCheckRequests() const {
+    std::lock_guard lock(m_mutex);
+    return m_linkChecks;
+}
+
 int RecordingWindow::refreshCount() const {
     std::lock_guard lock(m_mutex);
     return m_refreshes;

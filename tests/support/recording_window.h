@@ -22,6 +22,9 @@ class RecordingWindow : public Window {
     void setControlText(int controlId, const std::string& text) override;
     void enableControl(int controlId, bool enabled) override;
     void refreshLogView() override;
+    // Counted, not recorded as an event: the test plays the UI thread and calls checkClientLink.
+    void requestLinkCheck() override;
+    int linkCheckRequests() const;
     void showMessageBox(const std::string& text) override;
     bool saveTransfer() override;
 
@@ -54,6 +57,7 @@ class RecordingWindow : public Window {
     std::vector<std::string> m_events;
     std::vector<std::string> m_viewTexts;
     int m_refreshes = 0;
+    int m_linkChecks = 0;
     std::function<bool()> m_saveTransfer;
 };
 

@@ -226,6 +226,15 @@ TEST(ReceiverSimCommandLine, ReadsAFullSetOfOptions) {
     EXPECT_EQ(listen.options.host, "127.0.0.1");
     EXPECT_EQ(listen.options.expectation.byte, 0x41);
     EXPECT_EQ(listen.options.kinds, defaultKinds(Protocol::SurGard));
+
+    EXPECT_FALSE(line.options.retrying);
+    const CommandLine field =
+        parseCommandLine({"--connect", "1025", "--retries", "0", "--reconnect", "250"});
+    ASSERT_EQ(field.error, "");
+    EXPECT_TRUE(field.options.retrying);
+    EXPECT_EQ(field.options.retries, 0);
+    EXPECT_EQ(field.options.ackWaitMs, 4000);
+    EXPECT_EQ(field.options.reconnectMs, 250);
 }
 
 TEST(ReceiverSimCommandLine, RefusesBadUsage) {
@@ -245,6 +254,8 @@ TEST(ReceiverSimCommandLine, RefusesBadUsage) {
         {"--connect", "1025", "--expect", "0"},
         {"--connect", "1025", "--receiver-type", "mlr2"},
         {"--connect", "1025", "--unknown"},
+        {"--connect", "1025", "--ack-wait", "0"},
+        {"--connect", "1025", "--retries", "-1"},
     };
     for (const auto& args : bad) {
         std::string joined;

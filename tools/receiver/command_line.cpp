@@ -56,10 +56,11 @@ bool parseExpectation(const std::string& text, Expectation& expectation) {
 
 bool takesValue(const std::string& arg) {
     static const char* const kValued[] = {
-        "--listen", "--connect", "--protocol",       "--receiver-type",
-        "--kinds",  "--count",   "--rate",           "--connections",
-        "--glue",   "--expect",  "--answer-timeout", "--connect-timeout",
-        "--key",    "--suite"};
+        "--listen",  "--connect",  "--protocol",       "--receiver-type",
+        "--kinds",   "--count",    "--rate",           "--connections",
+        "--glue",    "--expect",   "--answer-timeout", "--connect-timeout",
+        "--retries", "--ack-wait", "--reconnect",      "--key",
+        "--suite"};
     for (const char* name : kValued) {
         if (arg == name) {
             return true;
@@ -166,6 +167,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                 return fail("--suite takes dc09");
             }
             o.suiteDc09 = true;
+        } else if (arg == "--retries" || arg == "--ack-wait" || arg == "--reconnect") {
+            o.retrying = true;
+            int& field = arg == "--retries"    ? o.retries
+                         : arg == "--ack-wait" ? o.ackWaitMs
+                                               : o.reconnectMs;
+            if (!parseNumber(value(), field, arg == "--ack-wait" ? 1 : 0, 3'600'000)) {
+                return fail(arg + (arg == "--retries" ? " needs a count" : " needs milliseconds"));
+            }
         } else if (arg == "--connect-timeout") {
             if (!parseNumber(value(), o.connectTimeoutMs, 1, 3'600'000)) {
                 return fail("--connect-timeout needs milliseconds");
@@ -229,10 +238,16 @@ reports counts, rate and answer latency.
                            ACK (pad, content, time stamp within 2 s); repeatable
   --suite dc09             SIA-DCS: send the fixed set of awkward but legal frames, each
                            whole and split at every byte, and print a verdict for each
+  --retries N              behave like a field receiver: resend a message that got no ACK
+                           (a NACK, another answer, or none in time) up to N times (default 3),
+                           then give it up; one message at a time; report each message
+  --ack-wait MS            how long each attempt waits for its answer (default 4000)
+  --reconnect MS           connect again MS after the station closed the connection
   --quiet                  print only the summary line
   --help                   this text
 
-Exit status: 0 when every message got a good answer, 1 otherwise, 2 on bad usage.
+Exit status: 0 when every message got a good answer (with --retries, --ack-wait or
+--reconnect: every message was acknowledged), 1 otherwise, 2 on bad usage.
 )";
 }
 

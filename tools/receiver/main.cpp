@@ -9,6 +9,7 @@
 #include "receiver/dc09_suite.h"
 #include "receiver/receiver_run.h"
 #include "receiver/report.h"
+#include "receiver/retry_run.h"
 
 int main(int argc, char** argv) {
     using namespace corvane::sim;
@@ -26,6 +27,14 @@ int main(int argc, char** argv) {
     const RunOptions& options = line.options;
     if (options.suiteDc09) {
         return runDc09Suite(options, std::cout);
+    }
+    if (options.retrying) {
+        const RetryResult retried = runRetrying(options, [&](std::uint16_t port) {
+            std::cout << "corvane-receiver: listening on " << options.host << ":" << port
+                      << ", waiting for Corvane to connect" << std::endl;
+        });
+        printRetryReport(std::cout, retried, line.quiet);
+        return retried.error.empty() && retried.givenUp() == 0 ? 0 : 1;
     }
     const RunResult result = runReceiver(options, [&](std::uint16_t port) {
         if (!line.quiet) {

@@ -38,6 +38,11 @@ struct RunOptions {
     // must be encrypted ACKs. --suite dc09 sends the fixed set of awkward frames instead.
     SimKeys keys;
     bool suiteDc09 = false;
+    // Behave like a field receiver (retry_run): set by --retries, --ack-wait or --reconnect.
+    bool retrying = false;
+    int retries = 3;       // resends after a NACK or no answer, before giving up
+    int ackWaitMs = 4000;  // how long each attempt waits for its answer
+    int reconnectMs = -1;  // connect again this long after the station closed; -1: never
 };
 
 struct BadAnswer {

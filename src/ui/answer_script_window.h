@@ -1,0 +1,53 @@
+// The "Answer Script" window: the two script fields, the "Answer by script" switch, ready
+// examples, the parse error, the step each receiver is at, and Client mode's reconnect period.
+// Not modal, owned by the main window.
+#pragma once
+
+#include <QDialog>
+
+class CCorvaneDlg;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QSpinBox;
+class QTimer;
+
+namespace corvane::ui {
+
+class AnswerScriptWindow : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit AnswerScriptWindow(CCorvaneDlg& main);
+
+    QLineEdit* mainScriptEdit() const { return m_mainEdit; }
+    QLineEdit* heartbeatScriptEdit() const { return m_heartbeatEdit; }
+    QCheckBox* scriptSwitch() const { return m_switch; }
+    QComboBox* examples() const { return m_examples; }
+    QLabel* errorLabel() const { return m_error; }
+    QListWidget* receiverSteps() const { return m_steps; }
+    QSpinBox* reconnectSeconds() const { return m_reconnect; }
+
+    // Reads the live steps from the core (the timer calls it twice a second).
+    void refreshSteps();
+
+  private:
+    // Parses the fields; on success the new scripts are in force. False leaves them unchanged.
+    bool applyScripts();
+    void onSwitchToggled(bool on);
+    void onExampleChosen(int index);
+
+    CCorvaneDlg& m_main;
+    QLineEdit* m_mainEdit = nullptr;
+    QLineEdit* m_heartbeatEdit = nullptr;
+    QCheckBox* m_switch = nullptr;
+    QComboBox* m_examples = nullptr;
+    QLabel* m_error = nullptr;
+    QListWidget* m_steps = nullptr;
+    QSpinBox* m_reconnect = nullptr;
+    QTimer* m_refresh = nullptr;
+};
+
+}  // namespace corvane::ui

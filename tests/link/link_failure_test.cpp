@@ -1,0 +1,69 @@
+// The start's failure paths, reached through the runtime's failure seam: each one's message and
+// clean-up, and a clean start right after it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "link/fake_receiver.h"
+#include "server_harness.h"
+#include "support/quillet_capture.h"
+#include "support/recording_window.h"
+
+namespace corvane::test {
+namespace {
+
+struct FailureCase {
+    const char* name;
+    const char* mode;
+    Vexo_Fault fault;
+    int skip;                // calls of that kind that succeed first
+    const char* diagnostic;  // the diagnostic line of the failure
+    bool box;                // "startServer failed, please check the parameters!" is shown
+};
+
+TEST(LinkFailures, EachFailedStartReportsAndLeavesNothingBehind) {
+    const std::vector<FailureCase> cases = {
+        {"listening socket", "Server", Vexo_Fault::SocketCreate, 0, "create socket fail", true},
+        {"accept token", "Server", Vexo_Fault::SemCreate, 0, "Vexo_SemCreate failed", true},
+        {"Accept thread", "Server", Vexo_Fault::ThreadCreate, 0, "create Accept thread fail", true},
+        {"select thread", "Server", Vexo_Fault::ThreadCreate, 1, "create select thread fail",
+         false},
+        {"msgPro thread", "Server", Vexo_Fault::ThreadCreate, 2, "create msgPro thread fail",
+         false},
+        {"msg thread", "Client", Vexo_Fault::ThreadCreate, 0, "create msg thread fail", false},
+    };
+    const int baseline = descriptorBaseline();
+    for (const FailureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        QuilletCapture capture;
+        RecordingWindow window;
+        Station station(&window);
+        station.m_protocol = "Sur-Gard";
+        station.m_mode = c.mode;
+        FakeReceiver receiver;  // something for the client to connect to
+        station.m_port = c.mode == std::string("Client") ? receiver.port() : freePort();
+        Vexo_FailNext(c.fault, 1, c.skip);
+        station.doConnect();
+        Vexo_ClearFaults();
+        EXPECT_TRUE(capture.contains(c.diagnostic));
+        EXPECT_FALSE(station.m_running);
+        EXPECT_EQ(window.messageBoxes(),
+                  c.box
+                      ? std::vector<std::string>{"startServer failed, please check the parameters!"}
+                      : std::vector<std::string>{});
+        if (c.box) {
+            EXPECT_EQ(station.m_listenSocket, Vexo_InvalidSocket) << "the socket is not leaked";
+            EXPECT_EQ(station.m_acceptThread, nullptr);
+        }
+        // A start right after it begins from a clean slate (no "already serving" shortcut).
+        station.doConnect();
+        EXPECT_TRUE(station.m_running);
+        station.doDisconnect();
+        station.shutdownLink();
+    }
+    EXPECT_TRUE(waitUntil([&] { return openDescriptorCount() <= baseline; }));
+}
+
+}  // namespace
+}  // namespace corvane::test

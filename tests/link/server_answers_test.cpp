@@ -1,0 +1,148 @@
+// Answer scripts on the server: each receiver walks the script on its own, a delay holds up only
+// its own connection, CLOSE, a stop and a lost receiver while answers wait, and NAK frames.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "server_harness.h"
+#include "support/quillet_capture.h"
+
+namespace corvane {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ServerHarness;
+using test::TestReceiver;
+
+const std::string kCid = "5011 18112345E13001003\x14";
+const std::string kSiaEvent = "\n0000002E\"SIA-DCS\"0007R1L2#1234[#1234|Nri1/BA01]\r";
+
+void scriptOn(Station& station, const std::string& script) {
+    ASSERT_FALSE(station.answerScripts().apply(script, "", station.m_protocol == "SIA-DCS"));
+    station.answerScripts().setEnabled(true);
+}
+
+std::vector<AnswerNote> notes(Station& station) {
+    Vexo_Guard guard(&station.m_msgListMutex);
+    std::vector<AnswerNote> out;
+    for (const ReceivedMessage& message : station.m_msgList) {
+        out.push_back(message.answer);
+    }
+    return out;
+}
+
+TEST(ServerAnswers, EachReceiverWalksAloneAndADelayHoldsOnlyItsConnection) {
+    ServerHarness server;
+    scriptOn(server.station(), "NACK, DELAY 60000 ACK, ACK");
+    ASSERT_TRUE(server.start());
+    TestReceiver a(server.port());
+    ASSERT_TRUE(a.send(kCid));
+    EXPECT_EQ(a.receive(1), "\x15");
+    ASSERT_TRUE(a.send(kCid));  // step 2 waits a minute
+    ASSERT_TRUE(server.waitForQueued(2));
+    TestReceiver b(server.port());
+    ASSERT_TRUE(b.send(kCid + kCid));
+    EXPECT_EQ(b.receive(1), "\x15") << "a new connection starts at step 1, whatever A waits for";
+    EXPECT_EQ(a.receive(1, 20ms), "");
+    const auto steps = server.station().answerScripts().snapshot();
+    ASSERT_EQ(steps.size(), 2U);
+    EXPECT_EQ(steps[0].step, "step 2 of 3: DELAY 60000 ACK");
+
+    test::QuilletCapture capture;
+    server.stop();  // a stop during a 60 s delay: nothing more is sent
+    EXPECT_TRUE(a.waitForClose());
+    EXPECT_FALSE(capture.contains("ACK sent"));
+    const auto queued = notes(server.station());
+    ASSERT_EQ(queued.size(), 4U);
+    EXPECT_EQ(queued[1].word, "ACK");
+    EXPECT_EQ(queued[1].step, 1);
+    EXPECT_EQ(queued[1].delayMs, 60000);
+    EXPECT_EQ(queued[1].sentUs, 0);
+    EXPECT_GT(queued[0].sentUs, 0);
+}
+
+TEST(ServerAnswers, OneConnectionsAnswersKeepTheirOrder) {
+    ServerHarness server;
+    scriptOn(server.station(), "DELAY 40 ACK, NACK, DELAY 20 CUSTOM, NACK");
+    server.station().setCustomResponse("65");
+    ASSERT_TRUE(server.start());
+    TestReceiver receiver(server.port());
+    ASSERT_TRUE(receiver.send(kCid + kCid + kCid + kCid));
+    EXPECT_EQ(receiver.receive(4), "\x06\x15\x41\x15");
+}
+
+TEST(ServerAnswers, CloseInAGluedBurstAnswersUpToTheCloseThenCloses) {
+    test::QuilletCapture capture;
+    ServerHarness server;
+    scriptOn(server.station(), "NACK, ACK CLOSE 20, NACK");
+    ASSERT_TRUE(server.start());
+    TestReceiver receiver(server.port());
+    ASSERT_TRUE(receiver.send(kCid + kCid + kCid + kCid));
+    EXPECT_EQ(receiver.receive(3, 2s), "\x15\x06");
+    EXPECT_TRUE(receiver.waitForClose());
+    EXPECT_TRUE(server.waitForPeers(0));
+    std::vector<std::string> words;
+    for (const AnswerNote& note : notes(server.station())) {
+        words.push_back(note.word);
+    }
+    EXPECT_EQ(words, (std::vector<std::string>{"NACK", "ACK", "none", "none"}));
+    EXPECT_EQ(capture.count("the connection is closing"), 2);
+}
+
+TEST(ServerAnswers, AReceiverThatLeavesWhileItsAnswerWaitsIsDroppedCleanly) {
+    test::QuilletCapture capture;
+    ServerHarness server;
+    scriptOn(server.station(), "DELAY 60000 ACK");
+    ASSERT_TRUE(server.start());
+    {
+        TestReceiver receiver(server.port());
+        ASSERT_TRUE(receiver.send(kCid));
+        ASSERT_TRUE(server.waitForQueued(1));
+        receiver.close(true);
+    }
+    EXPECT_TRUE(server.waitForPeers(0));
+    EXPECT_TRUE(capture.waitFor("nothing sent for ACK (step 0, delay 60000 ms): connection lost"));
+    EXPECT_TRUE(server.station().answerScripts().snapshot().empty());
+}
+
+TEST(ServerAnswers, NackAllPausesEachConnectionOnItsOwn) {
+    test::QuilletCapture capture;
+    ServerHarness server("SIA-DCS");
+    server.station().m_responseMode = 1;
+    ASSERT_TRUE(server.start());
+    std::vector<std::unique_ptr<TestReceiver>> receivers;
+    for (int i = 0; i < 3; ++i) {
+        receivers.push_back(std::make_unique<TestReceiver>(server.port()));
+        ASSERT_TRUE(receivers.back()->send(kSiaEvent));
+    }
+    for (auto& receiver : receivers) {
+        EXPECT_NE(receiver->receive(20, 5s).find("\"NACK\""), std::string::npos);
+    }
+    for (const AnswerNote& note : notes(server.station())) {
+        EXPECT_EQ(note.delayMs, 2000);
+        EXPECT_EQ(note.word, "NACK");
+    }
+    // All three waited together, not one after the other.
+    EXPECT_TRUE(test::waitUntil(
+        [&] { return capture.count("NACK sent (step -1, delay 2000 ms) 2") == 3; }));
+}
+
+TEST(ServerAnswers, NakCarriesAUtcTimeStampAndDuhCopiesTheText) {
+    ServerHarness server("SIA-DCS");
+    scriptOn(server.station(), "NAK, DUH");
+    ASSERT_TRUE(server.start());
+    TestReceiver receiver(server.port());
+    ASSERT_TRUE(receiver.send(kSiaEvent));
+    const std::string nak = receiver.receive(50);
+    EXPECT_TRUE(std::regex_match(
+        nak, std::regex("\n[0-9A-F]{4}0028\"NAK\"0007R1L2#1234\\[\\]_\\d\\d:\\d\\d:\\d\\d,"
+                        "\\d\\d-\\d\\d-\\d{4}\r")))
+        << nak;
+    ASSERT_TRUE(receiver.send(kSiaEvent));
+    EXPECT_NE(receiver.receive(30).find("\"DUH\"0007R1L2#1234[]\r"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane
