@@ -83,8 +83,8 @@ class SelectLoop {
             }
             // Answer first: the receiver is waiting for it. What the DC-09 settings learnt of
             // the frame (its decryption) goes with it, so the worker does not decrypt again.
-            Dc09Reading dc09;
-            const std::string response = m_station.makeResponse(message, dc09);
+            Dc09Reading reading;
+            const std::string response = m_station.makeResponse(message, reading);
             const bool answered =
                 response.empty() ||
                 Vexo_Sendn(socket, response.data(), static_cast<int>(response.size()),
@@ -95,7 +95,7 @@ class SelectLoop {
             received.receivedUs = readAt;
             received.answer.bytes = response;
             received.answer.encrypted = dc09::encryptedAnswer(response);
-            received.dc09 = std::move(dc09);
+            received.dc09 = std::move(reading);
             m_station.queueMessage(std::move(received));
             // A receiver that does not take its answers would hold up all the others.
             if (!answered) {
