@@ -74,11 +74,14 @@ void Station::MessageProc() {
             for (std::string& message : messages) {
                 // The receiver waits for its answer: send it before anything else happens.
                 const std::string response = makeResponse(message);
+                std::int64_t answeredUs = 0;
                 if (!response.empty()) {
                     boost::system::error_code writeError;  // a dead link shows at the next read
                     boost::asio::write(m_socket, boost::asio::buffer(response), writeError);
+                    answeredUs = writeError ? 0 : utcMicrosecondsNow();
                 }
                 ReceivedMessage queued(std::move(message));
+                queued.answeredUs = answeredUs;
                 queued.connection = connection;
                 queued.peer = peer;
                 queued.receivedUs = readAt;

@@ -87,6 +87,9 @@ class SelectLoop {
                 Vexo_Sendn(socket, response.data(), static_cast<int>(response.size()),
                            kSendTimeoutMs) == static_cast<int>(response.size());
             ReceivedMessage received(std::move(message));
+            if (answered && !response.empty()) {
+                received.answeredUs = utcMicrosecondsNow();
+            }
             received.connection = connection.number;
             received.peer = connection.peer;
             received.receivedUs = readAt;

@@ -23,6 +23,10 @@ struct ReceivedMessage {
     std::int64_t receivedUs = 0;   // UTC microseconds since the epoch when it was read
     AnswerNote answer;
 
+    // Answer latency, for corvane-station's summary: when the receiving thread finished sending
+    // the answer, UTC microseconds since the epoch; 0 when nothing was sent.
+    std::int64_t answeredUs = 0;
+
     ReceivedMessage() = default;
     // A message known only by its bytes (tests, tools).
     ReceivedMessage(std::string bytes) : raw(std::move(bytes)) {}  // NOLINT: implicit on purpose
