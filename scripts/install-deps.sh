@@ -8,10 +8,13 @@ packages=(
   g++ cmake ninja-build make pkg-config clang-14 libclang-rt-14-dev clang-format
   # libraries
   qt6-base-dev qt6-base-dev-tools libgl-dev libboost-system-dev libspdlog-dev libfmt-dev
+  libcli11-dev nlohmann-json3-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless GUI tests, screenshots and packaging
   fonts-dejavu-core fonts-symbola xvfb xauth dpkg-dev file
+  # manual pages and the package's checks
+  scdoc lintian desktop-file-utils appstream
 )
 
 missing=()
