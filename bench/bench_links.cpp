@@ -4,7 +4,8 @@
 // answers each 23-byte message with one byte, blocking sockets, TCP_NODELAY, one message after the
 // previous answer) and reports the station against it:
 //   - one receiver in lockstep (Client/Sur-Gard, Server/Sur-Gard, Server/SIA-DCS): rate, median
-//     and p99 answer latency, against 80% of the floor's rate and 1.5x its latencies;
+//     and p99 answer latency, against 80% of the floor's rate and 1.5x its latencies; the same
+//     rows against the corvane-station program, within 5% of the in-process station's;
 //   - 64 receivers at once (Server, Sur-Gard and SIA-DCS);
 //   - a pipelined flood of glued messages (Server and Client, Sur-Gard);
 //   - the time a stop (doDisconnect) takes, idle and under load, in each mode.
@@ -28,6 +29,7 @@
 #include <vector>
 
 #include "links_floor.h"
+#include "links_program.h"
 #include "links_table.h"
 #include "platform/quillet.h"
 #include "platform/vexo.h"
@@ -232,6 +234,11 @@ Row lockstep(const char* mode, const char* protocol, std::uint64_t messages) {
                     o, true);
 }
 
+Row lockstepProgram(const char* mode, const char* protocol, std::uint64_t messages) {
+    return corvane::bench::lockstepAgainstProgram(CORVANE_STATION_PROGRAM, mode, protocol,
+                                                  messages);
+}
+
 Row manyReceivers(const char* protocol, std::uint64_t perReceiver) {
     sim::RunOptions o;
     o.protocol = protocolOf(protocol);
@@ -361,6 +368,12 @@ int main(int argc, char** argv) {
          [&] { return lockstep("Server", "Sur-Gard", settings.messages); }},
         {"lockstep Server/SIA-DCS",
          [&] { return lockstep("Server", "SIA-DCS", settings.messages); }},
+        {"lockstep Client/Sur-Gard corvane-station",
+         [&] { return lockstepProgram("Client", "Sur-Gard", settings.messages); }},
+        {"lockstep Server/Sur-Gard corvane-station",
+         [&] { return lockstepProgram("Server", "Sur-Gard", settings.messages); }},
+        {"lockstep Server/SIA-DCS corvane-station",
+         [&] { return lockstepProgram("Server", "SIA-DCS", settings.messages); }},
         {"64 Server/Sur-Gard", [&] { return manyReceivers("Sur-Gard", settings.perReceiver); }},
         {"64 Server/SIA-DCS", [&] { return manyReceivers("SIA-DCS", settings.perReceiver); }},
         {"flood Server/Sur-Gard", [&] { return flood("Server", settings.flood, settings.glue); }},
@@ -390,6 +403,7 @@ int main(int argc, char** argv) {
             row.versusFloor = versusFloor(reference, measuredBy(row));
         }
     }
+    corvane::bench::compareProgramRows(rows);
     rows.front().versusFloor = versusFloor(reference, floor, false);
     rows.back().versusFloor = versusFloor(reference, after, false);
 
