@@ -33,6 +33,7 @@ extern "C" void onStopSignal(int signal) {
     g_stopSignal.store(signal);
 }
 
+// SIGINT and SIGTERM stop the run; an export on SIGUSR1 (--export) joins them here.
 void catchStopSignals() {
     struct sigaction action {};
     action.sa_handler = onStopSignal;
@@ -41,7 +42,9 @@ void catchStopSignals() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-// The command line's settings into the station record, as the window's save transfer would.
+// The command line's settings into the station record, as the window's save transfer would. The
+// capabilities that have options of their own (DC-09 keys, answer scripts) are given to the
+// station here as well, before the link starts.
 void configure(Station& station, const StationOptions& o) {
     station.m_protocol = o.protocol;
     station.m_mode = o.client ? "Client" : "Server";
@@ -131,6 +134,7 @@ int runStation(const StationOptions& o) {
     if (log) {
         log->finish();
     }
+    // Everything is counted now: the place for the final export of the message records.
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const RunSummary summary = makeSummary(station, tally, o.expectations, seconds, stoppedBy);
     const std::string text = o.json ? summaryJson(summary) : summaryText(summary);
