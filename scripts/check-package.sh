@@ -10,7 +10,7 @@ deb=$(ls -t build/release/corvane_*.deb | head -n 1)
 echo "checking $deb"
 
 # --fail-on error,warning makes a warning as fatal as an error.
-lintian --fail-on error,warning --no-tag-display-limit "$deb"
+lintian --fail-on error,warning --tag-display-limit 0 "$deb"
 
 hints=$(desktop-file-validate resources/corvane.desktop 2>&1 || true)
 if [ -n "$hints" ]; then
