@@ -5,7 +5,8 @@
 // previous answer) and reports the station against it:
 //   - one receiver in lockstep (Client/Sur-Gard, Server/Sur-Gard, Server/SIA-DCS, and
 //     Server/SIA-DCS encrypted, also compared with the plain row): rate, median
-//     and p99 answer latency, against 80% of the floor's rate and 1.5x its latencies;
+//     and p99 answer latency, against 80% of the floor's rate and 1.5x its latencies; the same
+//     rows against the corvane-station program, within 5% of the in-process station's;
 //   - 64 receivers at once (Server, Sur-Gard and SIA-DCS);
 //   - a pipelined flood of glued messages (Server and Client, Sur-Gard);
 //   - the time a stop (doDisconnect) takes, idle and under load, in each mode;
@@ -34,6 +35,7 @@
 
 #include "dc09/key_table.h"
 #include "links_floor.h"
+#include "links_program.h"
 #include "links_table.h"
 #include "platform/quillet.h"
 #include "platform/vexo.h"
@@ -282,6 +284,11 @@ void compareEncrypted(const std::vector<Row>& rows) {
         rate * 100, median, rate >= 0.9 && median <= 1.2 ? "met" : "MISSED");
 }
 
+Row lockstepProgram(const char* mode, const char* protocol, std::uint64_t messages) {
+    return corvane::bench::lockstepAgainstProgram(CORVANE_STATION_PROGRAM, mode, protocol,
+                                                  messages);
+}
+
 Row manyReceivers(const char* protocol, std::uint64_t perReceiver) {
     sim::RunOptions o;
     o.protocol = protocolOf(protocol);
@@ -466,6 +473,12 @@ int main(int argc, char** argv) {
         {"lockstep Server/SIA-DCS",
          [&] { return lockstep("Server", "SIA-DCS", settings.messages); }},
         {"lockstep Server/SIA-DCS encrypted", [&] { return encryptedLockstep(settings.messages); }},
+        {"lockstep Client/Sur-Gard corvane-station",
+         [&] { return lockstepProgram("Client", "Sur-Gard", settings.messages); }},
+        {"lockstep Server/Sur-Gard corvane-station",
+         [&] { return lockstepProgram("Server", "Sur-Gard", settings.messages); }},
+        {"lockstep Server/SIA-DCS corvane-station",
+         [&] { return lockstepProgram("Server", "SIA-DCS", settings.messages); }},
         {"64 Server/Sur-Gard", [&] { return manyReceivers("Sur-Gard", settings.perReceiver); }},
         {"64 Server/SIA-DCS", [&] { return manyReceivers("SIA-DCS", settings.perReceiver); }},
         {"flood Server/Sur-Gard", [&] { return flood("Server", settings.flood, settings.glue); }},
@@ -505,6 +518,7 @@ int main(int argc, char** argv) {
             row.versusFloor = versusFloor(reference, measuredBy(row));
         }
     }
+    corvane::bench::compareProgramRows(rows);
     rows.front().versusFloor = versusFloor(reference, floor, false);
     rows.back().versusFloor = versusFloor(reference, after, false);
 

@@ -2,5 +2,8 @@
 # simulator, against a bare loopback ping-pong floor measured in the same run.
 corvane_add_bench(bench_links
   SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/bench_links.cpp ${CMAKE_CURRENT_SOURCE_DIR}/links_floor.cpp
-          ${CMAKE_CURRENT_SOURCE_DIR}/links_table.cpp
+          ${CMAKE_CURRENT_SOURCE_DIR}/links_table.cpp ${CMAKE_CURRENT_SOURCE_DIR}/links_program.cpp
   LIBS corvane_receiver_sim)
+# The lockstep rows run against the corvane-station program as well.
+target_compile_definitions(bench_links PRIVATE CORVANE_STATION_PROGRAM="$<TARGET_FILE:corvane-station>")
+add_dependencies(bench_links corvane-station)

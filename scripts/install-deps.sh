@@ -9,10 +9,13 @@ packages=(
   # libraries
   qt6-base-dev qt6-base-dev-tools libgl-dev libboost-system-dev libspdlog-dev libfmt-dev
   libssl-dev
+  libcli11-dev nlohmann-json3-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless GUI tests, screenshots and packaging
   fonts-dejavu-core fonts-symbola xvfb xauth dpkg-dev file
+  # manual pages and the package's checks
+  scdoc lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -48,6 +48,9 @@ void Station::appendLogLine(std::string_view timeText, std::string_view rest) {
     m_logText.append(rest);
     // Count only the new bytes (and a CR LF split at the seam): the log is never rescanned.
     m_logLineBreaks += countLineBreaks(std::string_view(m_logText).substr(start), before);
+    if (ActivityTap* tap = m_activityTap.load()) {
+        tap->logLineAppended(timeText, rest);
+    }
 }
 
 void Station::updateLogView() {

@@ -46,37 +46,50 @@ void Station::queueMessage(ReceivedMessage message) {
 }
 
 void Station::processMessages() {
-    std::string description;
-    std::string line;
     while (!m_stopFlag.load()) {
-        // Take the whole queue in constant time; producers may append again at once.
-        std::vector<ReceivedMessage> batch;
-        {
-            Vexo_Guard guard(&m_msgListMutex);
-            batch.swap(m_msgList);
-        }
-        if (batch.empty()) {
+        if (!processQueuedMessages()) {
             Vexo_Sleep(kIdlePollMs);
-            continue;
-        }
-        // The whole batch is logged even when a stop arrives meanwhile.
-        for (ReceivedMessage& received : batch) {
-            std::string& message = received.raw;
-            description.clear();
-            const bool rawWasEmpty = message.empty();
-            // The decoder and the log see the message up to its first zero byte. The batch is
-            // ours, so cut it in place instead of copying.
-            const std::size_t zero = message.find('\0');
-            if (zero != std::string::npos) {
-                message.resize(zero);
-            }
-            // Encrypted DC-09 frames are decoded from what the receiving thread decrypted.
-            decodeContained([&] { decodeReceived(*this, received, description); }, description);
-            buildMessageLine(line, message, rawWasEmpty, description);
-            appendLogLine(getTimeStamp(), line);
-            updateLogView();
         }
     }
+}
+
+bool Station::processQueuedMessages() {
+    // Take the whole queue in constant time; producers may append again at once.
+    std::vector<ReceivedMessage> batch;
+    {
+        Vexo_Guard guard(&m_msgListMutex);
+        batch.swap(m_msgList);
+    }
+    if (batch.empty()) {
+        return false;
+    }
+    std::string description;
+    std::string line;
+    ActivityTap* const tap = m_activityTap.load();
+    // The whole batch is logged even when a stop arrives meanwhile.
+    for (ReceivedMessage& received : batch) {
+        std::string& message = received.raw;
+        description.clear();
+        const bool rawWasEmpty = message.empty();
+        // The decoder and the log see the message up to its first zero byte. The batch is
+        // ours, so cut it in place instead of copying.
+        const std::size_t zero = message.find('\0');
+        if (zero != std::string::npos) {
+            message.resize(zero);
+        }
+        // Encrypted DC-09 frames are decoded from what the receiving thread decrypted.
+        if (!decodeContained([&] { decodeReceived(*this, received, description); },
+                             description)) {
+            ++m_errorCount;
+        }
+        buildMessageLine(line, message, rawWasEmpty, description);
+        appendLogLine(getTimeStamp(), line);
+        updateLogView();
+        if (tap != nullptr) {
+            tap->messageDecoded(received);
+        }
+    }
+    return true;
 }
 
 std::intptr_t msgProThreadEntry(void* dlg) {

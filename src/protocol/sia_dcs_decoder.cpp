@@ -63,12 +63,14 @@ void decodeSiaDcs(Station& station, const std::string& message, std::string& des
             decodeAdmCid(station, text, description);  // Contact ID inside DC-09
             return;
         }
+        ++station.m_unknownCount;
         QUILLET(2, kParseLineFunction, "Unknown msg: %s", message.c_str());
         return;
     }
 
     const Delimiters at(text);
     if (at.malformed(text.size())) {
+        ++station.m_errorCount;
         QUILLET(2, kParseLineFunction, "Error msg: %s", message.c_str());
         return;
     }

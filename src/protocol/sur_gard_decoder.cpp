@@ -89,6 +89,7 @@ void decodeContactId(Station& station, const std::string& message, std::string_v
     }
     const std::size_t length = tenDigits ? (mlr2000 ? 29 : 27) : (mlr2000 ? 23 : 21);
     if (text.size() != length) {
+        ++station.m_errorCount;
         if (tenDigits) {
             QUILLET(3, kParseLineFunction, "CID 10 format error: %s", message.c_str());
             description = "CID 10 format error!";
@@ -166,6 +167,7 @@ void decodeSurGard(Station& station, const std::string& message, std::string& de
             decodeContactId(station, message, text, description);
             return;
         default:
+            ++station.m_unknownCount;
             QUILLET(2, kParseLineFunction, "Unknown msg: %s", message.c_str());
             return;
     }

@@ -22,6 +22,7 @@
 #include "answer/answer_scripts.h"
 #include "pipeline/received_message.h"
 #include "platform/vexo.h"
+#include "station/activity_tap.h"
 #include "station/window.h"
 
 namespace corvane {
@@ -39,6 +40,9 @@ class Station {
     // Attaches the main window (null detaches it). Safe while workers run: they see the old or the
     // new window, never a torn pointer.
     void setWindow(Window* window);
+    // Attaches a listener to the activity log and the decoded messages (null detaches it). Set it
+    // before the link starts; it must outlive every running worker.
+    void setActivityTap(ActivityTap* tap) { m_activityTap = tap; }
 
     // ---- station record accessors ---------------------------------------------------------------
     std::uint32_t getLastHeartbeatTick() const { return m_lastHeartbeatTick.load(); }
@@ -68,6 +72,10 @@ class Station {
     void queueMessage(ReceivedMessage message);
     // The msgPro worker's loop; returns once it sees m_stopFlag.
     void processMessages();
+    // Decodes, counts and logs what waits in the queue now; false when it was empty. The worker's
+    // loop runs it; a headless run calls it once more after the stop, so nothing answered stays
+    // uncounted.
+    bool processQueuedMessages();
 
     // ---- activity log (pipeline/) ---------------------------------------------------------------
     // Local date and time, "%4d/%02d/%02d %02d:%02d:%02d".
@@ -130,6 +138,10 @@ class Station {
     std::atomic<std::int64_t> m_sgHeartbeatCount{0};
     std::atomic<std::int64_t> m_sgPrivateCount{0};
     std::atomic<std::int64_t> m_deviceHeartCount{0};
+    // Not shown in the window: messages of no known kind, and of a known kind that could not be
+    // read (a malformed frame, a Contact ID of the wrong length, a decoder fault).
+    std::atomic<std::int64_t> m_unknownCount{0};
+    std::atomic<std::int64_t> m_errorCount{0};
     Vexo_Thread m_msgProThread = nullptr;    // decode worker
     std::vector<ReceivedMessage> m_msgList;  // guarded by m_msgListMutex
     Vexo_Mutex m_msgListMutex;
@@ -172,6 +184,7 @@ class Station {
     NullWindow m_nullWindow;
     answer::AnswerScripts m_answerScripts;
     std::atomic<Window*> m_window;
+    std::atomic<ActivityTap*> m_activityTap{nullptr};
 
     mutable std::mutex m_settingsMutex;  // guards the two texts below
     std::string m_customResponse;

@@ -1,11 +1,11 @@
 #include "ui/log_box_text.h"
 
+#include "pipeline/log_symbols.h"
+
 namespace corvane::ui {
 
 namespace {
 
-constexpr char16_t kControlPictures = 0x2400;  // U+2400 + byte for 0x00..0x1F
-constexpr char16_t kDeletePicture = 0x2421;    // for 0x7F
 constexpr char16_t kLineSeparator = 0x2028;
 constexpr char16_t kParagraphSeparator = 0x2029;
 constexpr char16_t kFrameStart = 0xFDD0;  // QTextDocument's frame markers in raw text
@@ -21,12 +21,8 @@ QString logBytesToBoxText(std::string_view bytes) {
         if (byte == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
             text.append(QChar(u'\n'));
             ++i;
-        } else if (byte < 0x20) {
-            text.append(QChar(static_cast<char16_t>(kControlPictures + byte)));
-        } else if (byte == 0x7F) {
-            text.append(QChar(kDeletePicture));
         } else {
-            text.append(QChar(static_cast<char16_t>(byte)));  // ASCII and Latin-1 alike
+            text.append(QChar(logByteSymbol(byte)));
         }
     }
     return text;
@@ -40,12 +36,8 @@ std::string boxTextToLogBytes(const QString& text) {
         if (code == u'\n' || code == kParagraphSeparator || code == kLineSeparator ||
             code == kFrameStart || code == kFrameEnd) {
             bytes.append("\r\n");
-        } else if (code >= kControlPictures && code < kControlPictures + 0x20) {
-            bytes.push_back(static_cast<char>(code - kControlPictures));
-        } else if (code == kDeletePicture) {
-            bytes.push_back('\x7F');
-        } else if (code <= 0xFF) {
-            bytes.push_back(static_cast<char>(code));
+        } else if (const int byte = logSymbolByte(code); byte >= 0) {
+            bytes.push_back(static_cast<char>(byte));
         } else {
             bytes.push_back('?');
         }

@@ -3,7 +3,8 @@
 // CR LF is a line break. Every other byte below 0x20 (a lone CR or LF of a DC-09 frame, the 0x14
 // terminator of a Sur-Gard message) and 0x7F show as their Unicode control pictures, so they are
 // visible and never break a line; bytes 0x80..0xFF show as Latin-1. The reverse mapping undoes
-// this exactly, so log bytes survive a round trip through the box.
+// this exactly, so log bytes survive a round trip through the box. The byte-by-byte mapping is the
+// core's (pipeline/log_symbols.h), shared with the terminal of corvane-station.
 #pragma once
 
 #include <QString>

@@ -1,5 +1,5 @@
 // A station under test with its diagnostic lines captured, plus probes for the heartbeat tick and
-// the five counters.
+// the counters.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,12 +20,15 @@ struct Counts {
     std::int64_t heartbeat = 0;
     std::int64_t privateMsg = 0;
     std::int64_t deviceHeart = 0;
+    std::int64_t unknown = 0;
+    std::int64_t error = 0;
     bool operator==(const Counts&) const = default;
 };
 
 inline void PrintTo(const Counts& c, std::ostream* os) {
     *os << "{cid " << c.cid << ", sia " << c.sia << ", heartbeat " << c.heartbeat << ", private "
-        << c.privateMsg << ", deviceHeart " << c.deviceHeart << "}";
+        << c.privateMsg << ", deviceHeart " << c.deviceHeart << ", unknown " << c.unknown
+        << ", error " << c.error << "}";
 }
 
 // One diagnostic line of parseLine, with its "[CCorvaneDlg::parseLine(<line>)] " prefix taken
@@ -66,9 +69,10 @@ class DecodeTest : public ::testing::Test {
     }
 
     Counts counts() const {
-        return {station.m_cidCount.load(), station.m_siaCount.load(),
+        return {station.m_cidCount.load(),         station.m_siaCount.load(),
                 station.m_sgHeartbeatCount.load(), station.m_sgPrivateCount.load(),
-                station.m_deviceHeartCount.load()};
+                station.m_deviceHeartCount.load(), station.m_unknownCount.load(),
+                station.m_errorCount.load()};
     }
 
     std::vector<DecodeLine> lines() const {

@@ -1,4 +1,4 @@
-// SIA-DCS decoding: SIA events, link tests, unknown and malformed frames.
+// SIA-DCS decoding: SIA events, link tests, unknown and malformed frames (and their counts).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -86,7 +86,15 @@ TEST_P(SiaDcsDecodingTest, DecodesCountsStampsAndLogs) {
     // The receiver type plays no part under SIA-DCS.
     useProtocol("SIA-DCS", "neither");
     EXPECT_EQ(parse(c.message), c.description);
-    const Counts expected{0, c.sia ? 1 : 0, (!c.sia && c.stamped) ? 1 : 0, 0, 0};
+    const bool unread = c.level == 2;
+    const bool malformed = c.line.rfind("Error msg: ", 0) == 0;
+    const Counts expected{0,
+                          c.sia ? 1 : 0,
+                          (!c.sia && c.stamped) ? 1 : 0,
+                          0,
+                          0,
+                          unread && !malformed ? 1 : 0,
+                          malformed ? 1 : 0};
     EXPECT_EQ(counts(), expected);
     EXPECT_EQ(tickStamped(), c.stamped);
     if (c.level == 0) {

@@ -65,6 +65,8 @@ const Counts kOneSia{0, 1, 0, 0, 0};
 const Counts kOneHeartbeat{0, 0, 1, 0, 0};
 const Counts kOnePrivate{0, 0, 0, 1, 0};
 const Counts kOneDeviceHeart{0, 0, 0, 0, 1};
+const Counts kOneUnknown{0, 0, 0, 0, 0, 1, 0};
+const Counts kOneError{0, 0, 0, 0, 0, 0, 1};
 
 const std::string U = kUntouched;
 
@@ -91,19 +93,19 @@ std::vector<Case> cases() {
         {"Cid4BlankInField", "MLR2000", kCid4Blank,
          "CID: RR=10, LLL=001, Account=1234, EventCode=130, GroupCode=01, ZoneCode=015", kOneCid,
          true, 3, "CID: RR=10, LLL=001, Account=1234, EventCode=130, GroupCode=01, ZoneCode=015"},
-        // Contact ID, wrong lengths: stamped, not counted.
-        {"Cid4Length22", "MLR2000", kCid4.substr(0, 21) + T, "CID 4 format error!", kNone, true, 3,
-         "CID 4 format error: " + kCid4.substr(0, 21) + T},
-        {"Cid4Length24", "MLR2000", kCid4 + "0", "CID 4 format error!", kNone, true, 3,
+        // Contact ID, wrong lengths: stamped, counted as errors.
+        {"Cid4Length22", "MLR2000", kCid4.substr(0, 21) + T, "CID 4 format error!", kOneError, true,
+         3, "CID 4 format error: " + kCid4.substr(0, 21) + T},
+        {"Cid4Length24", "MLR2000", kCid4 + "0", "CID 4 format error!", kOneError, true, 3,
          "CID 4 format error: " + kCid4 + "0"},
-        {"Cid4Length23UnderMlr2", "MLR2", kCid4, "CID 4 format error!", kNone, true, 3,
+        {"Cid4Length23UnderMlr2", "MLR2", kCid4, "CID 4 format error!", kOneError, true, 3,
          "CID 4 format error: " + kCid4},
-        {"Cid10Length27UnderMlr2000", "MLR2000", kCid10Heart, "CID 10 format error!", kNone, true,
-         3, "CID 10 format error: " + kCid10Heart},
-        {"Cid10Length29UnderMlr2", "MLR2", kCid10Big, "CID 10 format error!", kNone, true, 3,
+        {"Cid10Length27UnderMlr2000", "MLR2000", kCid10Heart, "CID 10 format error!", kOneError,
+         true, 3, "CID 10 format error: " + kCid10Heart},
+        {"Cid10Length29UnderMlr2", "MLR2", kCid10Big, "CID 10 format error!", kOneError, true, 3,
          "CID 10 format error: " + kCid10Big},
         {"CidTerminatorCutByZeroByte", "MLR2000", kCid4.substr(0, 22) + std::string(1, '\0'),
-         "CID 4 format error!", kNone, true, 3, "CID 4 format error: " + kCid4.substr(0, 22)},
+         "CID 4 format error!", kOneError, true, 3, "CID 4 format error: " + kCid4.substr(0, 22)},
         {"CidOtherReceiverType", "MLR3", kCid4, "", kNone, true, 0, ""},
         // Heartbeats and private messages.
         {"Heartbeat", "MLR2000", "1011           @    " + T, U, kOneHeartbeat, true, 0, ""},
@@ -129,15 +131,15 @@ std::vector<Case> cases() {
         {"SiaKindAlone", "MLR2000", "S", "SIA: RR=00, LLL=000, Account=S, EventCode=S", kOneSia,
          true, 3, "SIA: RR=00, LLL=000, Account=S, EventCode=S"},
         {"SiaOtherReceiverType", "MLR3", kSia, "", kOneSia, true, 3, ""},
-        // Unrecognised: nothing stamped, counted or set.
-        {"LowerS", "MLR2000", "s01001[#1234|Nri1/BA01]" + T, U, kNone, false, 2,
+        // Unrecognised: nothing stamped or set, counted as unknown.
+        {"LowerS", "MLR2000", "s01001[#1234|Nri1/BA01]" + T, U, kOneUnknown, false, 2,
          "Unknown msg: s01001[#1234|Nri1/BA01]" + T},
-        {"LowerQ", "MLR2000", "q" + kCid10Big.substr(1), U, kNone, false, 2,
+        {"LowerQ", "MLR2000", "q" + kCid10Big.substr(1), U, kOneUnknown, false, 2,
          "Unknown msg: q" + kCid10Big.substr(1)},
-        {"Two", "MLR2000", "2" + T, U, kNone, false, 2, "Unknown msg: 2" + T},
-        {"Empty", "MLR2000", "", U, kNone, false, 2, "Unknown msg: "},
-        {"TerminatorOnly", "MLR2000", T, U, kNone, false, 2, "Unknown msg: " + T},
-        {"ZeroByteFirst", "MLR2000", std::string(1, '\0') + "1" + T, U, kNone, false, 2,
+        {"Two", "MLR2000", "2" + T, U, kOneUnknown, false, 2, "Unknown msg: 2" + T},
+        {"Empty", "MLR2000", "", U, kOneUnknown, false, 2, "Unknown msg: "},
+        {"TerminatorOnly", "MLR2000", T, U, kOneUnknown, false, 2, "Unknown msg: " + T},
+        {"ZeroByteFirst", "MLR2000", std::string(1, '\0') + "1" + T, U, kOneUnknown, false, 2,
          "Unknown msg: "},
     };
 }

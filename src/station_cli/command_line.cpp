@@ -1,0 +1,236 @@
+#include "station_cli/command_line.h"
+
+#include <arpa/inet.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <charconv>
+#include <map>
+
+namespace corvane::cli {
+
+namespace {
+
+constexpr const char* kProgram = "corvane-station";
+constexpr const char* kUsageLine =
+    "Usage: corvane-station --protocol sur-gard|sia-dcs (--server PORT | --client HOST:PORT) "
+    "[OPTIONS]; corvane-station --help lists them all";
+
+template <typename Number>
+bool parseWhole(std::string_view text, Number& value) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+// "HOST:PORT" with a dotted IPv4 host (the client link connects to an address, not a name).
+std::string checkClientEndpoint(const std::string& text) {
+    const auto colon = text.rfind(':');
+    int port = 0;
+    in_addr address{};
+    if (colon == std::string::npos || colon == 0 ||
+        !parseWhole(std::string_view(text).substr(colon + 1), port)) {
+        return "expected HOST:PORT, for example 192.168.1.20:1025";
+    }
+    if (inet_pton(AF_INET, text.substr(0, colon).c_str(), &address) != 1) {
+        return "the host must be an IPv4 address such as 192.168.1.20";
+    }
+    if (port < 1 || port > 65535) {
+        return "the port must be from 1 to 65535";
+    }
+    return {};
+}
+
+const std::map<std::string, int> kPolicies = {
+    {"ack-all", 0},
+    {"nack-all", 1},
+    {"nack-all-but-heartbeats", 2},
+    {"custom-all", 3},
+    {"custom-all-but-heartbeats", 4},
+};
+
+// Link, answer, run and output options are declared in groups. The options of the capabilities
+// that come later join them here: --script and --heartbeat-script the answer group,
+// --keys, --timestamp-window, --dc09-answers and --undecryptable a DC-09 group of their own, and
+// --export the output group.
+struct Declared {
+    std::string protocol;
+    int server = 0;
+    std::string client;
+    std::string policy = "ack-all";
+    std::string expect;
+    CLI::Option* serverOption = nullptr;
+    CLI::Option* clientOption = nullptr;
+    CLI::Option* customOption = nullptr;
+};
+
+void addLinkOptions(CLI::App& app, Declared& d, StationOptions& o) {
+    app.add_option("--protocol", d.protocol, "The automation protocol")
+        ->required()
+        ->check(CLI::IsMember({"sur-gard", "sia-dcs"}))
+        ->group("Link");
+    d.serverOption = app.add_option("--server", d.server, "Server mode: listen on PORT")
+                         ->type_name("PORT")
+                         ->check(CLI::Range(1, 65535))
+                         ->group("Link");
+    d.clientOption =
+        app.add_option("--client", d.client, "Client mode (Sur-Gard): connect to the receiver")
+            ->type_name("HOST:PORT")
+            ->check(CLI::Validator(checkClientEndpoint, ""))
+            ->excludes(d.serverOption)
+            ->group("Link");
+    d.serverOption->excludes(d.clientOption);
+    app.add_option("--receiver-type", o.receiverType, "Receiver type of the Sur-Gard lines")
+        ->check(CLI::IsMember({"MLR2000", "MLR2"}))
+        ->capture_default_str()
+        ->group("Link");
+    app.add_option("--heartbeat-interval", o.heartbeatInterval,
+                   "Drop the link after this long without a recognised message; 0: never")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(0, 86400))
+        ->capture_default_str()
+        ->group("Link");
+}
+
+void addAnswerOptions(CLI::App& app, Declared& d, StationOptions& o) {
+    app.add_option("--policy", d.policy, "How every message is answered")
+        ->check(CLI::IsMember({"ack-all", "nack-all", "nack-all-but-heartbeats", "custom-all",
+                               "custom-all-but-heartbeats"}))
+        ->capture_default_str()
+        ->group("Answers");
+    d.customOption =
+        app.add_option("--custom", o.custom,
+                       "The custom answer: a byte value 0..255 (Sur-Gard) or the answer text "
+                       "(SIA-DCS)")
+            ->type_name("TEXT")
+            ->group("Answers");
+}
+
+void addRunOptions(CLI::App& app, Declared& d, StationOptions& o) {
+    app.add_option("--duration", o.durationSeconds, "Stop after this long")
+        ->type_name("SECONDS")
+        ->check(CLI::PositiveNumber)
+        ->group("Run");
+    app.add_option("--max-messages", o.maxMessages, "Stop once this many messages were decoded")
+        ->type_name("N")
+        ->check(CLI::PositiveNumber)
+        ->group("Run");
+    app.add_option("--expect", d.expect,
+                   "Exit 1 unless each KIND was counted exactly N times; kinds: cid, sia, "
+                   "heartbeat, private, device-heart, unknown, error, undecryptable")
+        ->type_name("KIND=N[,KIND=N...]")
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                return parseExpectations(text) ? std::string()
+                                               : "expected KIND=N[,KIND=N...], each kind once";
+            },
+            ""))
+        ->group("Run");
+}
+
+void addOutputOptions(CLI::App& app, StationOptions& o) {
+    app.add_flag("--json", o.json, "One JSON object per line instead of text")->group("Output");
+    app.add_flag("--quiet", o.quiet, "No activity log lines, only the summary")->group("Output");
+}
+
+// Checks that need several options at once; empty when the line is good.
+std::string checkTogether(const Declared& d, const StationOptions& o) {
+    if (d.serverOption->count() == 0 && d.clientOption->count() == 0) {
+        return "give --server PORT or --client HOST:PORT";
+    }
+    if (o.client && o.protocol == "SIA-DCS") {
+        return "--client is for Sur-Gard only: SIA-DCS runs as a server (--server PORT)";
+    }
+    const bool customPolicy = o.responseMode == 3 || o.responseMode == 4;
+    if (customPolicy && d.customOption->count() == 0) {
+        return "--policy " + d.policy + " needs --custom";
+    }
+    int byte = 0;
+    if (d.customOption->count() > 0 && o.protocol == "Sur-Gard" &&
+        (!parseWhole(std::string_view(o.custom), byte) || byte < 0 || byte > 255)) {
+        return "--custom: under Sur-Gard the custom answer is a byte value from 0 to 255";
+    }
+    return {};
+}
+
+ParsedCommandLine usageError(const std::string& why) {
+    ParsedCommandLine result;
+    result.exitCode = kUsageExit;
+    result.err = std::string(kProgram) + ": " + why + "\n" + kUsageLine + "\n";
+    return result;
+}
+
+}  // namespace
+
+std::optional<std::vector<Expectation>> parseExpectations(const std::string& text) {
+    std::vector<Expectation> expectations;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::string_view item = std::string_view(text).substr(start, comma - start);
+        const std::size_t equals = item.find('=');
+        std::int64_t count = 0;
+        if (equals == std::string_view::npos || !parseWhole(item.substr(equals + 1), count) ||
+            count < 0) {
+            return std::nullopt;
+        }
+        const auto kind = kindNamed(item.substr(0, equals));
+        if (!kind || std::any_of(expectations.begin(), expectations.end(),
+                                 [&](const Expectation& e) { return e.kind == *kind; })) {
+            return std::nullopt;
+        }
+        expectations.push_back({*kind, count});
+        start = comma + 1;
+    }
+    return expectations;
+}
+
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
+    CLI::App app(
+        "Runs a Corvane station without a window: answers, decodes and counts an alarm "
+        "receiver's automation messages, prints the activity log and a summary.",
+        kProgram);
+    app.get_formatter()->column_width(36);
+    StationOptions o;
+    Declared d;
+    addLinkOptions(app, d, o);
+    addAnswerOptions(app, d, o);
+    addRunOptions(app, d, o);
+    addOutputOptions(app, o);
+    app.footer(
+        "Exit status: 0 done and every --expect met, 1 an expectation missed, 2 a usage error, "
+        "3 the link could not start.");
+
+    // CLI11 takes the arguments last first.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        ParsedCommandLine result;
+        result.out = app.help();
+        return result;
+    } catch (const CLI::ParseError& error) {
+        return usageError(error.what());
+    }
+
+    o.protocol = d.protocol == "sur-gard" ? "Sur-Gard" : "SIA-DCS";
+    o.client = d.clientOption->count() > 0;
+    if (o.client) {
+        const auto colon = d.client.rfind(':');
+        o.host = d.client.substr(0, colon);
+        parseWhole(std::string_view(d.client).substr(colon + 1), o.port);
+    } else {
+        o.port = d.server;
+    }
+    o.responseMode = kPolicies.at(d.policy);
+    if (!d.expect.empty()) {
+        o.expectations = *parseExpectations(d.expect);
+    }
+    if (const std::string why = checkTogether(d, o); !why.empty()) {
+        return usageError(why);
+    }
+    ParsedCommandLine result;
+    result.options = std::move(o);
+    return result;
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,40 @@
+// What one corvane-station run is asked to do, as read from its command line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "station_cli/message_kind.h"
+
+namespace corvane::cli {
+
+struct Expectation {
+    MessageKind kind;
+    std::int64_t count;  // met when the run counted exactly this many
+};
+
+struct StationOptions {
+    // The link, in the station's own terms.
+    std::string protocol;  // "Sur-Gard" or "SIA-DCS"
+    bool client = false;   // Client mode connects to host:port; Server mode listens on port
+    std::string host = "127.0.0.1";
+    int port = 0;
+    std::string receiverType = "MLR2000";
+    int heartbeatInterval = 300;  // seconds; 0 turns supervision off
+
+    // How messages are answered.
+    int responseMode = 0;  // the window's five radio buttons, 0..4
+    std::string custom;
+
+    // When the run ends, and what it must have seen.
+    double durationSeconds = 0;     // 0: no limit
+    std::uint64_t maxMessages = 0;  // 0: no limit
+    std::vector<Expectation> expectations;
+
+    // What it prints.
+    bool json = false;
+    bool quiet = false;
+};
+
+}  // namespace corvane::cli

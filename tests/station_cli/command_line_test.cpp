@@ -1,0 +1,138 @@
+// corvane-station's contract in-process: which command lines run and which are usage errors, the
+// --expect list, the answer words, and the latency percentiles.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "station_cli/answer_word.h"
+#include "station_cli/command_line.h"
+#include "station_cli/latency_histogram.h"
+
+namespace corvane::cli {
+namespace {
+
+std::vector<std::string> words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> out;
+    for (std::string w; in >> w;) {
+        out.push_back(w);
+    }
+    return out;
+}
+
+TEST(StationCommandLine, GoodLinesRunBadLinesExitTwoWithOneLine) {
+    struct Case {
+        const char* line;
+        int exit;  // -1: the run starts
+    };
+    const Case cases[] = {
+        {"--protocol sur-gard --server 1025", -1},
+        {"--protocol sur-gard --client 127.0.0.1:1025 --receiver-type MLR2 --json", -1},
+        {"--protocol sia-dcs --server 65535 --policy custom-all --custom \"NOPE\"", -1},
+        {"--protocol sur-gard --server 1 --policy custom-all-but-heartbeats --custom 0", -1},
+        {"--protocol sur-gard --server 1 --heartbeat-interval 0 --duration 0.5 --quiet", -1},
+        {"--protocol sur-gard --server 1 --max-messages 10 --expect cid=3,undecryptable=0", -1},
+        {"--help", 0},
+        {"", 2},
+        {"--protocol sur-gard", 2},
+        {"--protocol sia --server 1025", 2},
+        {"--protocol sur-gard --server 0", 2},
+        {"--protocol sur-gard --server 70000", 2},
+        {"--protocol sur-gard --server", 2},
+        {"--protocol sur-gard --server 1025 --client 127.0.0.1:1025", 2},
+        {"--protocol sia-dcs --client 127.0.0.1:1025", 2},
+        {"--protocol sur-gard --client 127.0.0.1", 2},
+        {"--protocol sur-gard --client receiver.lab:1025", 2},
+        {"--protocol sur-gard --client 127.0.0.1:0", 2},
+        {"--protocol sur-gard --server 1025 --bogus", 2},
+        {"--protocol sur-gard --server 1025 --receiver-type MLR3", 2},
+        {"--protocol sur-gard --server 1025 --heartbeat-interval -1", 2},
+        {"--protocol sur-gard --server 1025 --policy ack", 2},
+        {"--protocol sur-gard --server 1025 --policy custom-all", 2},
+        {"--protocol sur-gard --server 1025 --policy custom-all --custom 256", 2},
+        {"--protocol sur-gard --server 1025 --duration 0", 2},
+        {"--protocol sur-gard --server 1025 --max-messages 0", 2},
+        {"--protocol sur-gard --server 1025 --expect cid=1,cid=2", 2},
+        {"--protocol sur-gard --server 1025 --expect alarms=1", 2},
+        {"--protocol sur-gard --server 1025 --expect cid=-1", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const ParsedCommandLine parsed = parseCommandLine(words(c.line));
+        if (c.exit < 0) {
+            EXPECT_TRUE(parsed.options.has_value()) << parsed.err;
+            continue;
+        }
+        EXPECT_FALSE(parsed.options.has_value());
+        EXPECT_EQ(parsed.exitCode, c.exit);
+        if (c.exit == kUsageExit) {
+            // The reason on one line, then the usage line.
+            ASSERT_EQ(std::count(parsed.err.begin(), parsed.err.end(), '\n'), 2) << parsed.err;
+            EXPECT_EQ(parsed.err.rfind("corvane-station: ", 0), 0U);
+        } else {
+            EXPECT_NE(parsed.out.find("--expect"), std::string::npos);
+        }
+    }
+}
+
+TEST(StationCommandLine, OptionsReachTheStationSettings) {
+    const auto parsed = parseCommandLine(
+        words("--protocol sur-gard --client 10.0.0.7:3061 --policy nack-all-but-heartbeats "
+              "--heartbeat-interval 0 --expect heartbeat=2,error=0"));
+    ASSERT_TRUE(parsed.options);
+    const StationOptions& o = *parsed.options;
+    EXPECT_EQ(o.protocol, "Sur-Gard");
+    EXPECT_TRUE(o.client);
+    EXPECT_EQ(o.host, "10.0.0.7");
+    EXPECT_EQ(o.port, 3061);
+    EXPECT_EQ(o.responseMode, 2);
+    EXPECT_EQ(o.heartbeatInterval, 0);
+    ASSERT_EQ(o.expectations.size(), 2U);
+    EXPECT_EQ(o.expectations[0].kind, MessageKind::Heartbeat);
+    EXPECT_EQ(o.expectations[1].count, 0);
+}
+
+TEST(StationSummary, AnswerWords) {
+    struct Case {
+        const char* protocol;
+        std::string bytes;
+        const char* word;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Sur-Gard", "\x06", "", "ACK"},
+        {"Sur-Gard", "\x15", "", "NACK"},
+        {"Sur-Gard", "\x07", "", "custom"},
+        {"Sur-Gard", "", "", "none"},
+        {"SIA-DCS", "\n8C2A0017\"ACK\"0007R1L2#1234[]\r", "", "ACK"},
+        {"SIA-DCS", "\nE3C00018\"NACK\"0000R0L0A0#0[]\r", "", "NACK"},
+        {"SIA-DCS", "OK", "", "custom"},
+        {"SIA-DCS", "\x01\x02", "DUH", "DUH"},
+    };
+    for (const Case& c : cases) {
+        AnswerNote note;
+        note.bytes = c.bytes;
+        note.word = c.word;
+        EXPECT_EQ(answerWord(c.protocol, note), c.expected) << c.bytes;
+    }
+}
+
+TEST(StationSummary, LatencyPercentilesWithinThreePercent) {
+    LatencyHistogram h;
+    EXPECT_FALSE(h.percentile(50).has_value());
+    for (std::uint64_t v = 1; v <= 10000; ++v) {
+        h.add(v);
+    }
+    for (const auto& [p, exact] : {std::pair{50.0, 5000.0}, {99.0, 9900.0}, {100.0, 10000.0}}) {
+        EXPECT_NEAR(static_cast<double>(*h.percentile(p)), exact, exact * 0.03) << p;
+    }
+    LatencyHistogram small;
+    small.add(7);
+    EXPECT_EQ(small.percentile(99), 7U);
+}
+
+}  // namespace
+}  // namespace corvane::cli

@@ -1,0 +1,197 @@
+// corvane-station end to end: the program itself against the receiver simulator on 127.0.0.1.
+// The summary and the exit status for met and missed expectations, a link that cannot start,
+// and a SIGTERM in the middle of a flood that still counts every answered message.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "receiver/receiver_run.h"
+#include "receiver/sim_socket.h"
+
+extern char** environ;
+
+namespace corvane {
+namespace {
+
+namespace sim = corvane::sim;
+
+// One run of the program; `onOutput` may signal it while it runs.
+struct Finished {
+    int exitCode = -1;
+    std::string out;
+};
+
+Finished runProgram(std::vector<std::string> args,
+                    const std::function<void(pid_t, const std::string&)>& onOutput = {}) {
+    args.insert(args.begin(), CORVANE_STATION_PROGRAM);
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    int out[2];
+    EXPECT_EQ(pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    pid_t pid = -1;
+    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    Finished done;
+    char buffer[4096];
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd readable{out[0], POLLIN, 0};
+        if (poll(&readable, 1, 1000) <= 0) {
+            continue;
+        }
+        const ssize_t got = read(out[0], buffer, sizeof buffer);
+        if (got <= 0) {
+            break;
+        }
+        done.out.append(buffer, static_cast<std::size_t>(got));
+        if (onOutput) {
+            onOutput(pid, done.out);
+        }
+    }
+    close(out[0]);
+    int status = 0;
+    if (waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+        done.exitCode = WEXITSTATUS(status);
+    }
+    return done;
+}
+
+// The simulator listens on a free port; the program, in Client mode, connects to it.
+struct ClientRun {
+    Finished station;
+    sim::RunResult receiver;
+};
+
+ClientRun clientRun(sim::RunOptions o, std::vector<std::string> args,
+                    const std::function<void(pid_t, const std::string&)>& onOutput = {}) {
+    o.listen = true;
+    o.port = 0;
+    o.connectTimeoutMs = 10000;
+    auto listening = std::make_shared<std::promise<std::uint16_t>>();
+    auto port = listening->get_future();
+    auto receiver = std::async(std::launch::async, [o, listening] {
+        return sim::runReceiver(o, [&](std::uint16_t p) { listening->set_value(p); });
+    });
+    ClientRun run;
+    if (port.wait_for(std::chrono::seconds(10)) == std::future_status::ready) {
+        args.insert(args.end(), {"--protocol", "sur-gard", "--client",
+                                 "127.0.0.1:" + std::to_string(port.get())});
+        run.station = runProgram(args, onOutput);
+    }
+    run.receiver = receiver.get();
+    return run;
+}
+
+TEST(StationRun, SummaryAndExitStatusAgainstTheSimulator) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        sim::Expect answer;
+        int exit;
+        std::vector<std::string> lines;  // in the output
+    };
+    const Case cases[] = {
+        {"AckAllExpectMet",
+         {"--quiet", "--expect", "heartbeat=10,cid=8,device-heart=2,sia=10,private=10,unknown=0"},
+         sim::Expect::Ack,
+         0,
+         {"summary: 40 messages in ", "stopped by link drop",
+          "kinds: cid=8 sia=10 heartbeat=10 private=10 device-heart=2 unknown=0 error=0 "
+          "undecryptable=0",
+          "answers: ACK=40\n", "receivers: connections=1 127.0.0.1=40\n", "result: ok\n"}},
+        {"NackAllExpectMissed",
+         {"--quiet", "--policy", "nack-all", "--expect", "cid=10"},
+         sim::Expect::Nack,
+         1,
+         {"answers: NACK=40\n", "expect: cid=10 MISSED (counted 8)\n",
+          "result: expectation missed\n"}},
+        {"JsonLogAndSummary",
+         {"--json", "--max-messages", "40"},
+         sim::Expect::Ack,
+         0,
+         {"{\"event\":\"log\",\"time\":\"", "\"text\":\"1011           @    \u2414 --> \"}",
+          "{\"event\":\"summary\",\"messages\":40,"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::RunOptions o;
+        o.count = 40;
+        o.kinds = {sim::Kind::Heartbeat, sim::Kind::Cid, sim::Kind::Sia, sim::Kind::Private};
+        o.expectation = {c.answer, 0};
+        const ClientRun run = clientRun(o, c.args);
+        EXPECT_TRUE(run.receiver.allGood()) << run.receiver.error;
+        EXPECT_EQ(run.station.exitCode, c.exit) << run.station.out;
+        for (const std::string& line : c.lines) {
+            EXPECT_NE(run.station.out.find(line), std::string::npos) << line << "\n"
+                                                                     << run.station.out;
+        }
+    }
+}
+
+TEST(StationRun, LinkThatCannotStartExitsThree) {
+    std::string error;
+    const sim::Fd taken = sim::listenTcp("0.0.0.0", 0, error);
+    ASSERT_TRUE(taken.valid()) << error;
+    const std::string busy = std::to_string(sim::localPort(taken.get()));
+    for (const char* protocol : {"sur-gard", "sia-dcs"}) {
+        EXPECT_EQ(runProgram({"--protocol", protocol, "--server", busy}).exitCode, 3) << protocol;
+    }
+    // Nothing listens on a port once its socket is closed: the connection is refused.
+    sim::Fd gone = sim::listenTcp("127.0.0.1", 0, error);
+    const std::string port = std::to_string(sim::localPort(gone.get()));
+    gone.reset();
+    EXPECT_EQ(runProgram({"--protocol", "sur-gard", "--client", "127.0.0.1:" + port}).exitCode, 3);
+}
+
+TEST(StationRun, SigtermDuringAFloodCountsEveryAnsweredMessage) {
+    std::atomic<bool> cancel{false};
+    sim::RunOptions o;
+    o.count = 100'000'000;  // the signal ends the run
+    o.pipeline = true;
+    o.glue = 8;
+    o.answerTimeoutMs = 5000;
+    o.cancel = &cancel;
+    bool sent = false;
+    const ClientRun run =
+        clientRun(o, {"--heartbeat-interval", "0"}, [&](pid_t pid, const std::string& out) {
+            if (!sent && std::count(out.begin(), out.end(), '\n') > 2000) {
+                kill(pid, SIGTERM);
+                sent = true;
+            }
+        });
+    cancel = true;
+    ASSERT_TRUE(sent);
+    EXPECT_EQ(run.station.exitCode, 0);
+    const std::string& out = run.station.out;
+    EXPECT_NE(out.find("stopped by SIGTERM"), std::string::npos);
+    const auto at = out.find("summary: ");
+    ASSERT_NE(at, std::string::npos)
+        << out.substr(out.size() - std::min<std::size_t>(out.size(), 500));
+    const std::uint64_t counted = std::stoull(out.substr(at + 9));
+    // Every answer the receiver got was counted. It may have got fewer than were sent: the stop
+    // resets a connection that still holds unread messages, and the reset discards answers in
+    // flight.
+    EXPECT_GE(counted, run.receiver.total.answered);
+    EXPECT_NE(out.find("answers: ACK=" + std::to_string(counted) + "\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane
