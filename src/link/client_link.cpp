@@ -18,6 +18,7 @@
 #include "link/peer_address.h"
 #include "link/timed_connect.h"
 #include "platform/quillet.h"
+#include "record/message_records.h"
 #include "station/station.h"
 
 namespace corvane {
@@ -55,10 +56,13 @@ bool Station::connect() {
 
 void Station::MessageProc() {
     std::string failure;
+    std::uint64_t lostConnection = 0;
     try {
         FrameReader reader(FrameReader::Framing::SurGard);
         const std::uint64_t connection = ++m_connectionSerial;
         const std::string peer = peerAddressText(m_socketFd.load());
+        records().noteConnected(connection, peer, utcMicrosecondsNow());
+        lostConnection = connection;
         std::array<char, kReadChunk> buffer{};
         std::vector<std::string> messages;
         while (true) {
@@ -83,6 +87,7 @@ void Station::MessageProc() {
                 queued.peer = peer;
                 queued.receivedUs = readAt;
                 queued.answer.bytes = response;
+                queued.answer.sentUs = response.empty() ? 0 : utcMicrosecondsNow();
                 queueMessage(std::move(queued));
             }
             if (!fits) {
@@ -95,6 +100,9 @@ void Station::MessageProc() {
         }
     } catch (const std::exception& e) {
         failure = e.what();
+    }
+    if (lostConnection != 0) {
+        records().noteLost(lostConnection, utcMicrosecondsNow());
     }
     QUILLET(2, "CCorvaneDlg::MessageProc", "error: %s", failure.c_str());
     std::array<char, kFinalReadSize> discard{};

@@ -13,6 +13,7 @@
 #include "link/frame_reader.h"
 #include "link/peer_address.h"
 #include "link/peer_set.h"
+#include "record/message_records.h"
 #include "station/station.h"
 
 namespace corvane {
@@ -91,6 +92,7 @@ class SelectLoop {
             received.peer = connection.peer;
             received.receivedUs = readAt;
             received.answer.bytes = response;
+            received.answer.sentUs = response.empty() ? 0 : utcMicrosecondsNow();
             m_station.queueMessage(std::move(received));
             // A receiver that does not take its answers would hold up all the others.
             if (!answered) {
@@ -115,6 +117,8 @@ class SelectLoop {
                                  Connection{FrameReader(m_framing), ++m_station.m_connectionSerial,
                                             peerAddressText(static_cast<int>(socket))})
                         .first;
+            m_station.records().noteConnected(found->second.number, found->second.peer,
+                                              utcMicrosecondsNow());
         }
         return found->second;
     }
@@ -127,7 +131,10 @@ class SelectLoop {
         m_station.m_peerSocket.compare_exchange_strong(latest, Vexo_InvalidSocket);
         g_peerSet.remove(socket);
         // A new receiver given the same descriptor number starts with a fresh reader.
-        m_connections.erase(socket);
+        if (auto known = m_connections.find(socket); known != m_connections.end()) {
+            m_station.records().noteLost(known->second.number, utcMicrosecondsNow());
+            m_connections.erase(known);
+        }
         Vexo_CloseSocket(socket, 0);
     }
 

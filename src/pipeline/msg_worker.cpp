@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "pipeline/contained_decode.h"
+#include "record/message_records.h"
 #include "station/station.h"
 
 namespace corvane {
@@ -28,6 +29,22 @@ void buildMessageLine(std::string& line, const std::string& message, bool rawWas
     line.append("\r\n");
 }
 
+MessageRecord makeRecord(ReceivedMessage&& received, RecordProtocol protocol,
+                         const DecodeNote& note, const std::string& description) {
+    MessageRecord record;
+    record.receivedUs = received.receivedUs;
+    record.connection = received.connection;
+    record.peer = std::move(received.peer);
+    record.protocol = protocol;
+    record.raw = std::move(received.raw);
+    record.kind = note.kind;
+    record.cidQualifier = note.cidQualifier;
+    record.cidEvent = static_cast<std::int16_t>(note.cidEvent);
+    record.description = description;
+    applyAnswer(record, received.answer);
+    return record;
+}
+
 }  // namespace
 
 std::int64_t utcMicrosecondsNow() {
@@ -47,6 +64,9 @@ void Station::queueMessage(ReceivedMessage message) {
 void Station::processMessages() {
     std::string description;
     std::string line;
+    std::string cut;
+    std::vector<MessageRecord> records;
+    const RecordProtocol protocol = recordProtocolFromName(m_protocol);
     while (!m_stopFlag.load()) {
         // Take the whole queue in constant time; producers may append again at once.
         std::vector<ReceivedMessage> batch;
@@ -59,21 +79,24 @@ void Station::processMessages() {
             continue;
         }
         // The whole batch is logged even when a stop arrives meanwhile.
+        records.reserve(batch.size());
         for (ReceivedMessage& received : batch) {
-            std::string& message = received.raw;
             description.clear();
-            const bool rawWasEmpty = message.empty();
-            // The decoder and the log see the message up to its first zero byte. The batch is
-            // ours, so cut it in place instead of copying.
-            const std::size_t zero = message.find('\0');
+            // The decoder and the log see the message up to its first zero byte; the record
+            // keeps every byte.
+            const std::size_t zero = received.raw.find('\0');
             if (zero != std::string::npos) {
-                message.resize(zero);
+                cut.assign(received.raw, 0, zero);
             }
-            decodeContained([&] { parseLine(message, description); }, description);
-            buildMessageLine(line, message, rawWasEmpty, description);
+            const std::string& message = zero != std::string::npos ? cut : received.raw;
+            DecodeNote note;
+            decodeContained([&] { parseLine(message, description, note); }, description);
+            buildMessageLine(line, message, received.raw.empty(), description);
             appendLogLine(getTimeStamp(), line);
             updateLogView();
+            records.push_back(makeRecord(std::move(received), protocol, note, description));
         }
+        m_records->append(records);
     }
 }
 

@@ -14,6 +14,8 @@ struct AnswerNote {
     int step = -1;             // the answer script's step (0-based), -1 when no script chose it
     std::int64_t delayMs = 0;  // how long the answer waits after the message was read
     bool encrypted = false;    // the answer is an encrypted DC-09 frame
+    // Message records: when the answer went out, for its latency
+    std::int64_t sentUs = 0;  // UTC microseconds when the answer was sent, 0 when unknown
 };
 
 struct ReceivedMessage {

@@ -49,11 +49,13 @@ struct Delimiters {
 
 }  // namespace
 
-void decodeSiaDcs(Station& station, const std::string& message, std::string& description) {
+void decodeSiaDcs(Station& station, const std::string& message, std::string& description,
+                  DecodeNote& note) {
     const std::string_view text = untilFirstZero(message);
     if (text.find(kSiaDcsToken) == npos) {
         if (text.find(kNullToken) != npos) {
             // A link test: it renews the tick and counts as a heartbeat, with no description.
+            note.kind = MessageKind::LinkTest;
             stampTick(station);
             ++station.m_sgHeartbeatCount;
             return;
@@ -64,6 +66,7 @@ void decodeSiaDcs(Station& station, const std::string& message, std::string& des
 
     const Delimiters at(text);
     if (at.malformed(text.size())) {
+        note.kind = MessageKind::FormatError;
         QUILLET(2, kParseLineFunction, "Error msg: %s", message.c_str());
         return;
     }
@@ -78,6 +81,7 @@ void decodeSiaDcs(Station& station, const std::string& message, std::string& des
                 system.data(), shownLength(group), group.data());
     QUILLET(3, kParseLineFunction, "%s", line.c_str());
     description.assign(line.view());
+    note.kind = MessageKind::Sia;
     stampTick(station);
     ++station.m_siaCount;
 }

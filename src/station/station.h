@@ -13,6 +13,7 @@
 #include <boost/asio/io_service.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -20,9 +21,12 @@
 
 #include "pipeline/received_message.h"
 #include "platform/vexo.h"
+#include "protocol/decode_note.h"
 #include "station/window.h"
 
 namespace corvane {
+
+class MessageRecords;
 
 class Station {
   public:
@@ -46,10 +50,16 @@ class Station {
     std::string receiverType() const;
     void setReceiverType(std::string type);
 
+    // ---- message records (record/): every decoded message, filled by the msgPro worker --------
+    MessageRecords& records() { return *m_records; }
+    const MessageRecords& records() const { return *m_records; }
+
     // ---- decoding (protocol/) -------------------------------------------------------------------
     // Decodes one received message: counts it, stamps the tick, and assigns its description (left
     // as given for kinds without one). Runs on the msgPro worker.
     void parseLine(const std::string& message, std::string& description);
+    // The same, also telling the kind it found (and a Contact ID event's code) in `note`.
+    void parseLine(const std::string& message, std::string& description, DecodeNote& note);
 
     // ---- responses (protocol/) ------------------------------------------------------------------
     // The bytes that answer `message` under the current policy; empty when nothing is sent. Runs
@@ -144,6 +154,7 @@ class Station {
     std::mutex m_linkEventMutex;
 
   private:
+    std::unique_ptr<MessageRecords> m_records;  // thread-safe on its own
     NullWindow m_nullWindow;
     std::atomic<Window*> m_window;
 

@@ -1,0 +1,27 @@
+// Reads a records export back (CSV or JSON Lines, told apart by content) for a replay: each
+// message's connection, read time and raw bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+struct ImportedMessage {
+    std::uint64_t connection = 0;
+    std::int64_t receivedUs = 0;
+    std::string raw;
+    std::string kind;  // the kind the recording named
+};
+
+struct ImportResult {
+    std::vector<ImportedMessage> messages;
+    std::string error;  // empty on success, else "FILE:LINE: reason"
+};
+
+ImportResult importRecords(const std::string& path);
+// The same over text already read; `name` goes into error messages.
+ImportResult importRecordsText(const std::string& text, const std::string& name);
+
+}  // namespace corvane
