@@ -8,7 +8,6 @@ packages=(
   g++ cmake ninja-build make pkg-config clang-14 libclang-rt-14-dev clang-format
   # libraries
   qt6-base-dev qt6-base-dev-tools libgl-dev libboost-system-dev libspdlog-dev libfmt-dev nlohmann-json3-dev
-  qt6-charts-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless GUI tests, screenshots and packaging
