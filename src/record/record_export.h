@@ -7,13 +7,11 @@
 #include <vector>
 
 #include "record/message_record.h"
+#include "record/record_columns.h"
 
 namespace corvane {
 
 class MessageRecords;
-
-// The columns of both formats, in order.
-extern const std::vector<std::string> kRecordColumns;
 
 // Empty on success; else a message for the operator naming the path and the reason. A failure
 // leaves no file behind and no change to the records.

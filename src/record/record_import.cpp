@@ -6,7 +6,7 @@
 #include <optional>
 #include <sstream>
 
-#include "record/record_export.h"
+#include "record/record_columns.h"
 #include "record/record_text.h"
 
 namespace corvane {
@@ -14,7 +14,7 @@ namespace corvane {
 namespace {
 
 struct Columns {
-    std::size_t connection, receivedUs, rawHex, kind;
+    std::size_t connection, receivedUs, rawHex, kind, protocol;
 };
 
 Columns columnsOf() {
@@ -26,7 +26,7 @@ Columns columnsOf() {
         }
         return std::size_t{0};
     };
-    return {at("connection"), at("received_us"), at("raw_hex"), at("kind")};
+    return {at("connection"), at("received_us"), at("raw_hex"), at("kind"), at("protocol")};
 }
 
 std::string failure(const std::string& name, std::size_t line, const std::string& reason) {
@@ -114,7 +114,7 @@ ImportResult importCsv(const std::string& text, const std::string& name) {
             return result;
         }
         result.messages.push_back({static_cast<std::uint64_t>(*connection), *received,
-                                   std::move(*raw), fields[col.kind]});
+                                   std::move(*raw), fields[col.kind], fields[col.protocol]});
     }
     return result;
 }
@@ -139,7 +139,8 @@ ImportResult importJsonLines(const std::string& text, const std::string& name) {
             }
             result.messages.push_back({j.at("connection").get<std::uint64_t>(),
                                        j.at("received_us").get<std::int64_t>(), std::move(*raw),
-                                       j.value("kind", std::string())});
+                                       j.value("kind", std::string()),
+                                       j.value("protocol", std::string())});
         } catch (const nlohmann::json::exception& e) {
             result.error = failure(name, line, std::string("not a record line: ") + e.what());
             return result;

@@ -1,5 +1,6 @@
 // Reads a records export back (CSV or JSON Lines, told apart by content) for a replay: each
-// message's connection, read time and raw bytes.
+// message's connection, read time and raw bytes. Built apart from the core (corvane_record_files)
+// so the receiver simulator can replay exports without the station.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +13,8 @@ struct ImportedMessage {
     std::uint64_t connection = 0;
     std::int64_t receivedUs = 0;
     std::string raw;
-    std::string kind;  // the kind the recording named
+    std::string kind;      // the kind the recording named
+    std::string protocol;  // "Sur-Gard", "SIA-DCS" or empty
 };
 
 struct ImportResult {

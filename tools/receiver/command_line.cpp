@@ -58,7 +58,8 @@ bool takesValue(const std::string& arg) {
     static const char* const kValued[] = {
         "--listen", "--connect", "--protocol",       "--receiver-type",
         "--kinds",  "--count",   "--rate",           "--connections",
-        "--glue",   "--expect",  "--answer-timeout", "--connect-timeout"};
+        "--glue",   "--expect",  "--answer-timeout", "--connect-timeout",
+        "--replay"};
     for (const char* name : kValued) {
         if (arg == name) {
             return true;
@@ -88,6 +89,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             line.quiet = true;
         } else if (arg == "--pipeline") {
             o.pipeline = true;
+        } else if (arg == "--recorded-timing") {
+            o.recordedTiming = true;
+        } else if (arg == "--replay" && hasValue) {
+            line.replayFile = value();
         } else if (!takesValue(arg)) {
             return fail("unknown option " + arg);
         } else if (!hasValue) {
@@ -146,6 +151,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                 return fail("--glue needs a number from 1 to 10000");
             }
         } else if (arg == "--expect") {
+            line.expectGiven = true;
             if (!parseExpectation(value(), o.expectation)) {
                 return fail("--expect is ack, nack, any or a byte value (1..255, or 0xNN)");
             }
@@ -198,6 +204,11 @@ reports counts, rate and answer latency.
   --kinds LIST             kinds sent in turn: heartbeat,cid,cid10,sia,private (Sur-Gard),
                            dc09,null (SIA-DCS); default: all of the protocol
   --count N                messages on each connection (default 100)
+  --replay FILE            send the messages of a Corvane records export (CSV or JSON Lines)
+                           again, in order, on as many connections as were recorded; the
+                           protocol follows the recording and any answer counts as good unless
+                           --expect is given
+  --recorded-timing        with --replay: keep the recorded gaps (default: as fast as answers come)
   --rate N                 messages per second on each connection (default 0: as fast as
                            possible)
   --pipeline               send without waiting for answers; answers are matched in order

@@ -7,6 +7,7 @@
 
 #include "receiver/command_line.h"
 #include "receiver/receiver_run.h"
+#include "receiver/replay_file.h"
 #include "receiver/report.h"
 
 int main(int argc, char** argv) {
@@ -22,7 +23,21 @@ int main(int argc, char** argv) {
                   << "Try 'corvane-receiver --help'.\n";
         return 2;
     }
-    const RunOptions& options = line.options;
+    RunOptions options = line.options;
+    if (!line.replayFile.empty()) {
+        if (!line.expectGiven) {
+            options.expectation = {Expect::Any, 0};
+        }
+        const std::string error = loadReplay(line.replayFile, options);
+        if (!error.empty()) {
+            std::cerr << "corvane-receiver: " << error << "\n";
+            return 2;
+        }
+        if (options.protocol == Protocol::SiaDcs && options.listen) {
+            std::cerr << "corvane-receiver: the recording is SIA-DCS: use --connect\n";
+            return 2;
+        }
+    }
     const RunResult result = runReceiver(options, [&](std::uint16_t port) {
         if (!line.quiet) {
             std::cout << "corvane-receiver: listening on " << options.host << ":" << port

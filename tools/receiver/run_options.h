@@ -13,6 +13,14 @@
 
 namespace corvane::sim {
 
+// One message of a replayed recording (--replay).
+struct ReplayMessage {
+    std::int64_t atUs = 0;  // after the recording's first message
+    Kind kind = Kind::Heartbeat;
+    std::string bytes;
+    std::string echo;  // DC-09: the text the answer must copy
+};
+
 struct RunOptions {
     Protocol protocol = Protocol::SurGard;
     ReceiverType receiverType = ReceiverType::Mlr2000;
@@ -33,6 +41,10 @@ struct RunOptions {
     // When set, a connection that sees it true stops at once (for callers that run the
     // simulator in-process and need to end a long run early).
     const std::atomic<bool>* cancel = nullptr;
+    // Replay: one list per connection, sent instead of generated messages (count and
+    // connections then follow the recording); with recordedTiming the recorded gaps are kept.
+    std::vector<std::vector<ReplayMessage>> replay;
+    bool recordedTiming = false;
 };
 
 struct BadAnswer {
