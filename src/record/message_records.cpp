@@ -5,7 +5,11 @@
 namespace corvane {
 
 MessageRecords::MessageRecords(std::size_t capacity)
-    : m_capacity(std::max<std::size_t>(capacity, 1)) {}
+    : m_capacity(std::max<std::size_t>(capacity, 1)) {
+    // Growing the vector would move every record under the lock that readers wait for; the
+    // reservation is address space only until records fill it.
+    m_slots.reserve(m_capacity);
+}
 
 std::size_t MessageRecords::capacity() const {
     std::lock_guard lock(m_mutex);
@@ -33,6 +37,7 @@ void MessageRecords::setCapacity(std::size_t capacity) {
         }
     } else {
         m_slots = std::move(kept);
+        m_slots.reserve(capacity);
     }
 }
 

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <nlohmann/json.hpp>
 
 #include "record/event_meanings.h"
 #include "record/message_records.h"
@@ -144,6 +143,24 @@ std::string exportFrom(const Source& next, const std::string& path) {
     });
 }
 
+void appendJsonString(std::string& out, std::string_view text) {
+    out.push_back('"');
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out.push_back('\\');
+            out.push_back(c);
+        } else if (b < 0x20 || b >= 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(b));
+            out += escape;
+        } else {
+            out.push_back(c);
+        }
+    }
+    out.push_back('"');
+}
+
 }  // namespace
 
 std::string csvHeader() {
@@ -168,23 +185,29 @@ void appendCsvLine(std::string& out, const MessageRecord& record) {
 }
 
 void appendJsonLine(std::string& out, const MessageRecord& record) {
+    // Written by hand for speed; every text field is escaped ASCII (or a peer address), so only
+    // quotes, backslashes and control characters need JSON escapes. Reading uses nlohmann-json.
     const std::vector<std::string> fields = fieldsOf(record);
-    nlohmann::ordered_json line;
+    out.push_back('{');
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const std::string& name = kRecordColumns[i];
-        if (name == "sequence" || name == "received_us" || name == "connection") {
-            line[name] = std::stoll(fields[i]);
-        } else if (name == "answer_step" || name == "latency_us") {
-            line[name] = fields[i].empty() ? nlohmann::ordered_json(nullptr)
-                                           : nlohmann::ordered_json(std::stoll(fields[i]));
-        } else if (name == "encrypted") {
-            line[name] = record.encrypted;
+        if (i > 0) {
+            out.push_back(',');
+        }
+        out.push_back('"');
+        out += name;
+        out += "\":";
+        const bool number = name == "sequence" || name == "received_us" || name == "connection" ||
+                            name == "answer_step" || name == "latency_us";
+        if (name == "encrypted") {
+            out += fields[i];
+        } else if (number) {
+            out += fields[i].empty() ? "null" : fields[i];
         } else {
-            line[name] = fields[i];
+            appendJsonString(out, fields[i]);
         }
     }
-    out += line.dump();
-    out.push_back('\n');
+    out += "}\n";
 }
 
 std::string exportRecords(const MessageRecords& records, const std::string& path) {
