@@ -64,11 +64,11 @@ MessagesWindow::MessagesWindow(MessageRecords& records, QWidget* owner)
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setWordWrap(false);
     for (const auto& [column, width] : {std::pair{RecordTableModel::Sequence, 60},
-                                        {RecordTableModel::Time, 170},
-                                        {RecordTableModel::Receiver, 150},
-                                        {RecordTableModel::Kind, 80},
-                                        {RecordTableModel::Message, 260},
-                                        {RecordTableModel::Description, 260},
+                                        {RecordTableModel::Time, 160},
+                                        {RecordTableModel::Receiver, 140},
+                                        {RecordTableModel::Kind, 90},
+                                        {RecordTableModel::Message, 200},
+                                        {RecordTableModel::Description, 190},
                                         {RecordTableModel::Answer, 60}}) {
         m_table->setColumnWidth(column, width);
     }
