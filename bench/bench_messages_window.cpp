@@ -18,9 +18,10 @@ int main(int argc, char** argv) {
     using namespace corvane;
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
-    MessageRecords records;
+    auto shared = std::make_shared<MessageRecords>();
+    MessageRecords& records = *shared;
     QWidget owner;
-    auto* window = new ui::MessagesWindow(records, &owner);
+    auto* window = new ui::MessagesWindow(shared, &owner);
     window->show();
 
     std::atomic<bool> stop{false};

@@ -7,7 +7,7 @@
 namespace corvane {
 
 Station::Station(Window* window)
-    : m_records(std::make_unique<MessageRecords>()),
+    : m_records(std::make_shared<MessageRecords>()),
       m_window(window != nullptr ? window : &m_nullWindow) {}
 
 Station::~Station() {

@@ -53,6 +53,8 @@ class Station {
     // ---- message records (record/): every decoded message, filled by the msgPro worker --------
     MessageRecords& records() { return *m_records; }
     const MessageRecords& records() const { return *m_records; }
+    // For a reader that may outlive the station (a window destroyed after its owner's record).
+    std::shared_ptr<MessageRecords> sharedRecords() const { return m_records; }
 
     // ---- decoding (protocol/) -------------------------------------------------------------------
     // Decodes one received message: counts it, stamps the tick, and assigns its description (left
@@ -154,7 +156,7 @@ class Station {
     std::mutex m_linkEventMutex;
 
   private:
-    std::unique_ptr<MessageRecords> m_records;  // thread-safe on its own
+    std::shared_ptr<MessageRecords> m_records;  // thread-safe on its own
     NullWindow m_nullWindow;
     std::atomic<Window*> m_window;
 

@@ -30,8 +30,8 @@
 
 namespace corvane::ui {
 
-MessagesWindow::MessagesWindow(MessageRecords& records, QWidget* owner)
-    : QWidget(owner, Qt::Window), m_records(records) {
+MessagesWindow::MessagesWindow(std::shared_ptr<MessageRecords> records, QWidget* owner)
+    : QWidget(owner, Qt::Window), m_keep(std::move(records)), m_records(*m_keep) {
     setObjectName("MessagesWindow");
     setWindowTitle("Messages");
     resize(1000, 640);
@@ -55,7 +55,7 @@ MessagesWindow::MessagesWindow(MessageRecords& records, QWidget* owner)
     filters->addWidget(copy);
     filters->addWidget(save);
 
-    m_model = new RecordTableModel(records, this);
+    m_model = new RecordTableModel(m_records, this);
     m_table = new QTableView(this);
     m_table->setModel(m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -81,8 +81,8 @@ MessagesWindow::MessagesWindow(MessageRecords& records, QWidget* owner)
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
 
-    m_receivers = new ReceiversView(records, this);
-    m_chart = new LiveChart(records, this);
+    m_receivers = new ReceiversView(m_records, this);
+    m_chart = new LiveChart(m_records, this);
     m_tabs = new QTabWidget(this);
     m_tabs->addTab(split, "Messages");
     m_tabs->addTab(m_receivers, "Receivers");
@@ -106,6 +106,15 @@ MessagesWindow::MessagesWindow(MessageRecords& records, QWidget* owner)
             &MessagesWindow::showDetails);
     auto* copyKey = new QShortcut(QKeySequence::Copy, m_table);
     connect(copyKey, &QShortcut::activated, this, &MessagesWindow::copySelection);
+}
+
+MessagesWindow::~MessagesWindow() {
+    // The children read the records: they go first, while m_keep still holds them; the views
+    // before the model they show.
+    m_timer->stop();
+    disconnect(m_table->selectionModel(), nullptr, this, nullptr);
+    delete m_tabs;
+    qDeleteAll(findChildren<QObject*>(Qt::FindDirectChildrenOnly));
 }
 
 void MessagesWindow::showEvent(QShowEvent* event) {
@@ -203,7 +212,7 @@ void MessagesWindow::save() {
 void openMessagesWindow(CCorvaneDlg& window) {
     auto* messages = window.findChild<MessagesWindow*>("MessagesWindow");
     if (messages == nullptr) {
-        messages = new MessagesWindow(window.records(), &window);
+        messages = new MessagesWindow(window.sharedRecords(), &window);
     }
     messages->show();
     messages->raise();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 #include "record/message_records.h"
 
@@ -28,7 +29,10 @@ class MessagesWindow : public QWidget {
     static constexpr int kTickMs = 250;
     static constexpr int kTicksPerSecond = 1000 / kTickMs;
 
-    MessagesWindow(MessageRecords& records, QWidget* owner);
+    // Keeps `records` alive as long as the window: the main window's station part goes away
+    // before the main window deletes its child windows.
+    MessagesWindow(std::shared_ptr<MessageRecords> records, QWidget* owner);
+    ~MessagesWindow() override;
 
     // One timer tick: new rows in one batch, following them unless the operator scrolled away;
     // once a second also the receivers view and the chart.
@@ -54,6 +58,7 @@ class MessagesWindow : public QWidget {
     void showDetails();
     void save();
 
+    std::shared_ptr<MessageRecords> m_keep;
     MessageRecords& m_records;
     RecordTableModel* m_model;
     QComboBox* m_kind;
