@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
@@ -45,6 +46,11 @@ MessagesWindow::MessagesWindow(std::shared_ptr<MessageRecords> records, QWidget*
     m_receiver->setPlaceholderText("Receiver");
     m_text = new QLineEdit(this);
     m_text->setPlaceholderText("Text");
+    m_limit = new QSpinBox(this);
+    m_limit->setRange(1000, 1'000'000);
+    m_limit->setSingleStep(10'000);
+    m_limit->setValue(static_cast<int>(m_records.capacity()));
+    m_limit->setToolTip("How many of the newest records are kept");
     auto* copy = new QPushButton("Copy", this);
     auto* save = new QPushButton("Save...", this);
     auto* filters = new QHBoxLayout;
@@ -52,6 +58,8 @@ MessagesWindow::MessagesWindow(std::shared_ptr<MessageRecords> records, QWidget*
     filters->addWidget(m_kind);
     filters->addWidget(m_receiver, 1);
     filters->addWidget(m_text, 2);
+    filters->addWidget(new QLabel("Keep:", this));
+    filters->addWidget(m_limit);
     filters->addWidget(copy);
     filters->addWidget(save);
 
@@ -64,11 +72,11 @@ MessagesWindow::MessagesWindow(std::shared_ptr<MessageRecords> records, QWidget*
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setWordWrap(false);
     for (const auto& [column, width] : {std::pair{RecordTableModel::Sequence, 60},
-                                        {RecordTableModel::Time, 160},
-                                        {RecordTableModel::Receiver, 140},
+                                        {RecordTableModel::Time, 180},
+                                        {RecordTableModel::Receiver, 130},
                                         {RecordTableModel::Kind, 90},
                                         {RecordTableModel::Message, 200},
-                                        {RecordTableModel::Description, 190},
+                                        {RecordTableModel::Description, 170},
                                         {RecordTableModel::Answer, 60}}) {
         m_table->setColumnWidth(column, width);
     }
@@ -100,6 +108,7 @@ MessagesWindow::MessagesWindow(std::shared_ptr<MessageRecords> records, QWidget*
     connect(m_kind, &QComboBox::currentIndexChanged, this, &MessagesWindow::applyFilter);
     connect(m_receiver, &QLineEdit::textChanged, this, &MessagesWindow::applyFilter);
     connect(m_text, &QLineEdit::textChanged, this, &MessagesWindow::applyFilter);
+    connect(m_limit, &QSpinBox::editingFinished, this, [this] { setLimit(m_limit->value()); });
     connect(copy, &QPushButton::clicked, this, &MessagesWindow::copySelection);
     connect(save, &QPushButton::clicked, this, &MessagesWindow::save);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -152,6 +161,14 @@ void MessagesWindow::tick() {
 
 void MessagesWindow::setKindFilter(int comboIndex) {
     m_kind->setCurrentIndex(comboIndex);
+}
+
+void MessagesWindow::setLimit(int records) {
+    if (static_cast<std::size_t>(records) != m_records.capacity()) {
+        m_records.setCapacity(static_cast<std::size_t>(records));
+        m_limit->setValue(records);
+        applyFilter();
+    }
 }
 
 void MessagesWindow::setTextFilter(const QString& text) {

@@ -12,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QSpinBox;
 class QTabWidget;
 class QTableView;
 class QTimer;
@@ -48,6 +49,8 @@ class MessagesWindow : public QWidget {
     ReceiversView& receivers() { return *m_receivers; }
     void setKindFilter(int comboIndex);
     void setTextFilter(const QString& text);
+    // Keeps the newest `records` records from now on (older ones are dropped at once).
+    void setLimit(int records);
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -64,6 +67,7 @@ class MessagesWindow : public QWidget {
     QComboBox* m_kind;
     QLineEdit* m_receiver;
     QLineEdit* m_text;
+    QSpinBox* m_limit;
     QTableView* m_table;
     QPlainTextEdit* m_details;
     QTabWidget* m_tabs;

@@ -78,6 +78,10 @@ class MessagesWindowTest : public QObject {
         const QString error = messages->saveTo("/proc/self/none/x.csv");
         QVERIFY(error.startsWith("Cannot write /proc/self/none/x.csv: "));
         QCOMPARE(records.span().size(), 3055U);
+
+        messages->setLimit(1000);  // the newest 1000: 950 SIA events and the 50 later CIDs
+        QCOMPARE(records.span().size(), 1000U);
+        QCOMPARE(messages->model().rowCount(), 950);
     }
 };
 
