@@ -13,6 +13,7 @@ namespace corvane {
 namespace {
 
 constexpr int kIdlePollMs = 50;
+constexpr std::size_t kRecordChunk = 256;
 
 // "  -  " + message + " --> " + description + CR LF, built in a buffer the worker reuses.
 void buildMessageLine(std::string& line, const std::string& message, bool rawWasEmpty,
@@ -79,7 +80,6 @@ void Station::processMessages() {
             continue;
         }
         // The whole batch is logged even when a stop arrives meanwhile.
-        records.reserve(batch.size());
         for (ReceivedMessage& received : batch) {
             description.clear();
             // The decoder and the log see the message up to its first zero byte; the record
@@ -95,6 +95,10 @@ void Station::processMessages() {
             appendLogLine(getTimeStamp(), line);
             updateLogView();
             records.push_back(makeRecord(std::move(received), protocol, note, description));
+            // Small hand-overs keep the staging vector in cache and let readers in between.
+            if (records.size() == kRecordChunk) {
+                m_records->append(records);
+            }
         }
         m_records->append(records);
     }
