@@ -46,7 +46,7 @@ format:
 
 screenshot: PRESET = release
 screenshot: build
-	./scripts/screenshot.sh $(BUILD) docs/screenshot.png
+	./scripts/screenshot.sh $(BUILD) docs/screenshot.png docs/messages.png
 
 package: PRESET = release
 package: build

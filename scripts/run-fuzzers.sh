@@ -16,7 +16,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 export XDG_STATE_HOME="$work/state"
 
 status=0
-for target in parse_line response dc09_decrypt frame_reader; do
+for target in parse_line response dc09_decrypt frame_reader records; do
   bin="$build/fuzz/fuzz_$target"
   if [ ! -x "$bin" ]; then
     echo "missing $bin (configure with: cmake --preset fuzz -B $build)" >&2

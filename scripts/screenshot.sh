@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Renders the real main window, connected to a fake receiver, into a PNG without any display.
-# Usage: scripts/screenshot.sh <build dir> <out.png>
+# Usage: scripts/screenshot.sh <build dir> <out.png> [<messages.png>]
 set -euo pipefail
 build=${1:?usage: screenshot.sh <build dir> <out.png>}
 out=${2:?usage: screenshot.sh <build dir> <out.png>}
@@ -13,5 +13,5 @@ state=$(mktemp -d)
 trap 'rm -rf "$state"' EXIT
 mkdir -p "$(dirname "$out")"
 # The diagnostic log of this run goes to a throw-away directory.
-QT_QPA_PLATFORM=offscreen XDG_STATE_HOME="$state" XDG_RUNTIME_DIR="$state" "$tool" "$out"
-echo "Wrote $out"
+QT_QPA_PLATFORM=offscreen XDG_STATE_HOME="$state" XDG_RUNTIME_DIR="$state" "$tool" "$out" ${3:+"$3"}
+echo "Wrote $out${3:+ and $3}"

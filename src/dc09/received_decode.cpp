@@ -13,9 +13,9 @@ constexpr const char* kFunction = "CCorvaneDlg::parseLine";
 
 }  // namespace
 
-void decodeReceived(Station& station, const ReceivedMessage& received, std::string& description) {
+void decodeReceived(Station& station, const ReceivedMessage& received, const std::string& message,
+                    std::string& description, DecodeNote& note) {
     using Outcome = Dc09Reading::Outcome;
-    const std::string& message = received.raw;
     const Dc09Reading& dc09 = received.dc09;
     if (station.m_protocol == "SIA-DCS") {
         dc09::noteFrameQuirks(untilFirstZero(message));
@@ -26,10 +26,10 @@ void decodeReceived(Station& station, const ReceivedMessage& received, std::stri
     }
     switch (dc09.outcome) {
         case Outcome::Plain:
-            station.parseLine(message, description);
+            station.parseLine(message, description, note);
             return;
         case Outcome::Decrypted:
-            station.parseLine(dc09.text, description);
+            station.parseLine(dc09.text, description, note);
             description.insert(0, description.empty() ? "(decrypted)" : "(decrypted) ");
             return;
         case Outcome::NoKey:
@@ -39,6 +39,8 @@ void decodeReceived(Station& station, const ReceivedMessage& received, std::stri
             description = "cannot decrypt: wrong key?";
             break;
     }
+    note.kind = MessageKind::CannotDecrypt;
+    ++station.m_undecryptableCount;
     QUILLET(2, kFunction, "%s: %s", description.c_str(), message.c_str());
 }
 

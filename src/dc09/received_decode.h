@@ -6,11 +6,14 @@
 #include <string>
 
 #include "pipeline/received_message.h"
+#include "protocol/decode_note.h"
 
 namespace corvane {
 
 class Station;
 
-void decodeReceived(Station& station, const ReceivedMessage& received, std::string& description);
+// `message` is the received bytes up to their first zero byte; `note` receives the kind.
+void decodeReceived(Station& station, const ReceivedMessage& received, const std::string& message,
+                    std::string& description, DecodeNote& note);
 
 }  // namespace corvane

@@ -24,6 +24,7 @@
 #include "link/peer_address.h"
 #include "link/timed_connect.h"
 #include "platform/quillet.h"
+#include "record/message_records.h"
 #include "station/station.h"
 
 namespace corvane {
@@ -130,6 +131,7 @@ bool Station::connect() {
 void Station::MessageProc() {
     std::string failure;
     bool closedByScript = false;
+    std::uint64_t lostConnection = 0;
     try {
         AnswerQueue answers;
         answer::ScriptCursor cursor;
@@ -137,6 +139,8 @@ void Station::MessageProc() {
         FrameReader reader(FrameReader::Framing::SurGard);
         const std::uint64_t connection = ++m_connectionSerial;
         const std::string peer = peerAddressText(m_socketFd.load());
+        records().noteConnected(connection, peer, utcMicrosecondsNow());
+        lostConnection = connection;
         std::array<char, kReadChunk> buffer{};
         std::vector<std::string> messages;
         // Sends what is due; false once a CLOSE has come due.
@@ -195,6 +199,9 @@ void Station::MessageProc() {
         }
     } catch (const std::exception& e) {
         failure = e.what();
+    }
+    if (lostConnection != 0) {
+        records().noteLost(lostConnection, utcMicrosecondsNow());
     }
     QUILLET(2, "CCorvaneDlg::MessageProc", "error: %s", failure.c_str());
     answerScripts().forgetAll();

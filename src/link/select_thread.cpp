@@ -16,6 +16,7 @@
 #include "link/peer_address.h"
 #include "link/peer_set.h"
 #include "link/server_answers.h"
+#include "record/message_records.h"
 #include "station/station.h"
 
 namespace corvane {
@@ -136,6 +137,8 @@ class SelectLoop {
                                  Connection{FrameReader(m_framing), ++m_station.m_connectionSerial,
                                             peerAddressText(static_cast<int>(socket))})
                         .first;
+            m_station.records().noteConnected(found->second.number, found->second.peer,
+                                              utcMicrosecondsNow());
         }
         return found->second;
     }
@@ -148,9 +151,9 @@ class SelectLoop {
         m_station.m_peerSocket.compare_exchange_strong(latest, Vexo_InvalidSocket);
         g_peerSet.remove(socket);
         // A new receiver given the same descriptor number starts with a fresh reader.
-        const auto known = m_connections.find(socket);
-        if (known != m_connections.end()) {
+        if (auto known = m_connections.find(socket); known != m_connections.end()) {
             m_answers.forget(known->second.number);  // its waiting answers go with it
+            m_station.records().noteLost(known->second.number, utcMicrosecondsNow());
             m_connections.erase(known);
         }
         Vexo_CloseSocket(socket, 0);

@@ -1,11 +1,13 @@
 // The message queue between the receiving threads and the msgPro worker, and the worker itself:
 // it decodes, counts and logs every queued message in arrival order.
+#include <algorithm>
 #include <chrono>
 #include <utility>
 #include <vector>
 
 #include "dc09/received_decode.h"
 #include "pipeline/contained_decode.h"
+#include "record/message_records.h"
 #include "station/station.h"
 
 namespace corvane {
@@ -13,6 +15,7 @@ namespace corvane {
 namespace {
 
 constexpr int kIdlePollMs = 50;
+constexpr std::size_t kRecordChunk = 256;
 
 // "  -  " + message + " --> " + description + CR LF, built in a buffer the worker reuses.
 void buildMessageLine(std::string& line, const std::string& message, bool rawWasEmpty,
@@ -27,6 +30,22 @@ void buildMessageLine(std::string& line, const std::string& message, bool rawWas
         line.append(description);
     }
     line.append("\r\n");
+}
+
+MessageRecord makeRecord(ReceivedMessage&& received, RecordProtocol protocol,
+                         const DecodeNote& note, const std::string& description) {
+    MessageRecord record;
+    record.receivedUs = received.receivedUs;
+    record.connection = received.connection;
+    record.peer = std::move(received.peer);
+    record.protocol = protocol;
+    record.raw = std::move(received.raw);
+    record.kind = note.kind;
+    record.cidQualifier = note.cidQualifier;
+    record.cidEvent = static_cast<std::int16_t>(note.cidEvent);
+    record.description = description;
+    applyAnswer(record, received.answer);
+    return record;
 }
 
 }  // namespace
@@ -65,30 +84,41 @@ bool Station::processQueuedMessages() {
     }
     std::string description;
     std::string line;
+    std::string cut;
+    std::vector<MessageRecord> records;
+    records.reserve(std::min(batch.size(), kRecordChunk));
+    const RecordProtocol protocol = recordProtocolFromName(m_protocol);
     ActivityTap* const tap = m_activityTap.load();
     // The whole batch is logged even when a stop arrives meanwhile.
     for (ReceivedMessage& received : batch) {
-        std::string& message = received.raw;
         description.clear();
-        const bool rawWasEmpty = message.empty();
-        // The decoder and the log see the message up to its first zero byte. The batch is
-        // ours, so cut it in place instead of copying.
-        const std::size_t zero = message.find('\0');
+        // The decoder and the log see the message up to its first zero byte; the record keeps
+        // every byte.
+        const std::size_t zero = received.raw.find('\0');
         if (zero != std::string::npos) {
-            message.resize(zero);
+            cut.assign(received.raw, 0, zero);
         }
+        const std::string& message = zero != std::string::npos ? cut : received.raw;
+        DecodeNote note;
         // Encrypted DC-09 frames are decoded from what the receiving thread decrypted.
-        if (!decodeContained([&] { decodeReceived(*this, received, description); },
+        if (!decodeContained([&] { decodeReceived(*this, received, message, description, note); },
                              description)) {
+            note.kind = MessageKind::FormatError;
             ++m_errorCount;
         }
-        buildMessageLine(line, message, rawWasEmpty, description);
+        buildMessageLine(line, message, received.raw.empty(), description);
         appendLogLine(getTimeStamp(), line);
         updateLogView();
         if (tap != nullptr) {
             tap->messageDecoded(received);
         }
+        records.push_back(makeRecord(std::move(received), protocol, note, description));
+        // Small hand-overs keep the staging vector in cache and let readers in between.
+        if (records.size() == kRecordChunk) {
+            m_records->append(records);
+        }
     }
+    m_records->append(records);
     return true;
 }
 

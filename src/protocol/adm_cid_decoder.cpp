@@ -27,7 +27,8 @@ bool digitsAt(std::string_view text, std::size_t at, std::size_t count) {
 
 }  // namespace
 
-void decodeAdmCid(Station& station, std::string_view text, std::string& description) {
+void decodeAdmCid(Station& station, std::string_view text, std::string& description,
+                  DecodeNote& note) {
     // "[#acct|QEEE GG CCC]": the data block after the token's "[".
     const std::size_t open = text.find('[', text.find(kAdmCidToken));
     const std::size_t hash = open == npos ? npos : text.find('#', open);
@@ -35,6 +36,8 @@ void decodeAdmCid(Station& station, std::string_view text, std::string& descript
     constexpr std::size_t kEventSize = 13;  // "QEEE GG CCC]" after "|"
     if (hash != open + 1 || bar == npos || bar == hash + 1 || text.size() < bar + kEventSize ||
         text[bar + 12] != ']') {
+        note.kind = MessageKind::FormatError;
+        ++station.m_errorCount;
         QUILLET(2, kParseLineFunction, "Error msg: %.*s", static_cast<int>(text.size()),
                 text.data());
         return;
@@ -43,6 +46,8 @@ void decodeAdmCid(Station& station, std::string_view text, std::string& descript
     const char qualifier = event[0];
     if ((qualifier != '1' && qualifier != '3' && qualifier != '6') || !digitsAt(event, 1, 3) ||
         event[4] != ' ' || !digitsAt(event, 5, 2) || event[7] != ' ' || !digitsAt(event, 8, 3)) {
+        note.kind = MessageKind::FormatError;
+        ++station.m_errorCount;
         QUILLET(2, kParseLineFunction, "Error msg: %.*s", static_cast<int>(text.size()),
                 text.data());
         return;
@@ -56,9 +61,13 @@ void decodeAdmCid(Station& station, std::string_view text, std::string& descript
     QUILLET(3, kParseLineFunction, "%s", line.c_str());
     description.assign(line.view());
     station.setLastHeartbeatTick(static_cast<std::uint32_t>(Vexo_GetTimeTick()));
+    note.cidQualifier = qualifier;
+    note.cidEvent = (eventCode[0] - '0') * 100 + (eventCode[1] - '0') * 10 + (eventCode[2] - '0');
     if (eventCode == kDeviceHeartbeatEvent) {
+        note.kind = MessageKind::DeviceHeart;
         ++station.m_deviceHeartCount;
     } else {
+        note.kind = MessageKind::Cid;
         ++station.m_cidCount;
     }
 }

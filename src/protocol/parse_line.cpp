@@ -6,11 +6,41 @@
 namespace corvane {
 
 void Station::parseLine(const std::string& message, std::string& description) {
+    DecodeNote ignored;
+    parseLine(message, description, ignored);
+}
+
+void Station::parseLine(const std::string& message, std::string& description, DecodeNote& note) {
+    note = DecodeNote{};
     if (m_protocol == "Sur-Gard") {
-        decodeSurGard(*this, message, description);
+        decodeSurGard(*this, message, description, note);
     } else if (m_protocol == "SIA-DCS") {
-        decodeSiaDcs(*this, message, description);
+        decodeSiaDcs(*this, message, description, note);
     }
+}
+
+const char* messageKindName(MessageKind kind) {
+    switch (kind) {
+        case MessageKind::Cid:
+            return "CID";
+        case MessageKind::Sia:
+            return "SIA";
+        case MessageKind::Heartbeat:
+            return "heartbeat";
+        case MessageKind::Private:
+            return "private";
+        case MessageKind::DeviceHeart:
+            return "device heart";
+        case MessageKind::LinkTest:
+            return "link test";
+        case MessageKind::Unknown:
+            return "unknown";
+        case MessageKind::FormatError:
+            return "format error";
+        case MessageKind::CannotDecrypt:
+            return "cannot decrypt";
+    }
+    return "unknown";
 }
 
 }  // namespace corvane

@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "platform/quillet.h"
-#include "protocol/adm_cid_decoder.h"
 #include "platform/vexo.h"
+#include "protocol/adm_cid_decoder.h"
 #include "protocol/dc09_frame.h"
 #include "protocol/delimited_text.h"
 #include "protocol/description.h"
@@ -50,19 +50,22 @@ struct Delimiters {
 
 }  // namespace
 
-void decodeSiaDcs(Station& station, const std::string& message, std::string& description) {
+void decodeSiaDcs(Station& station, const std::string& message, std::string& description,
+                  DecodeNote& note) {
     const std::string_view text = untilFirstZero(message);
     if (text.find(kSiaDcsToken) == npos) {
         if (text.find(kNullToken) != npos) {
             // A link test: it renews the tick and counts as a heartbeat, with no description.
+            note.kind = MessageKind::LinkTest;
             stampTick(station);
             ++station.m_sgHeartbeatCount;
             return;
         }
         if (text.find(kAdmCidToken) != npos) {
-            decodeAdmCid(station, text, description);  // Contact ID inside DC-09
+            decodeAdmCid(station, text, description, note);  // Contact ID inside DC-09
             return;
         }
+        note.kind = MessageKind::Unknown;
         ++station.m_unknownCount;
         QUILLET(2, kParseLineFunction, "Unknown msg: %s", message.c_str());
         return;
@@ -71,6 +74,7 @@ void decodeSiaDcs(Station& station, const std::string& message, std::string& des
     const Delimiters at(text);
     if (at.malformed(text.size())) {
         ++station.m_errorCount;
+        note.kind = MessageKind::FormatError;
         QUILLET(2, kParseLineFunction, "Error msg: %s", message.c_str());
         return;
     }
@@ -85,6 +89,7 @@ void decodeSiaDcs(Station& station, const std::string& message, std::string& des
                 system.data(), shownLength(group), group.data());
     QUILLET(3, kParseLineFunction, "%s", line.c_str());
     description.assign(line.view());
+    note.kind = MessageKind::Sia;
     stampTick(station);
     ++station.m_siaCount;
 }

@@ -78,7 +78,7 @@ ContactIdFields scanContactId(std::string_view text, int lineWidth, int accountW
 
 // "5" (4-digit account) and "Q" (10-digit account), fixed-length records.
 void decodeContactId(Station& station, const std::string& message, std::string_view text,
-                     std::string& description) {
+                     std::string& description, DecodeNote& note) {
     stampTick(station);
     const bool tenDigits = text.front() == 'Q';
     const std::string receiverType = station.receiverType();
@@ -90,6 +90,7 @@ void decodeContactId(Station& station, const std::string& message, std::string_v
     const std::size_t length = tenDigits ? (mlr2000 ? 29 : 27) : (mlr2000 ? 23 : 21);
     if (text.size() != length) {
         ++station.m_errorCount;
+        note.kind = MessageKind::FormatError;
         if (tenDigits) {
             QUILLET(3, kParseLineFunction, "CID 10 format error: %s", message.c_str());
             description = "CID 10 format error!";
@@ -101,6 +102,9 @@ void decodeContactId(Station& station, const std::string& message, std::string_v
     }
 
     const ContactIdFields f = scanContactId(text, mlr2000 ? 3 : 1, tenDigits ? 10 : 4);
+    note.kind = f.eventCode == kDeviceHeartbeatEvent ? MessageKind::DeviceHeart : MessageKind::Cid;
+    note.cidQualifier = text[length - 10];
+    note.cidEvent = static_cast<int>(f.eventCode);
     if (f.eventCode == kDeviceHeartbeatEvent) {
         ++station.m_deviceHeartCount;
     } else {
@@ -145,26 +149,30 @@ void decodeContactId(Station& station, const std::string& message, std::string_v
 
 }  // namespace
 
-void decodeSurGard(Station& station, const std::string& message, std::string& description) {
+void decodeSurGard(Station& station, const std::string& message, std::string& description,
+                   DecodeNote& note) {
     // Scans and lengths see the message as the C text it is logged as.
     const std::string_view text = untilFirstZero(message);
     const char kind = text.empty() ? '\0' : text.front();
     switch (kind) {
         case '0':
+            note.kind = MessageKind::Private;
             stampTick(station);
             ++station.m_sgPrivateCount;
             QUILLET(3, kParseLineFunction, "SG Private-%s", message.c_str());
             return;
         case '1':
+            note.kind = MessageKind::Heartbeat;
             stampTick(station);
             ++station.m_sgHeartbeatCount;
             return;
         case 'S':
+            note.kind = MessageKind::Sia;
             decodeSia(station, text, description);
             return;
         case 'Q':
         case '5':
-            decodeContactId(station, message, text, description);
+            decodeContactId(station, message, text, description, note);
             return;
         default:
             ++station.m_unknownCount;

@@ -2,9 +2,13 @@
 
 #include <utility>
 
+#include "record/message_records.h"
+
 namespace corvane {
 
-Station::Station(Window* window) : m_window(window != nullptr ? window : &m_nullWindow) {}
+Station::Station(Window* window)
+    : m_records(std::make_shared<MessageRecords>()),
+      m_window(window != nullptr ? window : &m_nullWindow) {}
 
 Station::~Station() {
     // Workers hold a pointer to this record: they must all have ended before it goes away.

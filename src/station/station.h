@@ -13,19 +13,23 @@
 #include <boost/asio/io_service.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "dc09/dc09_settings.h"
 #include "answer/answer_scripts.h"
+#include "dc09/dc09_settings.h"
 #include "pipeline/received_message.h"
 #include "platform/vexo.h"
+#include "protocol/decode_note.h"
 #include "station/activity_tap.h"
 #include "station/window.h"
 
 namespace corvane {
+
+class MessageRecords;
 
 class Station {
   public:
@@ -52,10 +56,18 @@ class Station {
     std::string receiverType() const;
     void setReceiverType(std::string type);
 
+    // ---- message records (record/): every decoded message, filled by the msgPro worker --------
+    MessageRecords& records() { return *m_records; }
+    const MessageRecords& records() const { return *m_records; }
+    // For a reader that may outlive the station (a window destroyed after its owner's record).
+    std::shared_ptr<MessageRecords> sharedRecords() const { return m_records; }
+
     // ---- decoding (protocol/) -------------------------------------------------------------------
     // Decodes one received message: counts it, stamps the tick, and assigns its description (left
     // as given for kinds without one). Runs on the msgPro worker.
     void parseLine(const std::string& message, std::string& description);
+    // The same, also telling the kind it found (and a Contact ID event's code) in `note`.
+    void parseLine(const std::string& message, std::string& description, DecodeNote& note);
 
     // ---- responses (protocol/) ------------------------------------------------------------------
     // The bytes that answer `message` under the current policy; empty when nothing is sent. Runs
@@ -142,8 +154,9 @@ class Station {
     // read (a malformed frame, a Contact ID of the wrong length, a decoder fault).
     std::atomic<std::int64_t> m_unknownCount{0};
     std::atomic<std::int64_t> m_errorCount{0};
-    Vexo_Thread m_msgProThread = nullptr;    // decode worker
-    std::vector<ReceivedMessage> m_msgList;  // guarded by m_msgListMutex
+    std::atomic<std::int64_t> m_undecryptableCount{0};  // DC-09 frames that could not be decrypted
+    Vexo_Thread m_msgProThread = nullptr;               // decode worker
+    std::vector<ReceivedMessage> m_msgList;             // guarded by m_msgListMutex
     Vexo_Mutex m_msgListMutex;
     std::atomic<int> m_showLog{0};        // 0 unchecked, 1 checked
     std::atomic<bool> m_stopFlag{false};  // asks the msgPro worker to end
@@ -181,6 +194,7 @@ class Station {
     void startLink(bool interactive);
     void tryReconnect();
 
+    std::shared_ptr<MessageRecords> m_records;  // thread-safe on its own
     NullWindow m_nullWindow;
     answer::AnswerScripts m_answerScripts;
     std::atomic<Window*> m_window;

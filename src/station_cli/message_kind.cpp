@@ -52,9 +52,7 @@ std::int64_t countOf(const Station& station, MessageKind kind) {
         case MessageKind::Error:
             return station.m_errorCount.load();
         case MessageKind::Undecryptable:
-            // Only an encrypted frame can fail to decrypt, and the station reads plain frames
-            // only: the DC-09 keys bring this count with them.
-            return 0;
+            return station.m_undecryptableCount.load();
     }
     return 0;
 }

@@ -100,19 +100,24 @@ TEST(Dc09Decode, WorkerDecodesAdmCidAndWhatWasDecrypted) {
         bool withKey;
         std::string description;
         std::int64_t cid, sia, deviceHeart;
+        MessageKind kind;
     };
     const Case cases[] = {
         {"AdmCid", dc09::frameAround("\"ADM-CID\"0005R0L0#1234[#1234|1401 01 003]"), false,
-         "CID: Account=1234, Qualifier=1, EventCode=401, GroupCode=01, ZoneCode=003", 1, 0, 0},
+         "CID: Account=1234, Qualifier=1, EventCode=401, GroupCode=01, ZoneCode=003", 1, 0, 0,
+         MessageKind::Cid},
         {"AdmCidNoBracket", dc09::frameAround("\"ADM-CID\"0005R0L0#12|6602 00 000]"), false, "", 0,
-         0, 0},
+         0, 0, MessageKind::FormatError},
         {"AdmCid602", dc09::frameAround("\"ADM-CID\"0005R0L0#12[#12|6602 00 000]"), false,
-         "CID: Account=12, Qualifier=6, EventCode=602, GroupCode=00, ZoneCode=000", 0, 0, 1},
+         "CID: Account=12, Qualifier=6, EventCode=602, GroupCode=00, ZoneCode=000", 0, 0, 1,
+         MessageKind::DeviceHeart},
         {"AdmCidBadQualifier", dc09::frameAround("\"ADM-CID\"0005R0L0#12[#12|2602 00 000]"), false,
-         "", 0, 0, 0},
+         "", 0, 0, 0, MessageKind::FormatError},
         {"Decrypted", kEncrypted, true,
-         "(decrypted) SIA: Account=1234, EventCode=BA, System=1, Group=01", 0, 1, 0},
-        {"NoKey", kEncrypted, false, "no key for account 1234", 0, 0, 0},
+         "(decrypted) SIA: Account=1234, EventCode=BA, System=1, Group=01", 0, 1, 0,
+         MessageKind::Sia},
+        {"NoKey", kEncrypted, false, "no key for account 1234", 0, 0, 0,
+         MessageKind::CannotDecrypt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -126,8 +131,10 @@ TEST(Dc09Decode, WorkerDecodesAdmCidAndWhatWasDecrypted) {
         ReceivedMessage received(c.message);
         station.makeResponse(received.raw, received.dc09);
         std::string description;
-        decodeReceived(station, received, description);
+        DecodeNote note;
+        decodeReceived(station, received, received.raw, description, note);
         EXPECT_EQ(description, c.description);
+        EXPECT_EQ(note.kind, c.kind);
         EXPECT_EQ(station.m_cidCount.load(), c.cid);
         EXPECT_EQ(station.m_siaCount.load(), c.sia);
         EXPECT_EQ(station.m_deviceHeartCount.load(), c.deviceHeart);

@@ -60,7 +60,7 @@ bool takesValue(const std::string& arg) {
         "--kinds",   "--count",    "--rate",           "--connections",
         "--glue",    "--expect",   "--answer-timeout", "--connect-timeout",
         "--retries", "--ack-wait", "--reconnect",      "--key",
-        "--suite"};
+        "--suite",   "--replay"};
     for (const char* name : kValued) {
         if (arg == name) {
             return true;
@@ -90,6 +90,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             line.quiet = true;
         } else if (arg == "--pipeline") {
             o.pipeline = true;
+        } else if (arg == "--recorded-timing") {
+            o.recordedTiming = true;
+        } else if (arg == "--replay" && hasValue) {
+            line.replayFile = value();
         } else if (!takesValue(arg)) {
             return fail("unknown option " + arg);
         } else if (!hasValue) {
@@ -149,6 +153,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
                 return fail("--glue needs a number from 1 to 10000");
             }
         } else if (arg == "--expect") {
+            line.expectGiven = true;
             if (!parseExpectation(value(), o.expectation)) {
                 return fail("--expect is ack, nack, any or a byte value (1..255, or 0xNN)");
             }
@@ -224,6 +229,11 @@ reports counts, rate and answer latency.
                            dc09,null,adm-cid (SIA-DCS); default: all of the
                            protocol but adm-cid
   --count N                messages on each connection (default 100)
+  --replay FILE            send the messages of a Corvane records export (CSV or JSON Lines)
+                           again, in order, on as many connections as were recorded; the
+                           protocol follows the recording and any answer counts as good unless
+                           --expect is given
+  --recorded-timing        with --replay: keep the recorded gaps (default: as fast as answers come)
   --rate N                 messages per second on each connection (default 0: as fast as
                            possible)
   --pipeline               send without waiting for answers; answers are matched in order

@@ -12,7 +12,9 @@ struct CommandLine {
     RunOptions options;
     bool help = false;
     bool quiet = false;
-    std::string error;  // bad usage, when not empty
+    std::string replayFile;    // --replay FILE, loaded by the caller
+    bool expectGiven = false;  // --expect was on the line
+    std::string error;         // bad usage, when not empty
 };
 
 CommandLine parseCommandLine(const std::vector<std::string>& args);

@@ -48,6 +48,11 @@ class ConnectionRunner {
     ConnectionResult run();
 
   private:
+    Message replayed(std::uint64_t message) const {
+        const ReplayMessage& r =
+            m_options.replay[static_cast<std::size_t>(m_index)][static_cast<std::size_t>(message)];
+        return {r.kind, r.bytes, r.echo, std::string()};  // replayed as recorded
+    }
     bool waitForAnswerOnly() const;
     Clock::time_point dueTime(std::uint64_t message) const;
     bool mayQueue(Clock::time_point now) const;
@@ -128,6 +133,12 @@ bool ConnectionRunner::waitForAnswerOnly() const {
 }
 
 Clock::time_point ConnectionRunner::dueTime(std::uint64_t message) const {
+    if (!m_options.replay.empty()) {
+        const auto& messages = m_options.replay[static_cast<std::size_t>(m_index)];
+        return m_options.recordedTiming && message < messages.size()
+                   ? m_start + std::chrono::microseconds(messages[message].atUs)
+                   : m_start;
+    }
     if (m_options.rate <= 0) {
         return m_start;
     }
@@ -145,7 +156,9 @@ void ConnectionRunner::queueBatch() {
     const auto glue = static_cast<std::uint64_t>(std::max(1, m_options.glue));
     const std::uint64_t batch = std::min(glue, m_options.count - m_next);
     for (std::uint64_t i = 0; i < batch; ++i) {
-        Message message = m_generator.next(m_kinds[m_next % m_kinds.size()]);
+        Message message = m_options.replay.empty()
+                              ? m_generator.next(m_kinds[m_next % m_kinds.size()])
+                              : replayed(m_next);
         m_out += message.bytes;
         ++m_next;
         m_waiting.push_back(
@@ -282,6 +295,11 @@ void ConnectionRunner::connectionLost(std::string why) {
 }  // namespace
 
 ConnectionResult runConnection(int fd, const RunOptions& options, int index) {
+    if (!options.replay.empty()) {
+        RunOptions replaying = options;
+        replaying.count = options.replay[static_cast<std::size_t>(index)].size();
+        return ConnectionRunner(fd, replaying, index).run();
+    }
     return ConnectionRunner(fd, options, index).run();
 }
 

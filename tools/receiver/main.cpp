@@ -8,6 +8,7 @@
 #include "receiver/command_line.h"
 #include "receiver/dc09_suite.h"
 #include "receiver/receiver_run.h"
+#include "receiver/replay_file.h"
 #include "receiver/report.h"
 #include "receiver/retry_run.h"
 
@@ -24,7 +25,21 @@ int main(int argc, char** argv) {
                   << "Try 'corvane-receiver --help'.\n";
         return 2;
     }
-    const RunOptions& options = line.options;
+    RunOptions options = line.options;
+    if (!line.replayFile.empty()) {
+        if (!line.expectGiven) {
+            options.expectation = {Expect::Any, 0};
+        }
+        const std::string error = loadReplay(line.replayFile, options);
+        if (!error.empty()) {
+            std::cerr << "corvane-receiver: " << error << "\n";
+            return 2;
+        }
+        if (options.protocol == Protocol::SiaDcs && options.listen) {
+            std::cerr << "corvane-receiver: the recording is SIA-DCS: use --connect\n";
+            return 2;
+        }
+    }
     if (options.suiteDc09) {
         return runDc09Suite(options, std::cout);
     }

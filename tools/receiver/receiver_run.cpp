@@ -73,8 +73,15 @@ void addTo(ConnectionResult& total, const ConnectionResult& one) {
 
 RunResult runReceiver(const RunOptions& options, const ListeningCallback& onListening) {
     RunResult result;
-    const int connections = std::max(1, options.connections);
+    const int connections = options.replay.empty() ? std::max(1, options.connections)
+                                                   : static_cast<int>(options.replay.size());
     result.expected = options.count * static_cast<std::uint64_t>(connections);
+    if (!options.replay.empty()) {
+        result.expected = 0;
+        for (const auto& messages : options.replay) {
+            result.expected += messages.size();
+        }
+    }
     RunOptions effective = options;
     effective.connections = connections;
     if (effective.kinds.empty()) {

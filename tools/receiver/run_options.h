@@ -14,6 +14,14 @@
 
 namespace corvane::sim {
 
+// One message of a replayed recording (--replay).
+struct ReplayMessage {
+    std::int64_t atUs = 0;  // after the recording's first message
+    Kind kind = Kind::Heartbeat;
+    std::string bytes;
+    std::string echo;  // DC-09: the text the answer must copy
+};
+
 struct RunOptions {
     Protocol protocol = Protocol::SurGard;
     ReceiverType receiverType = ReceiverType::Mlr2000;
@@ -43,6 +51,10 @@ struct RunOptions {
     int retries = 3;       // resends after a NACK or no answer, before giving up
     int ackWaitMs = 4000;  // how long each attempt waits for its answer
     int reconnectMs = -1;  // connect again this long after the station closed; -1: never
+    // Replay: one list per connection, sent instead of generated messages (count and
+    // connections then follow the recording); with recordedTiming the recorded gaps are kept.
+    std::vector<std::vector<ReplayMessage>> replay;
+    bool recordedTiming = false;
 };
 
 struct BadAnswer {

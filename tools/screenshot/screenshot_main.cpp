@@ -1,10 +1,13 @@
 // Renders the real main window to a PNG: Sur-Gard in Client mode, Show Log checked, connected to
 // a fake receiver in this process that sends a few messages of each kind. Run it on the offscreen
-// platform: corvane-screenshot <out.png>
+// platform: corvane-screenshot <out.png> [<messages.png>]; the second picture shows the Messages
+// window over the same run, with the SIA event selected.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -12,6 +15,8 @@
 
 #include "station/window.h"
 #include "ui/corvane_dlg.h"
+#include "ui/messages_window.h"
+#include "ui/record_table_model.h"
 
 namespace {
 
@@ -59,8 +64,8 @@ int fail(const char* what) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        return fail("usage: corvane-screenshot <out.png>");
+    if (argc != 2 && argc != 3) {
+        return fail("usage: corvane-screenshot <out.png> [<messages.png>]");
     }
 
     QTcpServer receiver;
@@ -103,6 +108,24 @@ int main(int argc, char** argv) {
     }
     if (!dlg.grab().save(QString::fromLocal8Bit(argv[1]))) {
         return fail("cannot write the image");
+    }
+    if (argc == 3) {
+        dlg.toolButton(QStringLiteral("Messages..."))->click();
+        auto* messages = dlg.findChild<corvane::ui::MessagesWindow*>("MessagesWindow");
+        constexpr int kSiaRow = 2;
+        const bool listed =
+            messages != nullptr && waitUntil([&] {
+                messages->tick();
+                return messages->model().rowCount() == static_cast<int>(std::size(kMessages));
+            });
+        if (!listed) {
+            return fail("the Messages window did not list the messages");
+        }
+        messages->table().selectRow(kSiaRow);
+        messages->tick();
+        if (!messages->grab().save(QString::fromLocal8Bit(argv[2]))) {
+            return fail("cannot write the Messages window image");
+        }
     }
     return 0;
 }

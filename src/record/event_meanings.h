@@ -1,0 +1,38 @@
+// Event codes in words, from the tables kept as data files under resources/events/ (turned into
+// C++ at build time). A code the tables do not hold is reported unknown, never guessed.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+struct MessageRecord;
+
+struct EventCodeEntry {
+    const char* code;
+    const char* meaning;
+};
+
+// The generated tables (build/.../record/*_event_codes.cpp); use the two functions below.
+extern const EventCodeEntry kSiaEventCodes[];
+extern const std::size_t kSiaEventCodesCount;
+extern const EventCodeEntry kContactIdEventCodes[];
+extern const std::size_t kContactIdEventCodesCount;
+
+std::span<const EventCodeEntry> siaEventCodes();
+std::span<const EventCodeEntry> contactIdEventCodes();
+
+// The meaning of an SIA two-letter code or a Contact ID code; empty when unknown.
+std::string_view siaEventMeaning(std::string_view code);
+std::string_view contactIdEventMeaning(int code);
+// '1' "New event or opening", '3' "New restore or closing", '6' "Previous event"; empty else.
+std::string_view contactIdQualifierMeaning(char qualifier);
+
+// The meaning of a record's event(s) in words: "New event or opening: 130 Burglary" for Contact
+// ID, "BA Burglary Alarm, zone 01, area 1" per event for SIA; empty for kinds without events.
+std::string recordMeaning(const MessageRecord& record);
+
+}  // namespace corvane

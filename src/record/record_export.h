@@ -1,0 +1,26 @@
+// Writes records to a file the operator names: CSV (RFC 4180, a header line, UTF-8) when the name
+// ends in ".csv", JSON Lines otherwise (".jsonl", ".json", ...). The file is written whole or not
+// at all: into a temporary file beside it, then renamed over the name.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "record/message_record.h"
+#include "record/record_columns.h"
+
+namespace corvane {
+
+class MessageRecords;
+
+// Empty on success; else a message for the operator naming the path and the reason. A failure
+// leaves no file behind and no change to the records.
+std::string exportRecords(const MessageRecords& records, const std::string& path);
+std::string exportRecords(const std::vector<MessageRecord>& records, const std::string& path);
+
+// One record as a CSV line (with CR LF) and as a JSON line (with LF); the CSV header line.
+std::string csvHeader();
+void appendCsvLine(std::string& out, const MessageRecord& record);
+void appendJsonLine(std::string& out, const MessageRecord& record);
+
+}  // namespace corvane

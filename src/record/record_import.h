@@ -1,0 +1,29 @@
+// Reads a records export back (CSV or JSON Lines, told apart by content) for a replay: each
+// message's connection, read time and raw bytes. Built apart from the core (corvane_record_files)
+// so the receiver simulator can replay exports without the station.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+struct ImportedMessage {
+    std::uint64_t connection = 0;
+    std::int64_t receivedUs = 0;
+    std::string raw;
+    std::string kind;      // the kind the recording named
+    std::string protocol;  // "Sur-Gard", "SIA-DCS" or empty
+};
+
+struct ImportResult {
+    std::vector<ImportedMessage> messages;
+    std::string error;  // empty on success, else "FILE:LINE: reason"
+};
+
+ImportResult importRecords(const std::string& path);
+// The same over text already read; `name` goes into error messages.
+ImportResult importRecordsText(const std::string& text, const std::string& name);
+
+}  // namespace corvane

@@ -1,0 +1,128 @@
+#include "record/sia_data_block.h"
+
+#include <cctype>
+
+namespace corvane {
+
+namespace {
+
+bool isLower(char c) {
+    return c >= 'a' && c <= 'z';
+}
+bool isUpper(char c) {
+    return c >= 'A' && c <= 'Z';
+}
+
+// A modifier's value runs to the next letter, '/' or the end ("ti12:30", "da12-31-26").
+std::size_t valueEnd(std::string_view s, std::size_t from) {
+    while (from < s.size() && s[from] != '/' && !isLower(s[from]) && !isUpper(s[from]) &&
+           s[from] != '^') {
+        ++from;
+    }
+    return from;
+}
+
+void readSegment(std::string_view segment, SiaDataBlock& block, std::string& area,
+                 std::string& user) {
+    std::size_t i = 0;
+    while (i < segment.size()) {
+        const char c = segment[i];
+        if (i + 1 < segment.size() && isLower(c) && isLower(segment[i + 1])) {
+            const std::size_t end = valueEnd(segment, i + 2);
+            std::string name(segment.substr(i, 2));
+            std::string value(segment.substr(i + 2, end - i - 2));
+            if (name == "ri") {
+                area = value;
+            } else if (name == "id") {
+                user = value;
+            }
+            block.modifiers.emplace_back(std::move(name), std::move(value));
+            i = end;
+        } else if (i + 1 < segment.size() && isUpper(c) && isUpper(segment[i + 1])) {
+            SiaEvent event;
+            event.code = std::string(segment.substr(i, 2));
+            std::size_t end = i + 2;
+            while (end < segment.size() && std::isdigit(static_cast<unsigned char>(segment[end]))) {
+                ++end;
+            }
+            event.address = std::string(segment.substr(i + 2, end - i - 2));
+            if (end < segment.size() && segment[end] == '^') {
+                const std::size_t close = segment.find('^', end + 1);
+                const std::size_t stop = close == std::string_view::npos ? segment.size() : close;
+                event.text = std::string(segment.substr(end + 1, stop - end - 1));
+                end = close == std::string_view::npos ? segment.size() : close + 1;
+            }
+            event.area = area;
+            event.user = user;
+            block.events.push_back(std::move(event));
+            i = end;
+        } else {
+            block.unread.push_back(c);
+            ++i;
+        }
+    }
+}
+
+}  // namespace
+
+SiaDataBlock readSiaDataBlock(std::string_view message) {
+    SiaDataBlock block;
+    const std::size_t open = message.find('[');
+    if (open == std::string_view::npos) {
+        return block;
+    }
+    block.found = true;
+    const std::size_t close = message.find(']', open + 1);
+    std::string_view data = message.substr(
+        open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1);
+    if (!data.empty() && data.front() == '#') {
+        const std::size_t bar = data.find('|');
+        block.account = std::string(
+            data.substr(1, bar == std::string_view::npos ? std::string_view::npos : bar - 1));
+        data = bar == std::string_view::npos ? std::string_view{} : data.substr(bar + 1);
+    } else if (!data.empty() && data.front() == '|') {
+        data.remove_prefix(1);
+    }
+    // "N"/"O" (new/old event) leads the block unless it is itself the first letter of an event
+    // code with no marker ("NA01"); "NBA01" reads as new event BA01.
+    if (!data.empty() && (data.front() == 'N' || data.front() == 'O')) {
+        const bool marker = data.size() == 1 || isLower(data[1]) || data[1] == '/' ||
+                            (data.size() >= 3 && isUpper(data[1]) && isUpper(data[2]));
+        if (marker) {
+            block.eventType = data.front();
+            data.remove_prefix(1);
+        }
+    }
+    std::string area;
+    std::string user;
+    while (!data.empty()) {
+        const std::size_t slash = data.find('/');
+        readSegment(data.substr(0, slash), block, area, user);
+        if (slash == std::string_view::npos) {
+            break;
+        }
+        data.remove_prefix(slash + 1);
+    }
+    return block;
+}
+
+std::string_view siaModifierName(std::string_view modifier) {
+    if (modifier == "ti") {
+        return "time";
+    }
+    if (modifier == "da") {
+        return "date";
+    }
+    if (modifier == "id") {
+        return "user";
+    }
+    if (modifier == "ri") {
+        return "area";
+    }
+    if (modifier == "pi") {
+        return "peripheral";
+    }
+    return {};
+}
+
+}  // namespace corvane

@@ -1,0 +1,70 @@
+#include "ui/receivers_view.h"
+
+#include <QHeaderView>
+
+#include "ui/record_table_model.h"
+
+namespace corvane::ui {
+
+namespace {
+
+// "CID 3, SIA 5": the non-zero counts only.
+template <std::size_t N, class Name>
+QString counts(const std::array<std::uint64_t, N>& byIndex, Name name) {
+    QStringList parts;
+    for (std::size_t i = 0; i < N; ++i) {
+        if (byIndex[i] != 0) {
+            parts << QString("%1 %2").arg(QString::fromLatin1(name(i))).arg(byIndex[i]);
+        }
+    }
+    return parts.join(", ");
+}
+
+QString latency(std::int64_t us) {
+    return us < 0 ? QString() : QString::number(us);
+}
+
+}  // namespace
+
+ReceiversView::ReceiversView(const MessageRecords& records, QWidget* parent)
+    : QTableWidget(parent), m_records(records) {
+    setColumnCount(8);
+    setHorizontalHeaderLabels({"Connection", "Peer", "Connected since / lost at", "Messages",
+                               "Last message", "Answers", "p50 (us)", "p99 (us)"});
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    verticalHeader()->hide();
+    horizontalHeader()->setStretchLastSection(true);
+}
+
+void ReceiversView::refresh() {
+    const std::vector<ReceiverRow> rows = m_records.receivers();
+    setRowCount(static_cast<int>(rows.size()));
+    int r = 0;
+    for (const ReceiverRow& row : rows) {
+        const QString state =
+            row.lostUs != 0 ? "lost at " + RecordTableModel::localTime(row.lostUs)
+                            : "connected since " + RecordTableModel::localTime(row.connectedUs);
+        const QStringList cells = {
+            QString::number(row.connection),
+            QString::fromStdString(row.peer),
+            state,
+            counts(row.byKind,
+                   [](std::size_t i) { return messageKindName(static_cast<MessageKind>(i)); }),
+            row.lastMessageUs == 0 ? QString() : RecordTableModel::localTime(row.lastMessageUs),
+            counts(row.byWord,
+                   [](std::size_t i) { return answerWordName(static_cast<AnswerWord>(i)); }),
+            latency(row.latency.percentile(0.50)),
+            latency(row.latency.percentile(0.99))};
+        for (int c = 0; c < cells.size(); ++c) {
+            QTableWidgetItem* cell = item(r, c);
+            if (cell == nullptr) {
+                setItem(r, c, new QTableWidgetItem(cells[c]));
+            } else if (cell->text() != cells[c]) {
+                cell->setText(cells[c]);
+            }
+        }
+        ++r;
+    }
+}
+
+}  // namespace corvane::ui

@@ -1,0 +1,86 @@
+// The event code tables against a sample of the published code lists, and the full SIA data block
+// reading the records use.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "record/event_meanings.h"
+#include "record/message_record.h"
+#include "record/sia_data_block.h"
+
+namespace corvane {
+namespace {
+
+TEST(EventTables, HoldASampleOfThePublishedCodesOnceEach) {
+    const std::pair<const char*, const char*> sia[] = {
+        {"BA", "Burglary Alarm"},         {"BR", "Burglary Restoral"}, {"FA", "Fire Alarm"},
+        {"OP", "Opening Report"},         {"CL", "Closing Report"},    {"RP", "Automatic Test"},
+        {"YT", "System Battery Trouble"}, {"AT", "AC Trouble"},        {"PA", "Panic Alarm"}};
+    for (const auto& [code, meaning] : sia) {
+        EXPECT_EQ(siaEventMeaning(code), meaning) << code;
+    }
+    const std::pair<int, const char*> cid[] = {{130, "Burglary"},
+                                               {110, "Fire"},
+                                               {100, "Medical"},
+                                               {301, "AC Loss"},
+                                               {302, "Low System Battery"},
+                                               {401, "Open/Close by User"},
+                                               {602, "Periodic Test Report"},
+                                               {570, "Zone/Sensor Bypass"}};
+    for (const auto& [code, meaning] : cid) {
+        EXPECT_EQ(contactIdEventMeaning(code), meaning) << code;
+    }
+    EXPECT_TRUE(siaEventMeaning("QQ").empty());
+    EXPECT_TRUE(contactIdEventMeaning(999).empty());
+    for (const auto table : {siaEventCodes(), contactIdEventCodes()}) {
+        std::set<std::string> seen;
+        for (const EventCodeEntry& entry : table) {
+            EXPECT_TRUE(seen.insert(entry.code).second) << "listed twice: " << entry.code;
+        }
+        EXPECT_GT(seen.size(), 150U);
+    }
+}
+
+TEST(SiaDataBlock, ReadsModifiersSeveralEventsAndBlocksWithoutRi) {
+    struct Case {
+        const char* message;
+        const char* meaning;
+    } cases[] = {
+        {"S011[#1234|Nri1/BA01]\x14", "BA Burglary Alarm, zone 01, area 1"},
+        {"\"SIA-DCS\"0007R1L2#1234[#1234|Nri1/BA01/BA02]",
+         "BA Burglary Alarm, zone 01, area 1; "
+         "BA Burglary Alarm, zone 02, area 1"},
+        {"\"SIA-DCS\"0007R1L2#1234[#1234|NBA01]", "BA Burglary Alarm, zone 01"},
+        {"[#1|Nti12:30/id7/ri2/OP7^front door^]",
+         "OP Opening Report, zone 7, area 2, "
+         "\"front door\""},
+        {"[#1|NZQ05]", "ZQ unknown, zone 05"},
+        {"[#1|N]", "No event code readable"},
+    };
+    for (const Case& c : cases) {
+        MessageRecord record;
+        record.kind = MessageKind::Sia;
+        record.raw = c.message;
+        EXPECT_EQ(recordMeaning(record), c.meaning) << c.message;
+    }
+    const SiaDataBlock block = readSiaDataBlock("[#1|Nti12:30/id7/ri2/OP7]");
+    EXPECT_EQ(block.account, "1");
+    EXPECT_EQ(block.eventType, 'N');
+    ASSERT_EQ(block.modifiers.size(), 3U);
+    EXPECT_EQ(block.modifiers[0], (std::pair<std::string, std::string>{"ti", "12:30"}));
+    EXPECT_EQ(block.events.at(0).user, "7");
+}
+
+TEST(ContactIdMeaning, NamesQualifierAndCode) {
+    MessageRecord record;
+    record.kind = MessageKind::Cid;
+    record.cidQualifier = '3';
+    record.cidEvent = 130;
+    EXPECT_EQ(recordMeaning(record), "New restore or closing: 130 Burglary");
+    record.cidQualifier = 'x';
+    record.cidEvent = 999;
+    EXPECT_EQ(recordMeaning(record), "Qualifier unknown: 999 unknown");
+}
+
+}  // namespace
+}  // namespace corvane
