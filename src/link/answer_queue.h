@@ -23,8 +23,10 @@ struct DueAnswer {
     std::uint64_t connection = 0;
     std::intptr_t socket = -1;
     answer::PlannedAnswer plan;
-    bool closeOnly = false;   // the CLOSE that follows a sent answer
-    std::uint64_t order = 0;  // ties leave in the order they were queued
+    bool closeOnly = false;  // the CLOSE that follows a sent answer
+    bool late = false;       // queued: the message went to the worker before its answer left
+    std::uint64_t messageIndex = 0;  // the message's place on its connection, from 0
+    std::uint64_t order = 0;         // ties leave in the order they were queued
 };
 
 class AnswerQueue {

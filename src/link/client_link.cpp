@@ -21,6 +21,7 @@
 #include "link/answer_queue.h"
 #include "link/client_stop.h"
 #include "link/frame_reader.h"
+#include "link/late_answer.h"
 #include "link/peer_address.h"
 #include "link/timed_connect.h"
 #include "platform/quillet.h"
@@ -55,6 +56,9 @@ void sendClientAnswer(Station& station, const DueAnswer& due, AnswerQueue& answe
             logNothingSent(due.connection, due.plan, writeError.message().c_str());
         } else {
             logAnswerSent(due, steadyMicrosecondsNow());
+            if (due.late) {
+                recordLateAnswer(station, due);
+            }
         }
     } else {
         logNothingSent(due.connection, due.plan, "the answer is none");
@@ -72,7 +76,8 @@ void sendClientAnswer(Station& station, const DueAnswer& due, AnswerQueue& answe
 
 AnswerNote planClientAnswer(Station& station, const std::string& message, std::uint64_t connection,
                             const std::string& peer, std::int64_t readSteadyUs,
-                            answer::ScriptCursor& cursor, bool& closing, AnswerQueue& answers) {
+                            answer::ScriptCursor& cursor, bool& closing, AnswerQueue& answers,
+                            std::uint64_t messageIndex) {
     AnswerNote note;
     if (closing) {
         note.word = "none";
@@ -94,7 +99,9 @@ AnswerNote planClientAnswer(Station& station, const std::string& message, std::u
     due.readUs = readSteadyUs;
     due.connection = connection;
     due.plan = std::move(plan);
+    due.messageIndex = messageIndex;
     if (due.plan.delayMs > 0 || answers.pending(connection)) {
+        due.late = true;
         answers.push(std::move(due));
         return note;
     }
@@ -136,6 +143,7 @@ void Station::MessageProc() {
         AnswerQueue answers;
         answer::ScriptCursor cursor;
         bool closing = false;
+        std::uint64_t messagesRead = 0;
         FrameReader reader(FrameReader::Framing::SurGard);
         const std::uint64_t connection = ++m_connectionSerial;
         const std::string peer = peerAddressText(m_socketFd.load());
@@ -183,7 +191,7 @@ void Station::MessageProc() {
                 // The receiver waits for its answer: send it before anything else happens.
                 ReceivedMessage queued(std::move(message));
                 queued.answer = planClientAnswer(*this, queued.raw, connection, peer, readSteadyUs,
-                                                 cursor, closing, answers);
+                                                 cursor, closing, answers, messagesRead++);
                 queued.connection = connection;
                 queued.peer = peer;
                 queued.receivedUs = readAt;

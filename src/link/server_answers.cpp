@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/late_answer.h"
 #include "station/station.h"
 
 namespace corvane {
@@ -18,9 +19,10 @@ ServerAnswers::~ServerAnswers() {
 }
 
 bool ServerAnswers::answer(Vexo_Socket socket, std::uint64_t connection, const std::string& peer,
-                           const std::string& message, std::int64_t readSteadyUs,
-                           AnswerNote& note, Dc09Reading& reading) {
+                           const std::string& message, std::int64_t readSteadyUs, AnswerNote& note,
+                           Dc09Reading& reading) {
     PerConnection& state = m_connections[connection];
+    const std::uint64_t messageIndex = state.messages++;
     answer::PlannedAnswer plan;
     if (state.closing) {
         plan.word = "none";
@@ -45,7 +47,9 @@ bool ServerAnswers::answer(Vexo_Socket socket, std::uint64_t connection, const s
     due.connection = connection;
     due.socket = socket;
     due.plan = std::move(plan);
+    due.messageIndex = messageIndex;
     if (due.plan.delayMs > 0 || m_queue.pending(connection)) {
+        due.late = true;
         m_queue.push(std::move(due));
         return true;
     }
@@ -96,6 +100,9 @@ void ServerAnswers::afterSent(const DueAnswer& due, std::int64_t sentUs) {
         logNothingSent(due.connection, due.plan, "the answer is none");
     } else {
         logAnswerSent(due, sentUs);
+    }
+    if (due.late) {
+        recordLateAnswer(m_station, due);
     }
     if (due.plan.closeMs >= 0) {
         DueAnswer close;

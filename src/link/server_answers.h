@@ -41,6 +41,7 @@ class ServerAnswers {
     struct PerConnection {
         answer::ScriptCursor cursor;
         bool closing = false;  // a CLOSE step was taken: later messages get no answer
+        std::uint64_t messages = 0;  // messages answered so far, the next one's index
     };
     bool send(const DueAnswer& due);
     void afterSent(const DueAnswer& due, std::int64_t sentUs);

@@ -45,6 +45,7 @@ MessageRecord makeRecord(ReceivedMessage&& received, RecordProtocol protocol,
     record.cidEvent = static_cast<std::int16_t>(note.cidEvent);
     record.description = description;
     applyAnswer(record, received.answer);
+    record.encrypted = record.encrypted || received.dc09.encrypted();  // the frame itself
     return record;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "record/message_records.h"
 #include "server_harness.h"
 #include "support/quillet_capture.h"
 
@@ -71,6 +72,18 @@ TEST(ServerAnswers, OneConnectionsAnswersKeepTheirOrder) {
     TestReceiver receiver(server.port());
     ASSERT_TRUE(receiver.send(kCid + kCid + kCid + kCid));
     EXPECT_EQ(receiver.receive(4), "\x06\x15\x41\x15");
+    // Every answer reaches the records with its send time, the late ones too.
+    server.station().processQueuedMessages();
+    const MessageRecords& records = server.station().records();
+    std::vector<std::int64_t> latencies;
+    records.visitRange(records.span().first, records.span().next,
+                       [&](const MessageRecord& r) { latencies.push_back(r.latencyUs); });
+    ASSERT_EQ(latencies.size(), 4U);
+    EXPECT_GE(latencies[0], 40'000);
+    EXPECT_GE(latencies[2], 20'000);
+    for (const std::int64_t us : latencies) {
+        EXPECT_GE(us, 0);
+    }
 }
 
 TEST(ServerAnswers, CloseInAGluedBurstAnswersUpToTheCloseThenCloses) {
