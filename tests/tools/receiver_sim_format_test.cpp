@@ -1,7 +1,8 @@
 // The receiver simulator's wire formats: the messages it makes, the DC-09 CRC and frames, the
-// answer checks, the latency percentiles and the command line.
+// answer checks, the latency percentiles, the command line and the progress line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "receiver/dc09_frame.h"
 #include "receiver/latency_stats.h"
 #include "receiver/message_generator.h"
+#include "receiver/progress_line.h"
 
 namespace corvane::sim {
 namespace {
@@ -237,34 +239,129 @@ TEST(ReceiverSimCommandLine, ReadsAFullSetOfOptions) {
     EXPECT_EQ(field.options.reconnectMs, 250);
 }
 
-TEST(ReceiverSimCommandLine, RefusesBadUsage) {
-    const std::vector<std::vector<std::string>> bad = {
-        {},
-        {"--count", "5"},
-        {"--connect", "1025", "--listen", "1026"},
-        {"--connect", "0"},
-        {"--connect", "host:70000"},
-        {"--connect", "1025", "--count", "0"},
-        {"--connect", "1025", "--count"},
-        {"--connect", "1025", "--kinds", "cid,bogus"},
-        {"--connect", "1025", "--kinds", "dc09"},
-        {"--connect", "1025", "--protocol", "sia-dcs", "--kinds", "cid"},
-        {"--listen", "1025", "--protocol", "sia-dcs"},
-        {"--connect", "1025", "--protocol", "sia-dcs", "--expect", "65"},
-        {"--connect", "1025", "--expect", "0"},
-        {"--connect", "1025", "--receiver-type", "mlr2"},
-        {"--connect", "1025", "--unknown"},
-        {"--connect", "1025", "--ack-wait", "0"},
-        {"--connect", "1025", "--retries", "-1"},
+std::vector<std::string> words(const std::string& line) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < line.size()) {
+        const std::size_t space = std::min(line.find(' ', start), line.size());
+        out.push_back(line.substr(start, space - start));
+        start = space + 1;
+    }
+    return out;
+}
+
+TEST(ReceiverSimCommandLine, GoodLinesGiveTheirValues) {
+    struct Case {
+        const char* line;
+        bool (*holds)(const CommandLine&);
     };
-    for (const auto& args : bad) {
-        std::string joined;
-        for (const auto& a : args) {
-            joined += a + " ";
-        }
-        EXPECT_NE(parseCommandLine(args).error, "") << joined;
+    const Case cases[] = {
+        {"--connect 1025",
+         [](const CommandLine& l) {
+             const RunOptions& o = l.options;
+             return o.count == 100 && o.rate == 0 && o.connections == 1 && o.glue == 1 &&
+                    o.expectation.expect == Expect::Ack && o.answerTimeoutMs == 5000 &&
+                    o.connectTimeoutMs == 30000 && !o.pipeline && !o.retrying &&
+                    o.reconnectMs == -1 && o.receiverType == ReceiverType::Mlr2000 && !l.quiet &&
+                    !l.expectGiven && l.replayFile.empty();
+         }},
+        {"--connect=1025 --count=7", [](const CommandLine& l) { return l.options.count == 7; }},
+        {"--connect 1025 --count 5 --count 9",
+         [](const CommandLine& l) { return l.options.count == 9; }},
+        {"--connect 1025 --expect 65",
+         [](const CommandLine& l) { return l.options.expectation.byte == 65 && l.expectGiven; }},
+        {"--connect 1025 --receiver-type MLR2 --rate 10000000",
+         [](const CommandLine& l) {
+             return l.options.receiverType == ReceiverType::Mlr2 && l.options.rate == 1e7;
+         }},
+        {"--connect 1025 --ack-wait 100",
+         [](const CommandLine& l) {
+             return l.options.retrying && l.options.ackWaitMs == 100 && l.options.retries == 3;
+         }},
+        {"--connect 1025 --replay rec.csv --recorded-timing",
+         [](const CommandLine& l) {
+             return l.replayFile == "rec.csv" && l.options.recordedTiming && !l.expectGiven;
+         }},
+        {"--connect 1025 --connections 1024 --glue 10000 --connect-timeout 3600000",
+         [](const CommandLine& l) {
+             return l.options.connections == 1024 && l.options.glue == 10000 &&
+                    l.options.connectTimeoutMs == 3'600'000;
+         }},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = parseCommandLine(words(c.line));
+        EXPECT_EQ(line.error, "") << c.line;
+        EXPECT_TRUE(c.holds(line)) << c.line;
+    }
+}
+
+// Each bad line gives one line naming what is wrong (exit status 2 in main).
+TEST(ReceiverSimCommandLine, BadLinesSayWhatIsWrong) {
+    struct Case {
+        const char* line;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"", "give --listen PORT or --connect [HOST:]PORT"},
+        {"--count 5", "give --listen PORT or --connect [HOST:]PORT"},
+        {"--connect 1025 --listen 1026", "give one of --listen and --connect"},
+        {"--connect 0", "--connect: bad value"},
+        {"--connect host:70000", "--connect: bad value"},
+        {"--listen :5", "--listen: bad value"},
+        {"--connect 1025 --count 0", "--count: needs a number of at least 1"},
+        {"--connect 1025 --count 0x10", "--count"},
+        {"--connect 1025 --count +5", "--count"},
+        {"--connect 1025 --count", "--count"},
+        {"--connect 1025 --rate 10000001", "--rate"},
+        {"--connect 1025 --connections 1025", "--connections"},
+        {"--connect 1025 --glue 0", "--glue"},
+        {"--connect 1025 --kinds cid,bogus", "--kinds"},
+        {"--connect 1025 --kinds dc09", "kind dc09 does not belong to this protocol"},
+        {"--connect 1025 --protocol sia-dcs --kinds cid", "kind cid does not belong"},
+        {"--connect 1025 --protocol sia", "--protocol is sur-gard or sia-dcs"},
+        {"--listen 1025 --protocol sia-dcs", "use --connect"},
+        {"--connect 1025 --protocol sia-dcs --expect 65", "for sur-gard only"},
+        {"--connect 1025 --expect 0", "--expect"},
+        {"--connect 1025 --expect 0x100", "--expect"},
+        {"--connect 1025 --receiver-type mlr2", "--receiver-type is MLR2000 or MLR2"},
+        {"--connect 1025 --unknown", "--unknown"},
+        {"--connect 1025 stray", "stray"},
+        {"--connect 1025 --ack-wait 0", "--ack-wait: needs milliseconds"},
+        {"--connect 1025 --retries -1", "--retries"},
+        {"--connect 1025 --reconnect soon", "--reconnect"},
+        {"--connect 1025 --answer-timeout 0", "--answer-timeout"},
+        {"--connect 1025 --connect-timeout 3600001", "--connect-timeout"},
+        {"--connect 1025 --replay", "--replay"},
+        {"--connect 1025 --quiet=maybe", "--quiet"},
+    };
+    for (const Case& c : cases) {
+        const std::string error = parseCommandLine(words(c.line)).error;
+        EXPECT_NE(error.find(c.says), std::string::npos) << c.line << " -> " << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     }
     EXPECT_TRUE(parseCommandLine({"--help"}).help);
+    EXPECT_TRUE(parseCommandLine({"--connect", "1025", "-h"}).help);
+}
+
+TEST(ReceiverSimCommandLine, HelpNamesEveryOptionAndTheExitStatus) {
+    const std::string help = usageText();
+    for (const char* name : {"--listen",          "--connect",   "--protocol", "--receiver-type",
+                             "--kinds",           "--count",     "--rate",     "--pipeline",
+                             "--connections",     "--glue",      "--expect",   "--answer-timeout",
+                             "--connect-timeout", "--key",       "--suite",    "--retries",
+                             "--ack-wait",        "--reconnect", "--replay",   "--recorded-timing",
+                             "--quiet",           "--help",      "Exit status"}) {
+        EXPECT_NE(help.find(name), std::string::npos) << name;
+    }
+}
+
+// ---- progress line --------------------------------------------------------------------------
+
+TEST(ReceiverSimProgress, LineShowsSentRateAndOutstanding) {
+    EXPECT_EQ(formatProgress(1200, 5000, 849.6, 3),
+              "sent 1200/5000 (24%)  850 msg/s  3 outstanding");
+    EXPECT_EQ(formatProgress(7, 0, 0, 0), "sent 7  0 msg/s  0 outstanding");
+    EXPECT_EQ(formatProgress(5000, 5000, -1, 0), "sent 5000/5000 (100%)  0 msg/s  0 outstanding");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "fake_station.h"
+#include "receiver/progress_line.h"
 #include "receiver/receiver_run.h"
 
 namespace corvane::sim {
@@ -62,8 +63,13 @@ TEST(ReceiverSimRun, EveryAnswerCountedInLockstepPipelinedAndGlued) {
         o.pipeline = c.pipeline;
         o.glue = c.glue;
         o.connections = c.connections;
+        RunProgress progress;  // what the progress line reads, from every connection's thread
+        o.progress = &progress;
         const RunResult r = runReceiver(o);
         expectAllGood(r, 101U * static_cast<std::uint64_t>(c.connections));
+        EXPECT_EQ(progress.sent.load(), r.expected);
+        EXPECT_EQ(progress.settled.load(), r.expected);
+        EXPECT_EQ(progress.expected.load(), r.expected);
         ASSERT_EQ(r.connections.size(), static_cast<std::size_t>(c.connections));
         for (const ConnectionResult& one : r.connections) {
             EXPECT_EQ(one.good, 101U);

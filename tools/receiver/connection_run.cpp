@@ -11,6 +11,7 @@
 #include <deque>
 
 #include "receiver/message_generator.h"
+#include "receiver/progress_line.h"
 #include "receiver/sim_socket.h"
 
 namespace corvane::sim {
@@ -64,6 +65,7 @@ class ConnectionRunner {
     int pollTimeout(Clock::time_point now) const;
     void noteBad(std::uint64_t message, std::string text);
     void connectionLost(std::string why);
+    void publishProgress();
 
     Fd m_fd;
     const RunOptions& m_options;
@@ -80,6 +82,8 @@ class ConnectionRunner {
     std::deque<Waiting> m_waiting;
     std::size_t m_unwritten = 0;  // entries at the back of m_waiting not yet written
     std::vector<std::string> m_answers;
+    std::uint64_t m_publishedSent = 0;  // what publishProgress() last added
+    std::uint64_t m_publishedSettled = 0;
 };
 
 ConnectionResult ConnectionRunner::run() {
@@ -91,6 +95,7 @@ ConnectionResult ConnectionRunner::run() {
     ::setsockopt(m_fd.get(), SOL_SOCKET, SO_RCVTIMEO, &slice, sizeof slice);
     m_start = Clock::now();
     while (true) {
+        publishProgress();
         if (m_options.cancel != nullptr && m_options.cancel->load()) {
             connectionLost("cancelled");
             break;
@@ -123,6 +128,7 @@ ConnectionResult ConnectionRunner::run() {
             break;
         }
     }
+    publishProgress();
     m_fd.reset();
     return std::move(m_result);
 }
@@ -289,6 +295,24 @@ void ConnectionRunner::connectionLost(std::string why) {
     if (m_result.sent < m_options.count || m_result.missing > 0) {
         m_result.error = std::move(why) + " after " + std::to_string(m_result.sent) + " of " +
                          std::to_string(m_options.count) + " messages";
+    }
+}
+
+// Once per turn of the loop rather than per message: one atomic add for all that changed.
+void ConnectionRunner::publishProgress() {
+    if (m_options.progress == nullptr) {
+        return;
+    }
+    const std::uint64_t settled = m_result.answered + m_result.missing;
+    if (m_result.sent != m_publishedSent) {
+        m_options.progress->sent.fetch_add(m_result.sent - m_publishedSent,
+                                           std::memory_order_relaxed);
+        m_publishedSent = m_result.sent;
+    }
+    if (settled != m_publishedSettled) {
+        m_options.progress->settled.fetch_add(settled - m_publishedSettled,
+                                              std::memory_order_relaxed);
+        m_publishedSettled = settled;
     }
 }
 

@@ -1,12 +1,17 @@
 // corvane-receiver: plays an alarm receiver towards Corvane, for tests, benchmarks and labs
 // without a receiver at hand.
+#include <unistd.h>
+
 #include <csignal>
+#include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "receiver/command_line.h"
 #include "receiver/dc09_suite.h"
+#include "receiver/progress_line.h"
 #include "receiver/receiver_run.h"
 #include "receiver/replay_file.h"
 #include "receiver/report.h"
@@ -51,12 +56,22 @@ int main(int argc, char** argv) {
         printRetryReport(std::cout, retried, line.quiet);
         return retried.error.empty() && retried.givenUp() == 0 ? 0 : 1;
     }
+    // The progress line is for a person watching: none with --quiet or into a file or pipe.
+    RunProgress progress;
+    std::optional<ProgressLine> progressLine;
+    if (!line.quiet && ::isatty(STDERR_FILENO) == 1) {
+        options.progress = &progress;
+        progressLine.emplace(progress, stderr);
+    }
     const RunResult result = runReceiver(options, [&](std::uint16_t port) {
         if (!line.quiet) {
             std::cout << "corvane-receiver: listening on " << options.host << ":" << port
                       << ", waiting for Corvane to connect" << std::endl;
         }
     });
+    if (progressLine) {
+        progressLine->stop();
+    }
     if (line.quiet) {
         if (!result.error.empty()) {
             std::cerr << "corvane-receiver: " << result.error << "\n";

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "receiver/connection_run.h"
+#include "receiver/progress_line.h"
 #include "receiver/sim_socket.h"
 
 namespace corvane::sim {
@@ -81,6 +82,9 @@ RunResult runReceiver(const RunOptions& options, const ListeningCallback& onList
         for (const auto& messages : options.replay) {
             result.expected += messages.size();
         }
+    }
+    if (options.progress != nullptr) {
+        options.progress->expected.store(result.expected, std::memory_order_relaxed);
     }
     RunOptions effective = options;
     effective.connections = connections;

@@ -14,6 +14,8 @@
 
 namespace corvane::sim {
 
+struct RunProgress;
+
 // One message of a replayed recording (--replay).
 struct ReplayMessage {
     std::int64_t atUs = 0;  // after the recording's first message
@@ -42,6 +44,8 @@ struct RunOptions {
     // When set, a connection that sees it true stops at once (for callers that run the
     // simulator in-process and need to end a long run early).
     const std::atomic<bool>* cancel = nullptr;
+    // When set, the connections add what they sent and what got settled to it (progress_line).
+    RunProgress* progress = nullptr;
     // DC-09 encryption (--key): frames of accounts with a key are sent encrypted, and their ACKs
     // must be encrypted ACKs. --suite dc09 sends the fixed set of awkward frames instead.
     SimKeys keys;
