@@ -118,9 +118,11 @@ std::string answerUntilStopped(Station& station, const StationOptions& o, const 
         }
         if (o.heartbeatInterval > 0 && now >= nextTimer) {
             nextTimer += kTimerPeriod;
+            // The timer also ends a client link whose receiver closed it: not a time-out.
+            const bool closed = o.client && clientConnectionGone(station.m_socketFd.load());
             station.OnTimer();  // drops a silent link as the window's timer does
             if (!station.m_running) {
-                return "heartbeat time-out";
+                return closed ? "link drop" : "heartbeat time-out";
             }
         }
         if (o.client) {

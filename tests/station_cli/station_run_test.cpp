@@ -263,6 +263,7 @@ TEST(StationRun, ScriptedRetriesAreAcknowledgedOnTheThirdAttempt) {
     EXPECT_EQ(station.exitCode, 0) << station.out;
     EXPECT_NE(station.out.find("Answer script started: NACK*2, ACK"), std::string::npos);
     EXPECT_NE(station.out.find("answers: ACK=2 NACK=4\n"), std::string::npos) << station.out;
+    EXPECT_NE(station.out.find("stopped by link drop"), std::string::npos);
 }
 
 }  // namespace
