@@ -7,6 +7,8 @@
 #include <charconv>
 #include <map>
 
+#include "answer/answer_script.h"
+
 namespace corvane::cli {
 
 namespace {
@@ -48,16 +50,42 @@ const std::map<std::string, int> kPolicies = {
     {"custom-all-but-heartbeats", 4},
 };
 
-// Link, answer, run and output options are declared in groups. The options of the capabilities
-// that come later join them here: --script and --heartbeat-script the answer group,
-// --keys, --timestamp-window, --dc09-answers and --undecryptable a DC-09 group of their own, and
-// --export the output group.
+const std::map<std::string, UndecryptableAnswer> kUndecryptable = {
+    {"plain", UndecryptableAnswer::Policy},
+    {"duh", UndecryptableAnswer::Duh},
+    {"nak", UndecryptableAnswer::Nak},
+    {"none", UndecryptableAnswer::None},
+};
+
+// "PAST,FUTURE" in seconds, each 0..86400.
+std::string checkTimeWindow(const std::string& text) {
+    const auto comma = text.find(',');
+    int past = -1;
+    int future = -1;
+    if (comma == std::string::npos || !parseWhole(std::string_view(text).substr(0, comma), past) ||
+        !parseWhole(std::string_view(text).substr(comma + 1), future) || past < 0 || future < 0 ||
+        past > 86400 || future > 86400) {
+        return "expected PAST,FUTURE: seconds from 0 to 86400, for example 40,20";
+    }
+    return {};
+}
+
+bool endsWith(const std::string& text, std::string_view end) {
+    return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Link, answer, DC-09, run and output options are declared in groups.
 struct Declared {
     std::string protocol;
     int server = 0;
     std::string client;
     std::string policy = "ack-all";
     std::string expect;
+    std::string keys;
+    std::string timeWindow;
+    std::string undecryptable;
+    CLI::Option* scriptOption = nullptr;
+    std::vector<CLI::Option*> dc09Options;
     CLI::Option* serverOption = nullptr;
     CLI::Option* clientOption = nullptr;
     CLI::Option* customOption = nullptr;
@@ -103,6 +131,36 @@ void addAnswerOptions(CLI::App& app, Declared& d, StationOptions& o) {
                        "(SIA-DCS)")
             ->type_name("TEXT")
             ->group("Answers");
+    d.scriptOption = app.add_option("--script", o.script,
+                                    "Answer by this script instead of the policy, from the start")
+                         ->type_name("TEXT")
+                         ->group("Answers");
+    app.add_option("--heartbeat-script", o.heartbeatScript,
+                   "The script for heartbeats and link tests (with --script)")
+        ->type_name("TEXT")
+        ->needs(d.scriptOption)
+        ->group("Answers");
+}
+
+void addDc09Options(CLI::App& app, Declared& d, StationOptions& o) {
+    d.dc09Options = {
+        app.add_option("--keys", d.keys,
+                       "DC-09 keys: one account,key per line, * for any other account")
+            ->type_name("FILE"),
+        app.add_option("--timestamp-window", d.timeWindow,
+                       "Refuse frames whose time stamp is more than PAST seconds old or FUTURE "
+                       "seconds ahead")
+            ->type_name("PAST,FUTURE")
+            ->check(CLI::Validator(checkTimeWindow, "")),
+        app.add_flag("--dc09-answers", o.dc09.dc09Words,
+                     "Refused frames get a NAK with the time stamp instead of a NACK"),
+        app.add_option("--undecryptable", d.undecryptable,
+                       "The answer to frames that cannot be decrypted (plain: as the policy says)")
+            ->check(CLI::IsMember({"plain", "duh", "nak", "none"})),
+    };
+    for (CLI::Option* option : d.dc09Options) {
+        option->group("SIA-DCS (DC-09)");
+    }
 }
 
 void addRunOptions(CLI::App& app, Declared& d, StationOptions& o) {
@@ -130,6 +188,17 @@ void addRunOptions(CLI::App& app, Declared& d, StationOptions& o) {
 void addOutputOptions(CLI::App& app, StationOptions& o) {
     app.add_flag("--json", o.json, "One JSON object per line instead of text")->group("Output");
     app.add_flag("--quiet", o.quiet, "No activity log lines, only the summary")->group("Output");
+    app.add_option("--export", o.exportPath,
+                   "Write the message records to FILE (.csv or .jsonl) at the end and on SIGUSR1")
+        ->type_name("FILE")
+        ->check(CLI::Validator(
+            [](const std::string& path) {
+                return endsWith(path, ".csv") || endsWith(path, ".jsonl")
+                           ? std::string()
+                           : "the file name ends in .csv or .jsonl";
+            },
+            ""))
+        ->group("Output");
 }
 
 // Checks that need several options at once; empty when the line is good.
@@ -148,6 +217,55 @@ std::string checkTogether(const Declared& d, const StationOptions& o) {
     if (d.customOption->count() > 0 && o.protocol == "Sur-Gard" &&
         (!parseWhole(std::string_view(o.custom), byte) || byte < 0 || byte > 255)) {
         return "--custom: under Sur-Gard the custom answer is a byte value from 0 to 255";
+    }
+    return {};
+}
+
+// The scripts and the DC-09 settings, read and checked before anything starts; empty when good.
+std::string readCapabilities(const Declared& d, StationOptions& o) {
+    const bool siaDcs = o.protocol == "SIA-DCS";
+    for (const auto& [name, text] :
+         {std::pair{"--script", &o.script}, std::pair{"--heartbeat-script", &o.heartbeatScript}}) {
+        if (!text->empty()) {
+            if (const auto parsed = answer::parseScript(*text, siaDcs); !parsed.script) {
+                return std::string(name) + ": " + parsed.error.text();
+            }
+        }
+    }
+    if (d.scriptOption->count() > 0 && o.script.empty()) {
+        return "--script: the script is empty";
+    }
+    for (const CLI::Option* option : d.dc09Options) {
+        if (option->count() > 0) {
+            o.dc09Given = true;
+            if (!siaDcs) {
+                return option->get_name() +
+                       " is a SIA-DCS setting: Sur-Gard lines are never "
+                       "encrypted";
+            }
+        }
+    }
+    if (!d.keys.empty()) {
+        dc09::KeyFileReading reading = dc09::readKeyFile(d.keys);
+        if (!reading.table) {
+            // Errors of a line name the line; the others name the file already.
+            return reading.error.rfind("line ", 0) == 0 ? "--keys " + d.keys + ", " + reading.error
+                                                        : "--keys: " + reading.error;
+        }
+        if (reading.table->empty()) {
+            return "--keys " + d.keys + ": the file holds no key";
+        }
+        o.dc09.keys = std::move(*reading.table);
+    }
+    if (!d.timeWindow.empty()) {
+        const auto comma = d.timeWindow.find(',');
+        o.dc09.timeWindowOn = true;
+        parseWhole(std::string_view(d.timeWindow).substr(0, comma), o.dc09.timeWindow.pastSeconds);
+        parseWhole(std::string_view(d.timeWindow).substr(comma + 1),
+                   o.dc09.timeWindow.futureSeconds);
+    }
+    if (!d.undecryptable.empty()) {
+        o.dc09.undecryptable = kUndecryptable.at(d.undecryptable);
     }
     return {};
 }
@@ -194,11 +312,12 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     Declared d;
     addLinkOptions(app, d, o);
     addAnswerOptions(app, d, o);
+    addDc09Options(app, d, o);
     addRunOptions(app, d, o);
     addOutputOptions(app, o);
     app.footer(
         "Exit status: 0 done and every --expect met, 1 an expectation missed, 2 a usage error, "
-        "3 the link could not start.");
+        "3 the link could not start, 4 the final --export could not be written.");
 
     // CLI11 takes the arguments last first.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -226,6 +345,9 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         o.expectations = *parseExpectations(d.expect);
     }
     if (const std::string why = checkTogether(d, o); !why.empty()) {
+        return usageError(why);
+    }
+    if (const std::string why = readCapabilities(d, o); !why.empty()) {
         return usageError(why);
     }
     ParsedCommandLine result;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "record/message_records.h"
 #include "station/station.h"
 
 namespace corvane::cli {
@@ -16,6 +17,24 @@ std::string latencyText(const std::optional<std::uint64_t>& micros) {
 
 nlohmann::json latencyJson(const std::optional<std::uint64_t>& micros) {
     return micros ? nlohmann::json(*micros) : nlohmann::json(nullptr);
+}
+
+// Latencies of the records once every answer is known: delayed answers (scripts with DELAY,
+// SIA-DCS NACK frames) were still pending when their message was queued. Only when the records
+// still hold every message of the run; else the tally's queue-time latencies stand.
+std::optional<LatencyHistogram> recordedLatencies(const MessageRecords& records,
+                                                  std::uint64_t messages) {
+    const MessageRecords::Span span = records.span();
+    if (span.first != 1 || span.size() != messages) {
+        return std::nullopt;
+    }
+    LatencyHistogram latency;
+    records.visitRange(span.first, span.next, [&](const MessageRecord& record) {
+        if (record.latencyUs >= 0) {
+            latency.add(static_cast<std::uint64_t>(record.latencyUs));
+        }
+    });
+    return latency;
 }
 
 }  // namespace
@@ -35,6 +54,9 @@ RunSummary makeSummary(const Station& station, const RunTally& tally,
         s.kinds.emplace_back(kind, countOf(station, kind));
     }
     s.tally = tally.snapshot();
+    if (auto latency = recordedLatencies(station.records(), s.tally.messages)) {
+        s.tally.latency = *latency;
+    }
     s.connections = station.m_connectionSerial.load();
     for (const Expectation& e : expectations) {
         s.expectations.push_back({e.kind, e.count, countOf(station, e.kind)});

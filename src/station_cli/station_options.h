@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "dc09/dc09_settings.h"
 #include "station_cli/message_kind.h"
 
 namespace corvane::cli {
@@ -26,6 +27,13 @@ struct StationOptions {
     // How messages are answered.
     int responseMode = 0;  // the window's five radio buttons, 0..4
     std::string custom;
+    // Answer scripts: switched on when `script` is not empty (checked when read).
+    std::string script;
+    std::string heartbeatScript;  // empty: heartbeats and link tests follow `script`
+
+    // SIA-DCS DC-09 settings (keys read when the line is read); `dc09Given` when any was set.
+    bool dc09Given = false;
+    Dc09Config dc09;
 
     // When the run ends, and what it must have seen.
     double durationSeconds = 0;     // 0: no limit
@@ -35,6 +43,7 @@ struct StationOptions {
     // What it prints.
     bool json = false;
     bool quiet = false;
+    std::string exportPath;  // the message records, .csv or .jsonl; empty: none
 };
 
 }  // namespace corvane::cli

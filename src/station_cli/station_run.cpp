@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/vexo.h"
+#include "record/record_export.h"
 #include "station/station.h"
 #include "station_cli/console_window.h"
 #include "station_cli/link_watch.h"
@@ -29,22 +30,39 @@ constexpr auto kTimerPeriod = 1000ms;
 std::atomic<int> g_stopSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
+std::atomic<bool> g_exportAsked{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
 extern "C" void onStopSignal(int signal) {
     g_stopSignal.store(signal);
 }
 
-// SIGINT and SIGTERM stop the run; an export on SIGUSR1 (--export) joins them here.
-void catchStopSignals() {
+// The handler only raises the flag: the main loop writes the file.
+extern "C" void onExportSignal(int) {
+    g_exportAsked.store(true);
+}
+
+// SIGINT and SIGTERM stop the run; SIGUSR1 asks for an export (ignored without --export).
+void catchSignals() {
     struct sigaction action {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    action.sa_handler = onExportSignal;
+    sigaction(SIGUSR1, &action, nullptr);
 }
 
-// The command line's settings into the station record, as the window's save transfer would. The
-// capabilities that have options of their own (DC-09 keys, answer scripts) are given to the
-// station here as well, before the link starts.
+// Writes the records to --export's file; false (and a line on standard error) when it failed.
+bool exportNow(const Station& station, const StationOptions& o) {
+    const std::string error = exportRecords(station.records(), o.exportPath);
+    if (!error.empty()) {
+        std::fprintf(stderr, "corvane-station: %s\n", error.c_str());
+    }
+    return error.empty();
+}
+
+// The command line's settings into the station record, as the window's save transfer would.
 void configure(Station& station, const StationOptions& o) {
     station.m_protocol = o.protocol;
     station.m_mode = o.client ? "Client" : "Server";
@@ -56,6 +74,25 @@ void configure(Station& station, const StationOptions& o) {
     station.setCustomResponse(o.custom);
     // The box is never shown: the log keeps to its line limit without building a view.
     station.m_showLog = 0;
+    if (o.dc09Given) {
+        station.m_dc09.replace(o.dc09);
+    }
+}
+
+// Scripts, checked when the line was read, switched on as the window's switch does (with its
+// log line). Before the link starts, after the tap is set: the line reaches the terminal.
+void startScripts(Station& station, const StationOptions& o) {
+    if (o.script.empty()) {
+        return;
+    }
+    if (const auto error =
+            station.answerScripts().apply(o.script, o.heartbeatScript, o.protocol == "SIA-DCS")) {
+        std::fprintf(stderr, "corvane-station: %s\n", error->c_str());
+        return;
+    }
+    station.answerScripts().setEnabled(true);
+    station.appendLogLine(Station::getTimeStamp(),
+                          "  -  Answer script started: " + o.script + "\r\n");
 }
 
 // Runs the link until something stops it; returns what did.
@@ -65,6 +102,9 @@ std::string answerUntilStopped(Station& station, const StationOptions& o, const 
     bool goneOnce = false;
     for (;;) {
         std::this_thread::sleep_for(kTick);
+        if (g_exportAsked.exchange(false) && !o.exportPath.empty()) {
+            exportNow(station, o);
+        }
         if (const int signal = g_stopSignal.load(); signal != 0) {
             return signal == SIGINT ? "SIGINT" : "SIGTERM";
         }
@@ -78,9 +118,11 @@ std::string answerUntilStopped(Station& station, const StationOptions& o, const 
         }
         if (o.heartbeatInterval > 0 && now >= nextTimer) {
             nextTimer += kTimerPeriod;
+            // The timer also ends a client link whose receiver closed it: not a time-out.
+            const bool closed = o.client && clientConnectionGone(station.m_socketFd.load());
             station.OnTimer();  // drops a silent link as the window's timer does
             if (!station.m_running) {
-                return "heartbeat time-out";
+                return closed ? "link drop" : "heartbeat time-out";
             }
         }
         if (o.client) {
@@ -108,7 +150,8 @@ int runStation(const StationOptions& o) {
     Station station(&window);
     configure(station, o);
     station.setActivityTap(&tap);
-    catchStopSignals();
+    startScripts(station, o);
+    catchSignals();
 
     const auto start = Clock::now();
     station.doConnect();
@@ -134,12 +177,15 @@ int runStation(const StationOptions& o) {
     if (log) {
         log->finish();
     }
-    // Everything is counted now: the place for the final export of the message records.
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const bool exported = o.exportPath.empty() || exportNow(station, o);
     const RunSummary summary = makeSummary(station, tally, o.expectations, seconds, stoppedBy);
     const std::string text = o.json ? summaryJson(summary) : summaryText(summary);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
+    if (!exported) {
+        return kExportFailedExit;
+    }
     return summary.allMet() ? 0 : kExpectationMissedExit;
 }
 

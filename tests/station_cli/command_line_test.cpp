@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -93,6 +95,61 @@ TEST(StationCommandLine, OptionsReachTheStationSettings) {
     ASSERT_EQ(o.expectations.size(), 2U);
     EXPECT_EQ(o.expectations[0].kind, MessageKind::Heartbeat);
     EXPECT_EQ(o.expectations[1].count, 0);
+}
+
+// Scripts, DC-09 settings and --export: checked (the keys file read) before anything starts.
+TEST(StationCommandLine, ScriptKeysAndExportOptions) {
+    const std::string keys = testing::TempDir() + "station_keys.txt";
+    const std::string badKeys = testing::TempDir() + "station_bad_keys.txt";
+    std::ofstream(keys) << "# lab panels\n*,00112233445566778899AABBCCDDEEFF\n";
+    std::ofstream(badKeys) << "1234,00112233445566778899AABBCCDDEEFF\nZZ,0011\n";
+    const std::string sia = "--protocol sia-dcs --server 1025 ";
+    const std::string sg = "--protocol sur-gard --server 1025 ";
+    struct Case {
+        std::string line;
+        std::string error;  // in the one line; empty: the run starts
+    };
+    const Case cases[] = {
+        {sg + "--script NACK*2,ACK --export out.csv", {}},
+        {sia + "--script NAK,DUH,ACK --heartbeat-script ACK --export out.jsonl", {}},
+        {sia + "--keys " + keys + " --timestamp-window 40,20 --dc09-answers --undecryptable duh",
+         {}},
+        {sg + "--script NAK", "--script: position 1: "},
+        {sg + "--script ACK --heartbeat-script BOGUS", "--heartbeat-script: position 1: "},
+        {sg + "--heartbeat-script ACK", "--heartbeat-script requires --script"},
+        {sia + "--keys /nonexistent/keys.txt", "--keys: cannot open /nonexistent/keys.txt"},
+        {sia + "--keys " + badKeys, "--keys " + badKeys + ", line 2: "},
+        {sg + "--keys " + keys, "--keys is a SIA-DCS setting"},
+        {sg + "--dc09-answers", "--dc09-answers is a SIA-DCS setting"},
+        {sia + "--timestamp-window 40", "expected PAST,FUTURE"},
+        {sia + "--timestamp-window 40,-1", "expected PAST,FUTURE"},
+        {sia + "--undecryptable maybe", "--undecryptable"},
+        {sg + "--export out.txt", "ends in .csv or .jsonl"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const ParsedCommandLine parsed = parseCommandLine(words(c.line));
+        if (c.error.empty()) {
+            EXPECT_TRUE(parsed.options.has_value()) << parsed.err;
+            continue;
+        }
+        ASSERT_FALSE(parsed.options.has_value());
+        EXPECT_EQ(parsed.exitCode, kUsageExit);
+        EXPECT_EQ(std::count(parsed.err.begin(), parsed.err.end(), '\n'), 2) << parsed.err;
+        EXPECT_NE(parsed.err.find(c.error), std::string::npos) << parsed.err;
+    }
+    const auto parsed = parseCommandLine(
+        words(sia + "--keys " + keys + " --timestamp-window 300,5 --undecryptable none"));
+    ASSERT_TRUE(parsed.options);
+    const Dc09Config& dc09 = parsed.options->dc09;
+    EXPECT_TRUE(parsed.options->dc09Given);
+    EXPECT_NE(dc09.keys.find("4321"), nullptr);  // the "*" key
+    EXPECT_TRUE(dc09.timeWindowOn);
+    EXPECT_EQ(dc09.timeWindow.pastSeconds, 300);
+    EXPECT_EQ(dc09.timeWindow.futureSeconds, 5);
+    EXPECT_EQ(dc09.undecryptable, UndecryptableAnswer::None);
+    std::remove(keys.c_str());
+    std::remove(badKeys.c_str());
 }
 
 TEST(StationSummary, AnswerWords) {

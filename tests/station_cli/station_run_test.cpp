@@ -1,6 +1,7 @@
 // corvane-station end to end: the program itself against the receiver simulator on 127.0.0.1.
 // The summary and the exit status for met and missed expectations, a link that cannot start,
-// and a SIGTERM in the middle of a flood that still counts every answered message.
+// a SIGTERM in the middle of a flood that still counts every answered message, an encrypted
+// SIA-DCS server with keys and an export, and a scripted retry test.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -10,12 +11,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <future>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "receiver/receiver_run.h"
+#include "receiver/retry_run.h"
 #include "receiver/sim_socket.h"
 
 extern char** environ;
@@ -191,6 +195,75 @@ TEST(StationRun, SigtermDuringAFloodCountsEveryAnsweredMessage) {
     // flight.
     EXPECT_GE(counted, run.receiver.total.answered);
     EXPECT_NE(out.find("answers: ACK=" + std::to_string(counted) + "\n"), std::string::npos);
+}
+
+TEST(StationRun, EncryptedSiaDcsServerWithKeysExportsEveryRecord) {
+    const std::string key = "00112233445566778899AABBCCDDEEFF";
+    const std::string keys = testing::TempDir() + "station_run_keys.txt";
+    const std::string exported = testing::TempDir() + "station_run_out.jsonl";
+    std::ofstream(keys) << "# any account\n*," << key << "\n";
+    std::remove(exported.c_str());
+    std::string error;
+    sim::Fd probe = sim::listenTcp("127.0.0.1", 0, error);
+    ASSERT_TRUE(probe.valid()) << error;
+    sim::RunOptions o;
+    o.protocol = sim::Protocol::SiaDcs;
+    o.port = sim::localPort(probe.get());
+    probe.reset();  // the station listens there next
+    o.kinds = {sim::Kind::Dc09};
+    o.count = 5;
+    o.connectTimeoutMs = 10000;
+    ASSERT_TRUE(sim::addSimKey(key, o.keys));
+    std::future<sim::RunResult> receiver;
+    const Finished station = runProgram(
+        {"--protocol", "sia-dcs", "--server", std::to_string(o.port), "--keys", keys, "--duration",
+         "30", "--max-messages", "5", "--expect", "sia=5,undecryptable=0", "--export", exported},
+        [&](pid_t, const std::string& out) {
+            if (!receiver.valid() && out.find("Server Start!") != std::string::npos) {
+                receiver = std::async(std::launch::async, [o] { return sim::runReceiver(o); });
+            }
+        });
+    ASSERT_TRUE(receiver.valid()) << station.out;
+    const sim::RunResult sent = receiver.get();
+    EXPECT_TRUE(sent.allGood()) << sent.error;  // every ACK an encrypted one
+    EXPECT_EQ(station.exitCode, 0) << station.out;
+    std::ifstream in(exported);
+    std::string line;
+    int lines = 0;
+    while (std::getline(in, line)) {
+        lines += line.find("\"kind\":\"SIA\"") != std::string::npos ? 1 : 100;
+    }
+    EXPECT_EQ(lines, 5);
+    std::remove(keys.c_str());
+    std::remove(exported.c_str());
+}
+
+TEST(StationRun, ScriptedRetriesAreAcknowledgedOnTheThirdAttempt) {
+    sim::RunOptions o;
+    o.listen = true;
+    o.kinds = {sim::Kind::Cid};
+    o.count = 2;  // a Contact ID alarm, then a periodic test (a device heartbeat)
+    o.retrying = true;
+    o.connectTimeoutMs = 10000;
+    auto listening = std::make_shared<std::promise<std::uint16_t>>();
+    auto port = listening->get_future();
+    auto receiver = std::async(std::launch::async, [o, listening] {
+        return sim::runRetrying(o, [&](std::uint16_t p) { listening->set_value(p); });
+    });
+    ASSERT_EQ(port.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    const Finished station =
+        runProgram({"--protocol", "sur-gard", "--client", "127.0.0.1:" + std::to_string(port.get()),
+                    "--script", "NACK*2, ACK", "--expect", "cid=3,device-heart=3"});
+    const sim::RetryResult retried = receiver.get();
+    ASSERT_EQ(retried.messages.size(), 2U) << retried.error;
+    for (const sim::MessageOutcome& m : retried.messages) {
+        EXPECT_TRUE(m.acknowledged);
+        EXPECT_EQ(m.attempts, 3);
+    }
+    EXPECT_EQ(station.exitCode, 0) << station.out;
+    EXPECT_NE(station.out.find("Answer script started: NACK*2, ACK"), std::string::npos);
+    EXPECT_NE(station.out.find("answers: ACK=2 NACK=4\n"), std::string::npos) << station.out;
+    EXPECT_NE(station.out.find("stopped by link drop"), std::string::npos);
 }
 
 }  // namespace
