@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "protocol/hex_digit.h"
+
 namespace corvane::dc09 {
 
 namespace {
@@ -14,22 +16,9 @@ bool validSize(std::size_t size) {
     return size == 16 || size == 24 || size == 32;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 bool allHex(std::string_view text) {
     for (const char c : text) {
-        if (hexValue(c) < 0) {
+        if (hexDigitValue(c) < 0) {
             return false;
         }
     }
@@ -105,8 +94,8 @@ KeyReading readKey(std::string_view typed) {
     if ((digits == 32 || digits == 48 || digits == 64) && allHex(typed)) {
         std::array<unsigned char, 32> bytes{};
         for (std::size_t i = 0; i < digits / 2; ++i) {
-            bytes[i] = static_cast<unsigned char>(hexValue(typed[2 * i]) * 16 +
-                                                  hexValue(typed[2 * i + 1]));
+            bytes[i] = static_cast<unsigned char>(hexDigitValue(typed[2 * i]) * 16 +
+                                                  hexDigitValue(typed[2 * i + 1]));
         }
         KeyReading reading{makeKey(bytes.data(), digits / 2, Key::Form::Hex), {}};
         OPENSSL_cleanse(bytes.data(), bytes.size());

@@ -4,6 +4,7 @@
 
 #include "dc09/aes_cbc.h"
 #include "dc09/time_stamp.h"
+#include "protocol/hex_digit.h"
 
 namespace corvane::dc09 {
 
@@ -13,19 +14,6 @@ constexpr auto npos = std::string_view::npos;
 constexpr std::size_t kHeadReach = 10;         // the opening quotation mark lies within these
 constexpr std::size_t kMaxTokenSize = 32;      // a closing quotation mark further away is no token
 constexpr std::size_t kMaxCipherBytes = 2048;  // a 3-digit length field allows no more
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 bool padByte(char c) {
     return c >= 0x20 && c <= 0x7E && c != '|' && c != '[' && c != ']';
@@ -129,8 +117,8 @@ void decryptFrame(std::string_view frame, const KeyTable& keys, Dc09Reading& rea
     }
     std::array<unsigned char, kMaxCipherBytes> cipher;  // filled up to the size used
     for (std::size_t i = 0; i < hex.size() / 2; ++i) {
-        const int high = hexValue(hex[2 * i]);
-        const int low = hexValue(hex[2 * i + 1]);
+        const int high = hexDigitValue(hex[2 * i]);
+        const int low = hexDigitValue(hex[2 * i + 1]);
         if (high < 0 || low < 0) {
             return;
         }

@@ -90,11 +90,7 @@ AnswerNote planClientAnswer(Station& station, const std::string& message, std::u
         station.answerScripts().noteStep(connection, peer, std::move(live));
     }
     closing = plan.closeMs >= 0;
-    note.bytes = plan.bytes;
-    note.word = plan.word;
-    note.step = plan.step;
-    note.delayMs = plan.delayMs;
-    note.closeAfterMs = plan.closeMs;
+    note = noteOf(plan);
     DueAnswer due;
     due.readUs = readSteadyUs;
     due.connection = connection;

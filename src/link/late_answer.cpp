@@ -6,14 +6,19 @@
 
 namespace corvane {
 
-void recordLateAnswer(Station& station, const DueAnswer& due) {
+AnswerNote noteOf(const answer::PlannedAnswer& plan) {
     AnswerNote note;
-    note.bytes = due.plan.bytes;
-    note.word = due.plan.word;
-    note.step = due.plan.step;
-    note.delayMs = due.plan.delayMs;
-    note.closeAfterMs = due.plan.closeMs;
+    note.bytes = plan.bytes;
+    note.word = plan.word;
+    note.step = plan.step;
+    note.delayMs = plan.delayMs;
+    note.closeAfterMs = plan.closeMs;
     note.encrypted = dc09::encryptedAnswer(note.bytes);
+    return note;
+}
+
+void recordLateAnswer(Station& station, const DueAnswer& due) {
+    AnswerNote note = noteOf(due.plan);
     note.sentUs = note.bytes.empty() ? 0 : utcMicrosecondsNow();
     station.records().recordAnswer(due.connection, due.messageIndex, note);
 }

@@ -3,10 +3,14 @@
 #pragma once
 
 #include "link/answer_queue.h"
+#include "pipeline/received_message.h"
 
 namespace corvane {
 
 class Station;
+
+// What the message's record says of a planned answer before it is sent.
+AnswerNote noteOf(const answer::PlannedAnswer& plan);
 
 // Tells the records that `due` was sent now.
 void recordLateAnswer(Station& station, const DueAnswer& due);

@@ -11,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-#include "dc09/answer_frames.h"
 #include "link/frame_reader.h"
 #include "link/peer_address.h"
 #include "link/peer_set.h"
@@ -111,7 +110,6 @@ class SelectLoop {
             received.peer = connection.peer;
             received.receivedUs = readAt;
             received.answer = std::move(note);
-            received.answer.encrypted = dc09::encryptedAnswer(received.answer.bytes);
             received.dc09 = std::move(dc09);
             m_station.queueMessage(std::move(received));
             // A receiver that does not take its answers would hold up all the others.

@@ -36,11 +36,7 @@ bool ServerAnswers::answer(Vexo_Socket socket, std::uint64_t connection, const s
         m_station.answerScripts().noteStep(connection, peer, std::move(live));
     }
     state.closing = plan.closeMs >= 0;
-    note.bytes = plan.bytes;
-    note.word = plan.word;
-    note.step = plan.step;
-    note.delayMs = plan.delayMs;
-    note.closeAfterMs = plan.closeMs;
+    note = noteOf(plan);
 
     DueAnswer due;
     due.readUs = readSteadyUs;

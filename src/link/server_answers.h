@@ -40,7 +40,7 @@ class ServerAnswers {
   private:
     struct PerConnection {
         answer::ScriptCursor cursor;
-        bool closing = false;  // a CLOSE step was taken: later messages get no answer
+        bool closing = false;        // a CLOSE step was taken: later messages get no answer
         std::uint64_t messages = 0;  // messages answered so far, the next one's index
     };
     bool send(const DueAnswer& due);

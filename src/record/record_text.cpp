@@ -3,24 +3,13 @@
 #include <cstdio>
 #include <ctime>
 
+#include "protocol/hex_digit.h"
+
 namespace corvane {
 
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
 
 }  // namespace
 
@@ -45,8 +34,8 @@ std::optional<std::string> bytesFromHex(std::string_view hex) {
     std::string out;
     out.reserve(hex.size() / 2);
     for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = hexValue(hex[i]);
-        const int low = hexValue(hex[i + 1]);
+        const int high = hexDigitValue(hex[i]);
+        const int low = hexDigitValue(hex[i + 1]);
         if (high < 0 || low < 0) {
             return std::nullopt;
         }
