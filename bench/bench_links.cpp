@@ -215,6 +215,17 @@ sim::Protocol protocolOf(const char* protocol) {
     return std::string(protocol) == "SIA-DCS" ? sim::Protocol::SiaDcs : sim::Protocol::SurGard;
 }
 
+// The figures every measured run reports: count, rate, median and p99.
+Row rowOf(const std::string& name, const sim::RunResult& r) {
+    Row row;
+    row.name = name;
+    row.messages = r.expected;
+    row.rate = r.messagesPerSecond();
+    row.median = r.total.latency.median();
+    row.p99 = r.total.latency.p99();
+    return row;
+}
+
 Row measured(const std::string& name, const char* mode, const char* protocol,
              const sim::RunOptions& options, bool compared,
              const corvane::Dc09Config* dc09 = nullptr) {
@@ -225,12 +236,7 @@ Row measured(const std::string& name, const char* mode, const char* protocol,
         link.station.m_dc09.replace(*dc09);
     }
     const sim::RunResult r = startAgainst(link, options).get();
-    Row row;
-    row.name = name;
-    row.messages = r.expected;
-    row.rate = r.messagesPerSecond();
-    row.median = r.total.latency.median();
-    row.p99 = r.total.latency.p99();
+    Row row = rowOf(name, r);
     row.compared = compared;
     checkExactlyOnce(link, r, row);
     link.stop();
@@ -340,12 +346,7 @@ Row timedAnswers(const std::string& name, const char* protocol, int connections,
     const sim::RunResult r = startAgainst(link, o).get();
     const double wall = std::chrono::duration<double>(Clock::now() - wallBefore).count();
     const double cpu = processCpuSeconds() - cpuBefore;
-    Row row;
-    row.name = name;
-    row.messages = r.expected;
-    row.rate = r.messagesPerSecond();
-    row.median = r.total.latency.median();
-    row.p99 = r.total.latency.p99();
+    Row row = rowOf(name, r);
     checkExactlyOnce(link, r, row);
     const std::uint64_t earliest = r.total.latency.percentile(1e-9);
     const bool onTime = earliest >= delayMs * 1000 && row.p99 <= (delayMs + 10) * 1000;
