@@ -14,7 +14,6 @@ namespace corvane::answer {
 
 namespace {
 
-constexpr std::int64_t kNackAllPauseMs = 2000;
 constexpr int kNackAllMode = 1;
 
 bool isHeartbeat(const Station& station, const std::string& message) {
@@ -117,7 +116,7 @@ PlannedAnswer planAnswer(Station& station, const std::string& message, ScriptCur
         // The NACK (or its DC-09 form) is late; a NAK for a clock outside the window is not.
         if (station.m_protocol == "SIA-DCS" && station.m_responseMode.load() == kNackAllMode &&
             (plan.word == "NACK" || plan.word == "NAK") && !reading.stampOutside) {
-            plan.delayMs = kNackAllPauseMs;
+            plan.delayMs = station.m_timeouts.nackPause.count();
         }
         return plan;
     }

@@ -13,9 +13,6 @@ namespace {
 
 constexpr int kTokenWaitMs = 1000;
 constexpr int kAcceptWaitMs = 3000;
-// The accept wait is cut into slices so a stop is seen at once, not after up to 3 s: the UI
-// thread is waiting for this thread while it stops the server.
-constexpr int kAcceptSliceMs = 200;
 
 // One accept attempt of at most kAcceptWaitMs. Returns the new socket, or -1.
 Vexo_Socket acceptReceiver(Station& station) {
@@ -25,7 +22,10 @@ Vexo_Socket acceptReceiver(Station& station) {
         if (station.m_acceptStop || elapsed >= kAcceptWaitMs) {
             return Vexo_InvalidSocket;
         }
-        const int slice = std::min(kAcceptSliceMs, kAcceptWaitMs - static_cast<int>(elapsed));
+        // The wait is cut into slices so a stop is seen at once, not after up to 3 s: the UI
+        // thread is waiting for this thread while it stops the server.
+        const int slice = std::min(static_cast<int>(station.m_timeouts.acceptSlice.count()),
+                                   kAcceptWaitMs - static_cast<int>(elapsed));
         const std::uint64_t sliceStart = Vexo_GetTimeTick();
         Vexo_Addr peer;
         const Vexo_Socket socket = Vexo_Accept(station.m_listenSocket, &peer, slice);

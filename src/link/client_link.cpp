@@ -32,7 +32,6 @@ namespace corvane {
 
 namespace {
 
-constexpr std::chrono::milliseconds kConnectTimeout{5000};
 constexpr std::size_t kReadChunk = 4096;
 constexpr std::size_t kFinalReadSize = 128;
 
@@ -118,7 +117,7 @@ bool Station::connect() {
         closeClientSocket(*this);
         const boost::asio::ip::tcp::endpoint endpoint(address,
                                                       static_cast<unsigned short>(m_port & 0xFFFF));
-        connectWithTimeout(m_socket, endpoint, kConnectTimeout, ec);
+        connectWithTimeout(m_socket, endpoint, m_timeouts.connect, ec);
     }
     if (ec) {
         QUILLET(2, "CCorvaneDlg::connect", "connect failed: %s", ec.message().c_str());

@@ -25,7 +25,6 @@ namespace {
 // Short enough that a receiver accepted while select waits on the earlier set is read promptly
 // (its first message must not wait for the previous set's time-out), and a stop is seen quickly.
 constexpr long kSelectLimitMicroseconds = 100'000;
-constexpr int kReceiveTimeoutMs = 3000;
 // While no receiver is connected the thread sleeps on the set instead of spinning.
 constexpr std::chrono::milliseconds kIdleWait{100};
 // A failing select is retried after a pause, not in a tight loop.
@@ -80,8 +79,9 @@ class SelectLoop {
     // Reads what one receiver sent and answers every complete message in it. Returns false
     // when the receiver is lost.
     bool serve(Vexo_Socket socket) {
-        const int got = Vexo_RecvWithTimeOut(socket, m_buffer.data(),
-                                             static_cast<int>(m_buffer.size()), kReceiveTimeoutMs);
+        const int got =
+            Vexo_RecvWithTimeOut(socket, m_buffer.data(), static_cast<int>(m_buffer.size()),
+                                 static_cast<int>(m_station.m_timeouts.receive.count()));
         if (got < 0) {
             return false;
         }

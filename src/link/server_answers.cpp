@@ -7,12 +7,6 @@
 
 namespace corvane {
 
-namespace {
-
-constexpr int kSendTimeoutMs = 3000;
-
-}  // namespace
-
 ServerAnswers::~ServerAnswers() {
     // A stop: whatever still waits is not sent.
     m_station.answerScripts().forgetAll();
@@ -83,7 +77,8 @@ void ServerAnswers::sendDue(std::vector<Vexo_Socket>& lost) {
 bool ServerAnswers::send(const DueAnswer& due) {
     const std::string& bytes = due.plan.bytes;
     if (!bytes.empty() && Vexo_Sendn(due.socket, bytes.data(), static_cast<int>(bytes.size()),
-                                     kSendTimeoutMs) != static_cast<int>(bytes.size())) {
+                                     static_cast<int>(m_station.m_timeouts.send.count())) !=
+                              static_cast<int>(bytes.size())) {
         logNothingSent(due.connection, due.plan, "the receiver did not take it within 3 s");
         return false;
     }

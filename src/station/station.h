@@ -25,6 +25,7 @@
 #include "platform/vexo.h"
 #include "protocol/decode_note.h"
 #include "station/activity_tap.h"
+#include "station/timeouts.h"
 #include "station/window.h"
 
 namespace corvane {
@@ -169,6 +170,7 @@ class Station {
     Vexo_Thread m_selectThread = nullptr;
     std::atomic<bool> m_selectStop{false};
     std::string m_protocol;  // set once at start-up, before any thread
+    Timeouts m_timeouts;     // UI thread; read by the link threads it starts
 
     // DC-09 keys, the answer to undecryptable frames, the time window, the answer words: set by
     // the UI thread, read by the receiving thread (its own lock).

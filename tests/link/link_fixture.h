@@ -9,6 +9,7 @@
 
 #include "link/fake_receiver.h"
 #include "station/station.h"
+#include "support/fast_timeouts.h"
 #include "support/quillet_capture.h"
 #include "support/recording_window.h"
 
@@ -29,6 +30,7 @@ class ClientLinkFixture : public ::testing::Test {
         station.m_protocol = "Sur-Gard";
         station.m_mode = "Client";
         station.m_receiverIp = "127.0.0.1";
+        station.m_timeouts = fastTimeouts();
         station.m_port = receiver.port();
         window.attach(&station);
     }

@@ -134,12 +134,18 @@ TEST(ServerAnswers, NackAllPausesEachConnectionOnItsOwn) {
         EXPECT_NE(receiver->receive(20, 5s).find("\"NACK\""), std::string::npos);
     }
     for (const AnswerNote& note : notes(server.station())) {
-        EXPECT_EQ(note.delayMs, 2000);
+        EXPECT_EQ(note.delayMs, 300);
         EXPECT_EQ(note.word, "NACK");
     }
-    // All three waited together, not one after the other.
-    EXPECT_TRUE(test::waitUntil(
-        [&] { return capture.count("NACK sent (step -1, delay 2000 ms) 2") == 3; }));
+    // All three waited together, not one after the other: each left well before twice the pause.
+    const std::regex together("NACK sent \\(step -1, delay 300 ms\\) [345]\\d{5} us .*");
+    EXPECT_TRUE(test::waitUntil([&] {
+        int count = 0;
+        for (const auto& entry : capture.entries()) {
+            count += std::regex_search(entry.text, together) ? 1 : 0;
+        }
+        return count == 3;
+    }));
 }
 
 TEST(ServerAnswers, NakCarriesAUtcTimeStampAndDuhCopiesTheText) {

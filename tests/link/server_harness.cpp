@@ -12,6 +12,7 @@
 #include "link/peer_set.h"
 #include "link/server_link.h"
 #include "platform/quillet.h"
+#include "support/fast_timeouts.h"
 
 namespace corvane::test {
 
@@ -57,6 +58,7 @@ int descriptorBaseline() {
 ServerHarness::ServerHarness(std::string protocol) {
     m_station.m_protocol = std::move(protocol);
     m_station.m_mode = "Server";
+    m_station.m_timeouts = fastTimeouts();
 }
 
 ServerHarness::~ServerHarness() {

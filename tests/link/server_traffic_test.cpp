@@ -174,6 +174,7 @@ TEST(ServerTraffic, DropsAReceiverThatDoesNotTakeItsAnswers) {
     Station& station = server.station();
     station.m_responseMode = 3;  // custom text, here a large one
     station.setCustomResponse(std::string(256 * 1024, 'x'));
+    station.m_timeouts.send = std::chrono::milliseconds(300);
     ASSERT_TRUE(server.start());
     TestReceiver reader(server.port());
     TestReceiver deaf(server.port(), 4096);

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "station/window.h"
+#include "support/fast_timeouts.h"
 #include "ui/corvane_dlg.h"
 
 namespace corvane::test {
@@ -23,6 +24,7 @@ struct OpenWindow {
 
     explicit OpenWindow(const QString& protocol, bool show = true) {
         dlg->setPrompt([prompts = prompts](const QString& text) { prompts->append(text); });
+        static_cast<corvane::Station&>(*dlg).m_timeouts = fastTimeouts();
         dlg->initialise([protocol] { return std::optional<QString>(protocol); });
         if (show) {
             dlg->show();
