@@ -161,5 +161,6 @@ int Vexo_Select(int nfds, Vexo_FdSet* readSet, Vexo_FdSet* writeSet, Vexo_FdSet*
 // the connection in order, reset it, or the socket failed.
 int Vexo_RecvWithTimeOut(Vexo_Socket sock, char* buf, int len, int timeoutMs);
 // Sends all `len` bytes, waiting at most `timeoutMs` in all. Returns `len`, or -1 when the
-// connection failed or the time ran out before everything was sent.
+// connection failed or the time ran out before everything was sent; errno then tells which
+// (ETIMEDOUT when the time ran out, EPIPE or ECONNRESET when the peer went away).
 int Vexo_Sendn(Vexo_Socket sock, const char* buf, int len, int timeoutMs);

@@ -11,6 +11,21 @@
 using vexo_detail::Deadline;
 using vexo_detail::fdOf;
 
+namespace {
+
+// Why a connection that poll() reports broken or hung up is so: the socket's own error, else
+// EPIPE (the peer went away).
+int brokenConnectionError(int fd) {
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error == 0) {
+        return EPIPE;
+    }
+    return error;
+}
+
+}  // namespace
+
 int Vexo_RecvWithTimeOut(Vexo_Socket sock, char* buf, int len, int timeoutMs) {
     const int fd = fdOf(sock);
     if (fd < 0 || buf == nullptr || len <= 0) {
@@ -72,7 +87,12 @@ int Vexo_Sendn(Vexo_Socket sock, const char* buf, int len, int timeoutMs) {
         // The send buffer is full: wait for room, but only as long as the time-out allows.
         pollfd p{fd, POLLOUT, 0};
         const int ready = vexo_detail::pollUntil(&p, 1, deadline);
-        if (ready <= 0 || (p.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+        if (ready == 0) {
+            errno = ETIMEDOUT;
+            return -1;
+        }
+        if (ready < 0 || (p.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+            errno = ready < 0 ? errno : brokenConnectionError(fd);
             return -1;
         }
     }

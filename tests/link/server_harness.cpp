@@ -51,7 +51,7 @@ int openDescriptorCount() {
 }
 
 int descriptorBaseline() {
-    QUILLET(1, "test::descriptorBaseline", "counting open descriptors");
+    QUILLET(2, "test::descriptorBaseline", "counting open descriptors");
     return openDescriptorCount();
 }
 

@@ -116,14 +116,36 @@ TEST(Quillet, TheFileLivesUnderTheStateDirectoryWithTimeAndLevel) {
 
 TEST(Quillet, OrdinaryEntriesReachTheDiskWithoutAnExplicitFlush) {
     const std::string marker = "periodic-marker-" + std::to_string(::getpid());
+    quillet_setFlushInterval(20ms);
     quillet_write(3, "", "%s", marker.c_str());
-    // Flushed by the periodic flush (every second), not line by line.
+    // Flushed by the periodic flush, not line by line.
     const auto deadline = std::chrono::steady_clock::now() + 10s;
     while (readLogFile().find(marker) == std::string::npos &&
            std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(20ms);
     }
     EXPECT_NE(readLogFile().find(marker), std::string::npos);
+    quillet_setFlushInterval(1s);
+}
+
+// Entries from a thread that must not wait on the disk reach the file through the log's own
+// thread, and the sink at once; entries below the lowest level are not written anywhere.
+TEST(Quillet, AsyncEntriesReachFileAndSinkAndLowLevelsAreLeftOut) {
+    QuilletCapture capture;
+    const std::string marker = "async-marker-" + std::to_string(::getpid());
+    EXPECT_EQ(quillet_lowestLevel(), kQuilletDefaultLowestLevel);
+    QUILLET_ASYNC(2, "test", "%s", marker.c_str());
+    QUILLET_ASYNC(1, "test", "%s-verbose", marker.c_str());
+    quillet_setLowestLevel(1);
+    QUILLET(1, "test", "%s-now-written", marker.c_str());
+    quillet_setLowestLevel(kQuilletDefaultLowestLevel);
+    quillet_flush();
+    const std::string text = readLogFile();
+    EXPECT_NE(text.find("[test("), std::string::npos);
+    EXPECT_NE(text.find(marker + "\n"), std::string::npos);
+    EXPECT_EQ(text.find(marker + "-verbose"), std::string::npos);
+    EXPECT_NE(text.find(marker + "-now-written"), std::string::npos);
+    EXPECT_EQ(capture.count(marker), 2);
 }
 
 TEST(Quillet, TurningTheFileOffKeepsTheSink) {

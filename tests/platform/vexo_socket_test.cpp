@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -238,6 +239,7 @@ TEST(VexoSocket, SendnToAPeerThatNeverReadsFailsWhenTheTimeIsUp) {
     std::vector<char> data(64 * 1024 * 1024, 'x');  // far beyond both socket buffers
     const auto start = Clock::now();
     EXPECT_EQ(Vexo_Sendn(p.client.get(), data.data(), static_cast<int>(data.size()), 200), -1);
+    EXPECT_EQ(errno, ETIMEDOUT);
     const auto took = Clock::now() - start;
     EXPECT_GE(took, 200ms);
     EXPECT_LT(took, 10s);
@@ -253,6 +255,7 @@ TEST(VexoSocket, SendnToAClosedPeerFailsWithoutSignal) {
         result = Vexo_Sendn(p.client.get(), data.data(), static_cast<int>(data.size()), 1000);
     }
     EXPECT_EQ(result, -1);
+    EXPECT_TRUE(errno == EPIPE || errno == ECONNRESET) << errno;
 }
 
 TEST(VexoSelect, KeepsOnlyTheReadySocketsInTheirOrder) {
