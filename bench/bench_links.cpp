@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "dc09/key_table.h"
+#include "link/station_core.h"
 #include "links_floor.h"
 #include "links_program.h"
 #include "links_table.h"
@@ -42,7 +43,6 @@
 #include "receiver/dc09_crypto.h"
 #include "receiver/receiver_run.h"
 #include "receiver/sim_socket.h"
-#include "station/station.h"
 #include "temporary_state_dir.h"
 
 namespace {
@@ -123,34 +123,35 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 class Link {
   public:
     Link(const char* mode, const char* protocol) {
-        station.m_mode = mode;
-        station.m_protocol = protocol;
+        station.m_mode = corvane::linkModeNamed(mode);
+        station.m_protocol = corvane::protocolNamed(protocol);
         station.m_receiverIp = "127.0.0.1";
     }
-    bool client() const { return station.m_mode == "Client"; }
+    bool client() const { return station.m_mode == corvane::LinkMode::Client; }
 
     // Server: listens on a free port; returns it, 0 when the start failed.
     std::uint16_t startServer() {
         station.m_port = 0;
-        station.doConnect();
+        core.control().doConnect();
         return station.m_running
-                   ? static_cast<std::uint16_t>(Vexo_LocalPort(station.m_listenSocket))
+                   ? static_cast<std::uint16_t>(Vexo_LocalPort(core.server().m_listenSocket))
                    : 0;
     }
     // Client: connects to a receiver listening on `port`.
     bool connectTo(std::uint16_t port) {
         station.m_port = port;
-        station.doConnect();
+        core.control().doConnect();
         return station.m_running;
     }
     // Milliseconds the stop takes.
     double stop() {
         const auto start = Clock::now();
-        station.doDisconnect();
+        core.control().doDisconnect();
         return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     }
 
-    corvane::Station station;
+    corvane::StationCore core;
+    corvane::Station& station = core.station();
 };
 
 // Starts the simulator against the link: connecting to a server, or listening for a client. The
@@ -233,7 +234,7 @@ Row measured(const std::string& name, const char* mode, const char* protocol,
     std::fflush(stdout);
     Link link(mode, protocol);
     if (dc09 != nullptr) {
-        link.station.m_dc09.replace(*dc09);
+        link.station.dc09().replace(*dc09);
     }
     const sim::RunResult r = startAgainst(link, options).get();
     Row row = rowOf(name, r);
@@ -262,7 +263,7 @@ Row encryptedLockstep(std::uint64_t messages) {
     const std::string key = "000102030405060708090A0B0C0D0E0F";
     sim::addSimKey(key, o.keys);
     corvane::Dc09Config config;
-    config.keys.set("*", *corvane::dc09::readKey(key).key);
+    config.keys.set("*", *corvane::dc09::readKey(key));
     return measured(kEncryptedLockstep, "Server", "SIA-DCS", o, true, &config);
 }
 
@@ -330,10 +331,12 @@ Row timedAnswers(const std::string& name, const char* protocol, int connections,
     std::fflush(stdout);
     Link link("Server", protocol);
     if (script != nullptr) {
-        link.station.answerScripts().apply(script, "", std::string(protocol) == "SIA-DCS");
+        if (!link.station.answerScripts().apply(script, "", std::string(protocol) == "SIA-DCS")) {
+            std::fprintf(stderr, "the script %s is refused\n", script);
+        }
         link.station.answerScripts().setEnabled(true);
     } else {
-        link.station.m_responseMode = 1;  // NACK All
+        link.station.m_responseMode = corvane::ResponseMode::NackAll;
     }
     sim::RunOptions o;
     o.protocol = protocolOf(protocol);
@@ -406,8 +409,9 @@ Row stopServerAlone() {
         return row;
     }
     row.stopMs = link.stop();
-    row.check = link.station.m_listenSocket == Vexo_InvalidSocket ? "OK, listening socket closed"
-                                                                  : "listening socket still open";
+    row.check = link.core.server().m_listenSocket == Vexo_InvalidSocket
+                    ? "OK, listening socket closed"
+                    : "listening socket still open";
     return row;
 }
 

@@ -12,22 +12,24 @@
 #include <string>
 #include <vector>
 
+#include "link/station_core.h"
 #include "platform/quillet.h"
 #include "platform/vexo.h"
-#include "station/station.h"
+#include "protocol/parse_line.h"
 #include "temporary_state_dir.h"
 
 namespace {
 
 using corvane::Station;
+using corvane::StationCore;
 
 // Stands in for the main window: only counts the refresh notifications.
 class CountingWindow final : public corvane::Window {
   public:
-    void setControlText(int, const std::string&) override {}
-    void enableControl(int, bool) override {}
+    void linkChanged(const corvane::LinkReport&) override {}
     void refreshLogView() override { refreshes.fetch_add(1, std::memory_order_relaxed); }
-    void showMessageBox(const std::string&) override {}
+    void showCounts(const corvane::Counts&) override {}
+    void startFailed(corvane::LinkMode, const corvane::Failure&) override {}
     bool saveTransfer() override { return true; }
     std::atomic<std::int64_t> refreshes{0};
 };
@@ -57,11 +59,12 @@ std::int64_t decoded(const Station& s) {
 // benchmark wait forever.
 bool mixIsCounted() {
     Station station;
-    station.m_protocol = "Sur-Gard";
+    station.m_protocol = corvane::Protocol::SurGard;
     for (const auto& message : messageMix()) {
         const std::int64_t before = decoded(station);
-        std::string description;
-        station.parseLine(message, description);
+        corvane::parseLine(
+            corvane::decodeMessage(message, station.m_protocol, station.m_receiverType), message,
+            station);
         if (decoded(station) != before + 1) {
             std::fprintf(stderr, "not counted: %s\n", message.c_str());
             return false;
@@ -72,27 +75,21 @@ bool mixIsCounted() {
 
 struct Bench {
     explicit Bench(int showLog) {
-        station.m_protocol = "Sur-Gard";
+        station.m_protocol = corvane::Protocol::SurGard;
         station.m_showLog = showLog;
         station.m_linesToSave = 1000;
     }
-    void start() {
-        station.m_stopFlag = false;
-        worker = Vexo_Thread_Create(corvane::msgProThreadEntry, &station, 0, 0, 0, 0);
-    }
+    void start() { (void)core.worker().start(); }
     void waitDecoded(std::int64_t target) const {
         while (decoded(station) < target) {
             Vexo_Sleep(1);
         }
     }
-    void stop() {
-        station.m_stopFlag = true;
-        Vexo_Thread_Wait(worker);
-        worker = nullptr;
-    }
+    void stop() { core.worker().stop(); }
+    void queueMessage(const std::string& message) { core.queue().queueMessage(message); }
     CountingWindow window;
-    Station station{&window};
-    Vexo_Thread worker = nullptr;
+    StationCore core{&window};
+    Station& station = core.station();
 };
 
 // kB of a /proc/self/status field ("VmHWM" peak, "VmRSS" current).
@@ -130,7 +127,7 @@ void BM_SteadyMemory(benchmark::State& state) {
                 hwmBefore = statusKb("VmHWM");
                 rssBefore = statusKb("VmRSS");
             }
-            bench.station.queueMessage(mix[i % mix.size()]);
+            bench.queueMessage(mix[i % mix.size()]);
         }
         bench.waitDecoded(kMessages);
         bench.stop();
@@ -138,8 +135,8 @@ void BM_SteadyMemory(benchmark::State& state) {
         state.counters["hwm_after_kB"] = static_cast<double>(statusKb("VmHWM"));
         state.counters["rss_before_kB"] = static_cast<double>(rssBefore);
         state.counters["rss_after_kB"] = static_cast<double>(statusKb("VmRSS"));
-        state.counters["log_bytes"] = static_cast<double>(bench.station.logText().size());
-        state.counters["log_lines"] = bench.station.logLineCount();
+        state.counters["log_bytes"] = static_cast<double>(bench.core.log().logText().size());
+        state.counters["log_lines"] = bench.core.log().logLineCount();
     }
 }
 // Registered first, so the bursts of the throughput runs do not raise the peak it reports.
@@ -158,7 +155,7 @@ void BM_WorkerThroughput(benchmark::State& state) {
     Bench bench(showLog);
     for (auto _ : state) {
         for (int i = 0; i < kMessages; ++i) {
-            bench.station.queueMessage(mix[i % mix.size()]);
+            bench.queueMessage(mix[i % mix.size()]);
         }
         const std::int64_t target = decoded(bench.station) + kMessages;
         const auto begin = std::chrono::steady_clock::now();

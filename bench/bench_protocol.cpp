@@ -1,6 +1,7 @@
-// Decoding and answering on one core: parseLine on a typical message of each kind, with the
-// diagnostic log writing its real rotating file (in a temporary directory), and makeResponse
-// under ACK All and the custom policies. Targets: 500,000 parseLine calls/s and 1,000,000 SIA-DCS
+// Decoding and answering on one core: decoding a typical message of each kind and applying it
+// with parseLine, with the diagnostic log writing its real rotating file (in a temporary
+// directory), and the answer the receiving thread plans and renders under ACK All and the custom
+// policies. Targets: 500,000 parseLine calls/s and 1,000,000 SIA-DCS
 // ACK All answers/s.
 #include <benchmark/benchmark.h>
 
@@ -9,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "answer/answer_plan.h"
 #include "platform/quillet.h"
 #include "platform/vexo.h"
+#include "protocol/parse_line.h"
 #include "station/station.h"
 #include "temporary_state_dir.h"
 
@@ -43,15 +46,24 @@ const std::vector<Message>& messages() {
     return all;
 }
 
+// Decodes `m` and applies it to the station; returns the description.
+std::string decode(Station& station, const Message& m) {
+    const corvane::Decoded decoded =
+        corvane::decodeMessage(m.text, station.m_protocol, station.m_receiverType);
+    corvane::parseLine(decoded, m.text, station);
+    return decoded.description;
+}
+
+void setUp(Station& station, const Message& m) {
+    station.m_protocol = corvane::protocolNamed(m.protocol);
+    station.m_receiverType = corvane::receiverTypeNamed(m.receiverType);
+}
+
 void BM_ParseLine(benchmark::State& state, const Message& m) {
     Station station;
-    station.m_protocol = m.protocol;
-    station.setReceiverType(m.receiverType);
-    std::string description;
+    setUp(station, m);
     for (auto _ : state) {
-        description.clear();
-        station.parseLine(m.text, description);
-        benchmark::DoNotOptimize(description);
+        benchmark::DoNotOptimize(decode(station, m));
     }
     state.SetItemsProcessed(state.iterations());
 }
@@ -59,11 +71,17 @@ void BM_ParseLine(benchmark::State& state, const Message& m) {
 void BM_MakeResponse(benchmark::State& state, const char* protocol, int mode,
                      const std::string& message) {
     Station station;
-    station.m_protocol = protocol;
-    station.m_responseMode = mode;
-    station.setCustomResponse(mode >= 3 ? (station.m_protocol == "Sur-Gard" ? "6" : "custom") : "");
+    station.m_protocol = corvane::protocolNamed(protocol);
+    station.m_responseMode = corvane::responseModeAt(mode);
+    station.setCustomResponse(
+        mode >= 3 ? (station.m_protocol == corvane::Protocol::SurGard ? "6" : "custom") : "");
+    corvane::Dc09Settings dc09;
+    corvane::answer::AnswerScripts scripts;
+    corvane::answer::ScriptCursor cursor;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(station.makeResponse(message));
+        corvane::Dc09Reading reading;
+        benchmark::DoNotOptimize(corvane::renderReply(
+            corvane::answer::planAnswer(message, {station, dc09, scripts}, cursor, reading)));
     }
     state.SetItemsProcessed(state.iterations());
 }
@@ -92,10 +110,8 @@ void registerAll() {
 bool messagesDecode() {
     for (const Message& m : messages()) {
         Station station;
-        station.m_protocol = m.protocol;
-        station.setReceiverType(m.receiverType);
-        std::string description;
-        station.parseLine(m.text, description);
+        setUp(station, m);
+        const std::string description = decode(station, m);
         if (description.rfind(m.expectedPrefix, 0) != 0 || station.getLastHeartbeatTick() == 0) {
             std::fprintf(stderr, "%s decodes as \"%s\"\n", m.name, description.c_str());
             return false;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/parse_line.h"
 #include "record/message_records.h"
 #include "record/record_export.h"
 
@@ -21,10 +22,10 @@ MessageRecord typicalRecord(std::uint64_t n) {
     r.receivedUs = 1'765'000'000'000'000 + static_cast<std::int64_t>(n);
     r.connection = 1 + n % 4;
     r.peer = "127.0.0.1:40123";
-    r.protocol = RecordProtocol::SiaDcs;
+    r.protocol = Protocol::SiaDcs;
     r.raw = "\n5C1E0031\"SIA-DCS\"0007R1L2#1234[#1234|Nri1/BA01]_12:00:00,12-07-2026\r";
-    r.kind = MessageKind::Sia;
-    r.description = "SIA: Account=1234, EventCode=BA, System=1, Group=01";
+    // What the worker's decoder makes of the frame.
+    r.decoded = decodeMessage(r.raw, Protocol::SiaDcs, ReceiverType::Mlr2000);
     r.answerBytes = "\nA5B10020\"ACK\"0007R1L2#1234[]\r";
     r.answerWord = AnswerWord::Ack;
     r.latencyUs = 40;
@@ -45,8 +46,13 @@ void BM_RecordPerMessage(benchmark::State& state) {
             r.connection = model.connection;
             r.peer = model.peer;
             r.raw = model.raw;  // the worker moves it; a copy here costs more, not less
-            r.description = model.description;
-            applyAnswer(r, AnswerNote{model.answerBytes, "", -1, 0, false, r.receivedUs + 40});
+            // The worker moves its Decoded in; what it had to make is the description.
+            r.decoded.kind = model.decoded.kind;
+            r.decoded.description = model.decoded.description;
+            Reply reply;
+            reply.word = AnswerWord::Ack;
+            reply.delivery = {Delivery::State::Sent, Delivery::Reason::None, r.receivedUs + 40};
+            applyAnswer(r, reply, model.answerBytes);
             batch.push_back(std::move(r));
         }
         records.append(batch);
@@ -94,7 +100,7 @@ void exportBench(benchmark::State& state, const char* extension) {
                               ("corvane-bench-" + std::to_string(::getpid()) + extension))
                                  .string();
     for (auto _ : state) {
-        if (!exportRecords(records, path).empty()) {
+        if (!exportRecords(records, path)) {
             state.SkipWithError("export failed");
         }
     }

@@ -16,7 +16,7 @@ foreach(line IN LISTS lines)
   math(EXPR count "${count} + 1")
 endforeach()
 file(WRITE "${OUT}.tmp" "// Generated from ${IN} at build time; edit the text file, not this.
-#include \"record/event_meanings.h\"
+#include \"protocol/event_meanings.h\"
 
 namespace corvane {
 

@@ -20,7 +20,7 @@ corvane::Dc09Settings& settings(std::uint8_t choice) {
         return new corvane::Dc09Settings();
     }();
     corvane::Dc09Config config;
-    config.keys.set("*", *corvane::dc09::readKey("AAAAAAAAAAAAAAAA").key);
+    config.keys.set("*", *corvane::dc09::readKey("AAAAAAAAAAAAAAAA"));
     config.undecryptable = static_cast<corvane::UndecryptableAnswer>(choice % 4);
     config.timeWindowOn = (choice & 4) != 0;
     config.dc09Words = (choice & 8) != 0;
@@ -40,17 +40,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string frame(reinterpret_cast<const char*>(data + 1), size - 1);
     corvane::Dc09Reading reading;
-    const corvane::Dc09Answer answer = settings(data[0]).answer(frame, std::time(nullptr), reading);
+    const corvane::FrameVerdict verdict =
+        settings(data[0]).answer(frame, std::time(nullptr), reading);
     using Outcome = corvane::Dc09Reading::Outcome;
     if (reading.outcome == Outcome::Decrypted) {
         FUZZ_CHECK(!reading.text.empty() && reading.text.front() == '"');
         FUZZ_CHECK(reading.text.find('[') != std::string::npos);
-        FUZZ_CHECK(answer.decided || isFrame(answer.ack));
+        FUZZ_CHECK(verdict.decided ||
+                   (verdict.ack && verdict.ack->encrypted && isFrame(renderReply(*verdict.ack))));
     } else {
-        FUZZ_CHECK(answer.ack.empty());
+        FUZZ_CHECK(!verdict.ack);
     }
-    if (answer.decided && !answer.bytes.empty()) {
-        FUZZ_CHECK(isFrame(answer.bytes));
+    if (verdict.decided) {
+        const std::string bytes = renderReply(*verdict.decided);
+        FUZZ_CHECK(bytes.empty() || isFrame(bytes));
     }
     const auto content = corvane::dc09::readPlainContent(frame);
     if (content) {

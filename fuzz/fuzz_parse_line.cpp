@@ -1,18 +1,21 @@
-// Fuzzes parseLine. The first input byte picks the protocol (Sur-Gard, SIA-DCS, other) and the
-// receiver type (MLR2000, MLR2, other); the rest is the message, any bytes at all.
+// Fuzzes the decoders and parseLine. The first input byte picks the protocol (Sur-Gard, SIA-DCS,
+// other) and the receiver type (MLR2000, MLR2, other); the rest is the message, any bytes at all.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "fuzz_check.h"
 #include "platform/quillet.h"
+#include "protocol/event_meanings.h"
+#include "protocol/parse_line.h"
 #include "station/station.h"
 
 namespace {
 
-const char* const kProtocols[] = {"Sur-Gard", "SIA-DCS", "Other"};
-const char* const kReceiverTypes[] = {"MLR2000", "MLR2", "MLR3"};
-const std::string kUntouched = "<untouched>";
+const corvane::Protocol kProtocols[] = {corvane::Protocol::SurGard, corvane::Protocol::SiaDcs,
+                                        corvane::Protocol::None};
+const corvane::ReceiverType kReceiverTypes[] = {
+    corvane::ReceiverType::Mlr2000, corvane::ReceiverType::Mlr2, corvane::ReceiverType::Other};
 
 corvane::Station& station() {
     // Built once; the file log would only slow the fuzzer down.

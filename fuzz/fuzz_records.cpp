@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fuzz_check.h"
+#include "protocol/event_meanings.h"
 #include "record/event_meanings.h"
 #include "record/message_record.h"
 #include "record/record_export.h"
@@ -16,10 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)corvane::importRecordsText(input, "fuzz");
 
     corvane::MessageRecord record;
-    record.kind = corvane::MessageKind::Sia;
     record.raw = input;
-    record.description = input.substr(0, 255);
-    (void)corvane::recordMeaning(record);
+    record.decoded.kind = corvane::MessageKind::Sia;
+    record.decoded.description = input.substr(0, 255);
+    record.decoded.siaEvents = corvane::readSiaDataBlock(input).events;
+    (void)corvane::meaningOf(record.decoded);
     if (input.empty()) {
         return 0;
     }
@@ -28,9 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string json;
     corvane::appendJsonLine(json, record);
     for (const std::string& text : {csv, json}) {
-        const corvane::ImportResult back = corvane::importRecordsText(text, "fuzz");
-        FUZZ_CHECK(back.error.empty() && back.messages.size() == 1 &&
-                   back.messages[0].raw == input);
+        const auto back = corvane::importRecordsText(text, "fuzz");
+        FUZZ_CHECK(back.has_value() && back->size() == 1 && back->front().raw == input);
     }
     return 0;
 }

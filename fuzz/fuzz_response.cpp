@@ -9,11 +9,13 @@
 #include "fuzz_check.h"
 #include "platform/quillet.h"
 #include "protocol/crc16.h"
+#include "protocol/response.h"
 #include "station/station.h"
 
 namespace {
 
-const char* const kProtocols[] = {"Sur-Gard", "SIA-DCS", "Other"};
+const corvane::Protocol kProtocols[] = {corvane::Protocol::SurGard, corvane::Protocol::SiaDcs,
+                                        corvane::Protocol::None};
 
 corvane::Station& station() {
     static corvane::Station* const s = [] {
@@ -46,20 +48,22 @@ void checkFrame(const std::string& frame, std::string_view word) {
 
 void checkResponse(corvane::Station& s, int mode, const std::string& message,
                    const std::string& custom) {
-    const std::string ack = corvane::Station::makeAck(message);
-    const std::string nack = corvane::Station::makeNack(message);
-    if (s.m_protocol == "SIA-DCS" && mode == 1) {
-        return;  // NACK All pauses 2 s; its frame is checked through makeNack.
-    }
-    s.m_responseMode = mode;
-    const std::string answer = s.makeResponse(message);
-    if (s.m_protocol == "Sur-Gard") {
+    const std::string ack = corvane::makeAck(message);
+    const std::string nack = corvane::makeNack(message);
+    s.m_responseMode = corvane::responseModeAt(mode);
+    const corvane::Reply reply = corvane::makeResponse(message, s);
+    const std::string answer = corvane::renderReply(reply);
+    FUZZ_CHECK(answer.empty() == (reply.word == corvane::AnswerWord::None));
+    if (s.m_protocol == corvane::Protocol::SurGard) {
         FUZZ_CHECK(answer.size() <= 1);
         FUZZ_CHECK(answer.empty() || answer[0] != '\0');
-    } else if (s.m_protocol == "SIA-DCS") {
+    } else if (s.m_protocol == corvane::Protocol::SiaDcs) {
         switch (mode) {
             case 0:
                 FUZZ_CHECK(answer == ack);
+                break;
+            case 1:
+                FUZZ_CHECK(answer == nack && reply.delayMs == 2000);
                 break;
             case 2:
                 FUZZ_CHECK(answer == ack || answer == nack);
@@ -94,8 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                               size - 3 - customLength);
     s.setCustomResponse(custom);
 
-    checkFrame(corvane::Station::makeAck(message), "\"ACK\"");
-    checkFrame(corvane::Station::makeNack(message), "\"NACK\"");
+    checkFrame(corvane::makeAck(message), "\"ACK\"");
+    checkFrame(corvane::makeNack(message), "\"NACK\"");
     for (int mode = 0; mode <= 4; ++mode) {
         checkResponse(s, mode, message, custom);
     }

@@ -1,27 +1,21 @@
-// The answer to one message: which bytes, chosen by which step, after how long, and whether the
-// connection closes after it. The receiving threads plan it; the link sends it when it is due.
+// The answer to one message, planned on its receiving thread: the Reply of the answer script's
+// next step when scripts are on, else of the response policy. The DC-09 settings take part under
+// either: an encrypted frame gets an encrypted ACK, an undecryptable one or one whose time stamp
+// lies outside the window gets the answer those settings give.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "answer/answer_scripts.h"
 #include "dc09/dc09_reading.h"
-
-namespace corvane {
-class Station;
-}
+#include "dc09/dc09_settings.h"
+#include "protocol/reply.h"
+#include "station/settings.h"
 
 namespace corvane::answer {
-
-struct PlannedAnswer {
-    std::string bytes;          // empty: nothing is sent
-    std::string word;           // as in AnswerNote::word
-    int step = -1;              // 0-based script step, -1 when the radio buttons chose
-    std::int64_t delayMs = 0;   // after the message was read
-    std::int64_t closeMs = -1;  // close this long after the answer; -1: stay open
-};
 
 // Where one receiver connection stands in the scripts. Owned by its receiving thread.
 class ScriptCursor {
@@ -36,15 +30,16 @@ class ScriptCursor {
     std::size_t m_heartbeat = 0;
 };
 
-// Plans the answer to `message` under the script (when the switch is on) or the radio buttons.
-// Under SIA-DCS "NACK All" the NACK is due 2000 ms after the message. The DC-09 settings take
-// part under either: an encrypted frame gets an encrypted ACK, an undecryptable one or one
-// whose time stamp lies outside the window gets the answer those settings give; `reading`
-// receives what they learnt of the frame.
-PlannedAnswer planAnswer(Station& station, const std::string& message, ScriptCursor& cursor,
-                         Dc09Reading& reading, std::string* liveStep = nullptr);
+// What an answer is planned from.
+struct AnswerSources {
+    const Settings& settings;
+    const Dc09Settings& dc09;
+    const AnswerScripts& scripts;
+};
 
-// The current UTC time as a DC-09 time stamp, "_HH:MM:SS,MM-DD-YYYY".
-std::string dc09TimeStamp();
+// Plans the Reply to `message`; `reading` receives what the DC-09 settings learnt of the frame,
+// `liveStep` (when given) the script step taken, as the window shows it.
+Reply planAnswer(std::string_view message, const AnswerSources& sources, ScriptCursor& cursor,
+                 Dc09Reading& reading, std::string* liveStep = nullptr);
 
 }  // namespace corvane::answer

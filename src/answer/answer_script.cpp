@@ -8,16 +8,22 @@ namespace corvane::answer {
 
 namespace {
 
+// The script language's spelling of the answer words.
 struct NamedWord {
     std::string_view name;
-    Word word;
+    AnswerWord word;
     bool siaDcsOnly;
 };
 
 constexpr std::array kWords = {
-    NamedWord{"ACK", Word::Ack, false},       NamedWord{"NACK", Word::Nack, false},
-    NamedWord{"CUSTOM", Word::Custom, false}, NamedWord{"NONE", Word::None, false},
-    NamedWord{"NAK", Word::Nak, true},        NamedWord{"DUH", Word::Duh, true},
+    NamedWord{"ACK", AnswerWord::Ack, false},       NamedWord{"NACK", AnswerWord::Nack, false},
+    NamedWord{"CUSTOM", AnswerWord::Custom, false}, NamedWord{"NONE", AnswerWord::None, false},
+    NamedWord{"NAK", AnswerWord::Nak, true},        NamedWord{"DUH", AnswerWord::Duh, true},
+};
+
+struct ParseError {
+    std::size_t position = 0;  // 1-based character position in the text
+    std::string reason;
 };
 
 struct Token {
@@ -74,33 +80,30 @@ class Parser {
   public:
     Parser(std::string_view text, bool siaDcs) : m_lexer(text), m_siaDcs(siaDcs) { advance(); }
 
-    ParseResult parse() {
-        ParseResult result;
+    Result<Script> parse() {
         Script script;
         if (m_token.kind == Token::End) {
-            return fail(result, "the script is empty");
+            return fail("the script is empty");
         }
         while (true) {
             Step step;
             std::int64_t repeat = 1;
             if (!parseStep(step, repeat)) {
-                result.error = m_error;
-                return result;
+                return failure();
             }
             if (script.steps.size() + static_cast<std::size_t>(repeat) > kMaxSteps) {
-                return fail(result, "more than " + std::to_string(kMaxSteps) + " steps");
+                return fail("more than " + std::to_string(kMaxSteps) + " steps");
             }
             script.steps.insert(script.steps.end(), static_cast<std::size_t>(repeat), step);
             if (m_token.kind == Token::End) {
                 break;
             }
             if (m_token.kind != Token::Comma) {
-                return fail(result, "expected \",\" between steps");
+                return fail("expected \",\" between steps");
             }
             advance();
         }
-        result.script = std::move(script);
-        return result;
+        return script;
     }
 
   private:
@@ -179,10 +182,14 @@ class Parser {
         m_error = ParseError{m_token.position, std::move(reason)};
         return false;
     }
-    ParseResult& fail(ParseResult& result, std::string reason) {
+    Unexpected<Failure> failure() const {
+        return corvane::fail(
+            "read", "script",
+            "position " + std::to_string(m_error.position) + ": " + m_error.reason);
+    }
+    Unexpected<Failure> fail(std::string reason) {
         error(std::move(reason));
-        result.error = m_error;
-        return result;
+        return failure();
     }
 
     Lexer m_lexer;
@@ -193,29 +200,7 @@ class Parser {
 
 }  // namespace
 
-const char* noteName(Word word) {
-    switch (word) {
-        case Word::Ack:
-            return "ACK";
-        case Word::Nack:
-            return "NACK";
-        case Word::Custom:
-            return "custom";
-        case Word::None:
-            return "none";
-        case Word::Nak:
-            return "NAK";
-        case Word::Duh:
-            return "DUH";
-    }
-    return "none";
-}
-
-std::string ParseError::text() const {
-    return "position " + std::to_string(position) + ": " + reason;
-}
-
-ParseResult parseScript(std::string_view text, bool siaDcs) {
+Result<Script> parseScript(std::string_view text, bool siaDcs) {
     return Parser(text, siaDcs).parse();
 }
 

@@ -5,20 +5,17 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/result.h"
+#include "protocol/reply.h"
+
 namespace corvane::answer {
 
-enum class Word { Ack, Nack, Custom, None, Nak, Duh };
-
-// "ACK", "NACK", "custom", "none", "NAK", "DUH": the names the answer notes carry.
-const char* noteName(Word word);
-
 struct Step {
-    Word word = Word::Ack;
+    AnswerWord word = AnswerWord::Ack;
     std::int64_t delayMs = 0;
     std::int64_t closeMs = -1;  // close the connection this long after the answer; -1: stay open
     bool operator==(const Step&) const = default;
@@ -29,24 +26,14 @@ inline constexpr std::size_t kMaxSteps = 1000;          // after repeats are cou
 inline constexpr std::int64_t kMaxDelayMs = 3'600'000;  // one hour, for DELAY and CLOSE
 inline constexpr std::int64_t kMaxRepeat = kMaxSteps;
 
-struct ParseError {
-    std::size_t position = 0;  // 1-based character position in the text
-    std::string reason;
-    std::string text() const;  // "position N: reason"
-};
-
 // A parsed script, repeats unrolled: step k of the script is steps[k % steps.size()].
 struct Script {
     std::vector<Step> steps;
 };
 
-struct ParseResult {
-    std::optional<Script> script;  // set when the text is a valid script
-    ParseError error;              // otherwise why not
-};
-
-// `siaDcs` admits the DC-09 words NAK and DUH.
-ParseResult parseScript(std::string_view text, bool siaDcs);
+// The script, or why it is none: the failure's `why` reads "position N: reason" (N the 1-based
+// character position in the text). `siaDcs` admits the DC-09 words NAK and DUH.
+Result<Script> parseScript(std::string_view text, bool siaDcs);
 
 // Writes a step back in the language ("DELAY 4500 ACK CLOSE 200"), for the window.
 std::string stepText(const Step& step);

@@ -5,27 +5,27 @@
 
 namespace corvane::answer {
 
-std::optional<std::string> AnswerScripts::apply(const std::string& mainText,
-                                                const std::string& heartbeatText, bool siaDcs) {
-    ParseResult main = parseScript(mainText, siaDcs);
-    if (!main.script) {
-        return "Main script, " + main.error.text();
+Result<void> AnswerScripts::apply(const std::string& mainText, const std::string& heartbeatText,
+                                  bool siaDcs) {
+    Result<Script> main = parseScript(mainText, siaDcs);
+    if (!main) {
+        return fail("apply", "scripts", "Main script, " + main.error().why);
     }
     auto set = std::make_shared<ScriptSet>();
-    set->main = std::move(*main.script);
+    set->main = std::move(*main);
     set->mainText = mainText;
     if (heartbeatText.find_first_not_of(" \t\r\n") != std::string::npos) {
-        ParseResult beat = parseScript(heartbeatText, siaDcs);
-        if (!beat.script) {
-            return "Heartbeat script, " + beat.error.text();
+        Result<Script> beat = parseScript(heartbeatText, siaDcs);
+        if (!beat) {
+            return fail("apply", "scripts", "Heartbeat script, " + beat.error().why);
         }
-        set->heartbeat = std::move(*beat.script);
+        set->heartbeat = std::move(*beat);
         set->heartbeatText = heartbeatText;
     }
     std::lock_guard lock(m_scriptMutex);
     set->generation = ++m_generation;
     m_current = std::move(set);
-    return std::nullopt;
+    return {};
 }
 
 std::shared_ptr<const ScriptSet> AnswerScripts::current() const {

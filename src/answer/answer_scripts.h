@@ -37,9 +37,8 @@ struct ReceiverStep {
 class AnswerScripts {
   public:
     // Parses both texts; on success they replace the scripts in force, else nothing changes and
-    // the error names the field ("heartbeat script, position 5: ...").
-    std::optional<std::string> apply(const std::string& mainText, const std::string& heartbeatText,
-                                     bool siaDcs);
+    // the failure's `why` names the field ("Heartbeat script, position 5: ...").
+    Result<void> apply(const std::string& mainText, const std::string& heartbeatText, bool siaDcs);
     std::shared_ptr<const ScriptSet> current() const;  // null before the first apply
 
     void setEnabled(bool on) { m_enabled = on; }

@@ -5,7 +5,6 @@
 
 #include "dc09/aes_cbc.h"
 #include "dc09/time_stamp.h"
-#include "protocol/crc16.h"
 #include "protocol/dc09_frame.h"
 
 namespace corvane::dc09 {
@@ -14,7 +13,6 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr std::size_t kBlock = 16;
-constexpr std::size_t kMaxBody = 0xFFF;
 
 void appendHex(std::string& out, unsigned value, int digits) {
     for (int i = digits - 1; i >= 0; --i) {
@@ -55,53 +53,48 @@ bool fillPad(char* out, std::size_t size) {
 
 }  // namespace
 
-std::string frameAround(std::string_view body) {
-    std::string frame;
-    frame.reserve(body.size() + 10);
-    frame.push_back('\n');
-    appendHex(frame, crc16(body), 4);
-    frame.push_back('0');
-    appendHex(frame, static_cast<unsigned>(body.size()), 3);
-    frame.append(body);
-    frame.push_back('\r');
-    return frame;
+Reply nakReply(std::time_t now) {
+    Reply reply;
+    reply.protocol = Protocol::SiaDcs;
+    reply.word = AnswerWord::Nak;
+    reply.text = "0000R0L0A0";
+    reply.suffix = "_" + formatTimeStamp(now);
+    reply.longFrame = true;
+    return reply;
 }
 
-std::string nakFrame(std::time_t now) {
-    return frameAround("\"NAK\"0000R0L0A0[]_" + formatTimeStamp(now));
+Reply duhReply(std::string_view message) {
+    Reply reply;
+    reply.protocol = Protocol::SiaDcs;
+    reply.word = AnswerWord::Duh;
+    reply.text.assign(replyCopiedText(message));
+    reply.longFrame = true;
+    return reply;
 }
 
-std::string duhFrame(std::string_view message) {
-    std::string body = "\"DUH\"";
-    body.append(replyCopiedText(message));
-    body.append("[]");
-    return frameAround(body.substr(0, kMaxBody));
-}
-
-std::string encryptedAckFrame(std::string_view message, const Key& key, std::time_t now) {
+std::optional<Reply> encryptedAckReply(std::string_view message, const Key& key, std::time_t now) {
     const std::string tail = "|]_" + formatTimeStamp(now);
     const std::size_t pad = kBlock - tail.size() % kBlock;
     std::string plain(pad, ' ');
     if (!fillPad(plain.data(), pad)) {
-        return {};
+        return std::nullopt;
     }
     plain.append(tail);
     std::string cipher;
     if (!aesCbcEncrypt(key, plain, cipher)) {
-        return {};
+        return std::nullopt;
     }
-    std::string_view copied = replyCopiedText(message);
-    const std::size_t fixed = 7 + 2 * cipher.size();  // "*ACK" in quotes, "[" and the hex
-    copied = copied.substr(0, kMaxBody - fixed);
-    std::string body;
-    body.reserve(fixed + copied.size());
-    body.append("\"*ACK\"");
-    body.append(copied);
-    body.push_back('[');
+    Reply reply;
+    reply.protocol = Protocol::SiaDcs;
+    reply.word = AnswerWord::Ack;
+    reply.encrypted = true;
+    reply.longFrame = true;
+    reply.text.assign(replyCopiedText(message));
+    reply.cipherHex.reserve(2 * cipher.size());
     for (const char c : cipher) {
-        appendHex(body, static_cast<unsigned char>(c), 2);
+        appendHex(reply.cipherHex, static_cast<unsigned char>(c), 2);
     }
-    return frameAround(body);
+    return reply;
 }
 
 }  // namespace corvane::dc09

@@ -1,31 +1,24 @@
-// The DC-09 answer frames beyond the plain ACK and NACK: the NAK that carries the receiver's
-// clock, the DUH for a message the receiver cannot use, and the encrypted ACK.
+// The DC-09 answers beyond the plain ACK and NACK: the NAK that carries the receiver's clock, the
+// DUH for a message the receiver cannot use, and the encrypted ACK.
 #pragma once
 
 #include <ctime>
-#include <string>
+#include <optional>
 #include <string_view>
 
 #include "dc09/dc09_key.h"
+#include "protocol/reply.h"
 
 namespace corvane::dc09 {
 
-// LF, CRC of the body (4 upper-case hex digits), "0", body length (3 digits), body, CR.
-std::string frameAround(std::string_view body);
-
 // "NAK"0000R0L0A0[]_HH:MM:SS,MM-DD-YYYY with the UTC time `now`.
-std::string nakFrame(std::time_t now);
+Reply nakReply(std::time_t now);
 // "DUH", the text the message carries after its ID token up to "[", and "[]".
-std::string duhFrame(std::string_view message);
+Reply duhReply(std::string_view message);
 
 // "*ACK", the copied text, "[", then the hexadecimal cipher text of: random pad (never "|", "["
-// or "]") making a multiple of 16 bytes, "|]", "_" and the time stamp of `now`. Empty when
+// or "]") making a multiple of 16 bytes, "|]", "_" and the time stamp of `now`. Nothing when
 // OpenSSL fails (the caller then answers in the clear).
-std::string encryptedAckFrame(std::string_view message, const Key& key, std::time_t now);
-
-// The answer is an encrypted DC-09 frame (its body starts with "*, after LF, CRC and length).
-inline bool encryptedAnswer(std::string_view answer) {
-    return answer.size() > 10 && answer[0] == '\n' && answer[9] == '"' && answer[10] == '*';
-}
+std::optional<Reply> encryptedAckReply(std::string_view message, const Key& key, std::time_t now);
 
 }  // namespace corvane::dc09

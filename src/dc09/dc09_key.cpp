@@ -34,11 +34,11 @@ bool printable(std::string_view text) {
     return true;
 }
 
-KeyReading refuse(std::string why) {
-    return {std::nullopt, std::move(why)};
+Unexpected<Failure> refuse(std::string why) {
+    return fail("read", "key", std::move(why));
 }
 
-KeyReading textKey(std::string_view text) {
+Result<Key> textKey(std::string_view text) {
     if (!validSize(text.size())) {
         return refuse("A text key has 16, 24 or 32 characters (this one has " +
                       std::to_string(text.size()) + ").");
@@ -46,9 +46,8 @@ KeyReading textKey(std::string_view text) {
     if (!printable(text)) {
         return refuse("A text key holds only printable ASCII characters.");
     }
-    return {
-        makeKey(reinterpret_cast<const unsigned char*>(text.data()), text.size(), Key::Form::Text),
-        {}};
+    return *makeKey(reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+                    Key::Form::Text);
 }
 
 }  // namespace
@@ -86,7 +85,7 @@ std::optional<Key> makeKey(const unsigned char* bytes, std::size_t size, Key::Fo
     return key;
 }
 
-KeyReading readKey(std::string_view typed) {
+Result<Key> readKey(std::string_view typed) {
     if (typed.substr(0, kTextPrefix.size()) == kTextPrefix) {
         return textKey(typed.substr(kTextPrefix.size()));
     }
@@ -97,9 +96,9 @@ KeyReading readKey(std::string_view typed) {
             bytes[i] = static_cast<unsigned char>(hexDigitValue(typed[2 * i]) * 16 +
                                                   hexDigitValue(typed[2 * i + 1]));
         }
-        KeyReading reading{makeKey(bytes.data(), digits / 2, Key::Form::Hex), {}};
+        Result<Key> key = *makeKey(bytes.data(), digits / 2, Key::Form::Hex);
         OPENSSL_cleanse(bytes.data(), bytes.size());
-        return reading;
+        return key;
     }
     if (validSize(digits)) {
         return textKey(typed);

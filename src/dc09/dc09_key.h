@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/result.h"
+
 namespace corvane::dc09 {
 
 class Key {
@@ -28,7 +30,6 @@ class Key {
     // "hex, AES-128", "text, AES-256", ...
     std::string describe() const;
 
-    friend struct KeyReading;
     friend std::optional<Key> makeKey(const unsigned char* bytes, std::size_t size, Form form);
     friend std::ostream& operator<<(std::ostream&, const Key&) = delete;
 
@@ -41,14 +42,9 @@ class Key {
 // A key from raw bytes (16, 24 or 32 of them); nullopt for another size.
 std::optional<Key> makeKey(const unsigned char* bytes, std::size_t size, Key::Form form);
 
-// The result of reading a key as the operator typed it.
-struct KeyReading {
-    std::optional<Key> key;
-    std::string error;  // why the text is no key; empty when `key` is set
-};
-
 // 32, 48 or 64 hexadecimal digits, or 16, 24 or 32 characters of text whose bytes are the key.
-// 32 hexadecimal digits are read as hexadecimal; a "text:" prefix forces the text form.
-KeyReading readKey(std::string_view typed);
+// 32 hexadecimal digits are read as hexadecimal; a "text:" prefix forces the text form. The
+// failure's `why` says what a key must be.
+Result<Key> readKey(std::string_view typed);
 
 }  // namespace corvane::dc09

@@ -7,12 +7,16 @@ namespace corvane {
 
 namespace {
 
-Dc09Answer decidedAnswer(std::string bytes, std::string word) {
-    Dc09Answer answer;
-    answer.decided = true;
-    answer.bytes = std::move(bytes);
-    answer.word = std::move(word);
-    return answer;
+FrameVerdict decided(Reply reply) {
+    FrameVerdict verdict;
+    verdict.decided = std::move(reply);
+    return verdict;
+}
+
+Reply noAnswer() {
+    Reply reply;
+    reply.protocol = Protocol::SiaDcs;
+    return reply;
 }
 
 }  // namespace
@@ -30,8 +34,8 @@ void Dc09Settings::replace(Dc09Config config) {
     m_config = std::move(fresh);
 }
 
-Dc09Answer Dc09Settings::answer(std::string_view message, std::time_t now,
-                                Dc09Reading& reading) const {
+FrameVerdict Dc09Settings::answer(std::string_view message, std::time_t now,
+                                  Dc09Reading& reading) const {
     using Outcome = Dc09Reading::Outcome;
     const std::shared_ptr<const Dc09Config> config = current();
     const dc09::Key* key = nullptr;
@@ -41,11 +45,11 @@ Dc09Answer Dc09Settings::answer(std::string_view message, std::time_t now,
     if (reading.outcome == Outcome::NoKey || reading.outcome == Outcome::Undecryptable) {
         switch (config->undecryptable) {
             case UndecryptableAnswer::Duh:
-                return decidedAnswer(dc09::duhFrame(message), "DUH");
+                return decided(dc09::duhReply(message));
             case UndecryptableAnswer::Nak:
-                return decidedAnswer(dc09::nakFrame(now), "NAK");
+                return decided(dc09::nakReply(now));
             case UndecryptableAnswer::None:
-                return decidedAnswer({}, "none");
+                return decided(noAnswer());
             case UndecryptableAnswer::Policy:
                 break;
         }
@@ -62,18 +66,18 @@ Dc09Answer Dc09Settings::answer(std::string_view message, std::time_t now,
         }
         if (stamp && !config->timeWindow.contains(*stamp, now)) {
             reading.stampOutside = true;
-            return decidedAnswer(dc09::nakFrame(now), "NAK");
+            return decided(dc09::nakReply(now));
         }
     }
-    Dc09Answer answer;
+    FrameVerdict verdict;
     if (reading.outcome == Outcome::Decrypted) {
-        answer.ack = dc09::encryptedAckFrame(message, *key, now);
-        answer.linkTest = reading.text.rfind("\"NULL\"", 0) == 0;
+        verdict.ack = dc09::encryptedAckReply(message, *key, now);
+        verdict.linkTest = reading.text.rfind("\"NULL\"", 0) == 0;
     }
     if (config->dc09Words) {
-        answer.nack = dc09::nakFrame(now);
+        verdict.nack = dc09::nakReply(now);
     }
-    return answer;
+    return verdict;
 }
 
 }  // namespace corvane

@@ -13,6 +13,7 @@
 #include "dc09/dc09_reading.h"
 #include "dc09/key_table.h"
 #include "dc09/time_stamp.h"
+#include "protocol/reply.h"
 
 namespace corvane {
 
@@ -32,16 +33,6 @@ struct Dc09Config {
     bool dc09Words = false;  // NACK frames become NAK frames with the time stamp
 };
 
-// The DC-09 part of one answer.
-struct Dc09Answer {
-    bool decided = false;  // `bytes` is the whole answer (maybe empty), whatever the policy
-    std::string bytes;
-    std::string word;       // with `decided`: "NAK", "DUH" or "none"
-    std::string ack;        // the encrypted ACK that replaces the plain one; empty when none
-    std::string nack;       // the NAK that replaces the NACK frame; empty when none
-    bool linkTest = false;  // an encrypted "*NULL" frame
-};
-
 class Dc09Settings {
   public:
     Dc09Settings();
@@ -50,7 +41,7 @@ class Dc09Settings {
 
     // Decides the DC-09 part of the answer to `message` at UTC time `now`; fills `reading`.
     // Runs on the receiving thread: one short decryption at most.
-    Dc09Answer answer(std::string_view message, std::time_t now, Dc09Reading& reading) const;
+    FrameVerdict answer(std::string_view message, std::time_t now, Dc09Reading& reading) const;
 
   private:
     mutable std::mutex m_mutex;  // guards the pointer, never the set it points to

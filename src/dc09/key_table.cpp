@@ -32,8 +32,8 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-KeyFileReading failed(std::size_t line, const std::string& why) {
-    return {std::nullopt, "line " + std::to_string(line) + ": " + why};
+Unexpected<Failure> failed(std::size_t line, const std::string& why) {
+    return fail("read", "keys", "line " + std::to_string(line) + ": " + why);
 }
 
 }  // namespace
@@ -83,7 +83,7 @@ const Key* KeyTable::find(std::string_view account) const {
     return any == m_keys.end() ? nullptr : &any->second;
 }
 
-KeyFileReading readKeyText(std::string_view text) {
+Result<KeyTable> readKeyText(std::string_view text) {
     KeyTable table;
     std::size_t number = 0;
     while (!text.empty()) {
@@ -103,34 +103,31 @@ KeyFileReading readKeyText(std::string_view text) {
         if (!KeyTable::validAccount(account)) {
             return failed(number, "the account is 1 to 16 hexadecimal digits, or *");
         }
-        KeyReading reading = readKey(trimmed(line.substr(comma + 1)));
-        if (!reading.key) {
-            return failed(number, reading.error);
+        const Result<Key> key = readKey(trimmed(line.substr(comma + 1)));
+        if (!key) {
+            return failed(number, key.error().why);
         }
-        table.set(account, *reading.key);
+        table.set(account, *key);
     }
-    return {std::move(table), {}};
+    return table;
 }
 
-KeyFileReading readKeyFile(const std::string& path) {
+Result<KeyTable> readKeyFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        return {std::nullopt, "cannot open " + path};
+        return fail("read", path, "cannot open " + path);
     }
     std::string text;
     text.resize(kMaxFileBytes + 1);
     file.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<std::size_t>(file.gcount()));
-    KeyFileReading reading;
-    if (text.size() > kMaxFileBytes) {
-        reading.error = path + " is larger than 1 MiB: not a keys file";
-    } else if (text.find('\0') != std::string::npos) {
-        reading.error = path + " is not a text file";
-    } else {
-        reading = readKeyText(text);
-    }
+    Result<KeyTable> table =
+        text.size() > kMaxFileBytes
+            ? fail("read", path, path + " is larger than 1 MiB: not a keys file")
+        : text.find('\0') != std::string::npos ? fail("read", path, path + " is not a text file")
+                                               : readKeyText(text);
     OPENSSL_cleanse(text.data(), text.size());
-    return reading;
+    return table;
 }
 
 }  // namespace corvane::dc09

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "dc09/dc09_key.h"
+#include "platform/result.h"
 
 namespace corvane::dc09 {
 
@@ -34,16 +35,12 @@ class KeyTable {
     std::map<std::string, Key> m_keys;  // upper-case accounts
 };
 
-// The result of reading a keys file: a complete table, or the error that names the line.
-struct KeyFileReading {
-    std::optional<KeyTable> table;
-    std::string error;
-};
-
 // Reads the text of a keys file: one "account,key" per line, "*" for any account, blank lines
-// and lines starting with "#" ignored; blanks around the account and the key are dropped.
-KeyFileReading readKeyText(std::string_view text);
-// Reads the file at `path` (at most 1 MiB of text).
-KeyFileReading readKeyFile(const std::string& path);
+// and lines starting with "#" ignored; blanks around the account and the key are dropped. A
+// complete table, or the failure whose `why` names the line ("line 3: ...").
+Result<KeyTable> readKeyText(std::string_view text);
+// Reads the file at `path` (at most 1 MiB of text); `why` names the file when it is the file
+// that cannot be read.
+Result<KeyTable> readKeyFile(const std::string& path);
 
 }  // namespace corvane::dc09

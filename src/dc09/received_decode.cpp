@@ -3,45 +3,38 @@
 #include "dc09/frame_quirks.h"
 #include "platform/quillet.h"
 #include "protocol/delimited_text.h"
-#include "station/station.h"
+#include "protocol/parse_line.h"
 
 namespace corvane {
 
-namespace {
-
-constexpr const char* kFunction = "CCorvaneDlg::parseLine";
-
-}  // namespace
-
-void decodeReceived(Station& station, const ReceivedMessage& received, const std::string& message,
-                    std::string& description, DecodeNote& note) {
+Decoded decodeReceived(std::string_view message, const Dc09Reading& reading, Protocol protocol,
+                       ReceiverType type) {
     using Outcome = Dc09Reading::Outcome;
-    const Dc09Reading& dc09 = received.dc09;
-    if (station.m_protocol == "SIA-DCS") {
+    if (protocol == Protocol::SiaDcs) {
         dc09::noteFrameQuirks(untilFirstZero(message));
-        if (dc09.stampOutside) {
-            QUILLET(2, kFunction, "time stamp outside the window, answered NAK: %s",
-                    message.c_str());
+        if (reading.stampOutside) {
+            QUILLET(2, kParseLineFunction, "time stamp outside the window, answered NAK: %.*s",
+                    static_cast<int>(message.size()), message.data());
         }
     }
-    switch (dc09.outcome) {
+    Decoded decoded;
+    switch (reading.outcome) {
         case Outcome::Plain:
-            station.parseLine(message, description, note);
-            return;
+            return decodeMessage(message, protocol, type);
         case Outcome::Decrypted:
-            station.parseLine(dc09.text, description, note);
-            description.insert(0, description.empty() ? "(decrypted)" : "(decrypted) ");
-            return;
+            decoded = decodeMessage(reading.text, protocol, type);
+            decoded.decrypted = true;
+            return decoded;
         case Outcome::NoKey:
-            description = "no key for account " + dc09.account;
+            decoded.description = "no key for account " + reading.account;
             break;
         case Outcome::Undecryptable:
-            description = "cannot decrypt: wrong key?";
+            decoded.description = "cannot decrypt: wrong key?";
             break;
     }
-    note.kind = MessageKind::CannotDecrypt;
-    ++station.m_undecryptableCount;
-    QUILLET(2, kFunction, "%s: %s", description.c_str(), message.c_str());
+    decoded.kind = MessageKind::CannotDecrypt;
+    decoded.note = Decoded::Note::CannotDecrypt;
+    return decoded;
 }
 
 }  // namespace corvane

@@ -1,19 +1,19 @@
 // The msgPro worker's decoding of one queued message, DC-09 decryption taken into account: a
 // decrypted frame is decoded from its plain text and marked as decrypted, one that could not be
-// decrypted is described and logged, and the quirks of a SIA-DCS frame are noted.
+// decrypted is described as such, and the quirks of a SIA-DCS frame are noted.
 #pragma once
 
-#include <string>
+#include <string_view>
 
-#include "pipeline/received_message.h"
-#include "protocol/decode_note.h"
+#include "dc09/dc09_reading.h"
+#include "protocol/decoded.h"
+#include "station/choices.h"
 
 namespace corvane {
 
-class Station;
-
-// `message` is the received bytes up to their first zero byte; `note` receives the kind.
-void decodeReceived(Station& station, const ReceivedMessage& received, const std::string& message,
-                    std::string& description, DecodeNote& note);
+// `message` is the received bytes up to their first zero byte; `reading` what the receiving
+// thread learnt of the frame while it answered it.
+Decoded decodeReceived(std::string_view message, const Dc09Reading& reading, Protocol protocol,
+                       ReceiverType type);
 
 }  // namespace corvane

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "link/peer_set.h"
+#include "link/server_link.h"
 #include "platform/quillet.h"
-#include "station/station.h"
 
 namespace corvane {
 
@@ -14,21 +14,23 @@ namespace {
 constexpr int kTokenWaitMs = 1000;
 constexpr int kAcceptWaitMs = 3000;
 
+}  // namespace
+
 // One accept attempt of at most kAcceptWaitMs. Returns the new socket, or -1.
-Vexo_Socket acceptReceiver(Station& station) {
+Vexo_Socket ServerLink::acceptReceiver() {
+    const int sliceMs = static_cast<int>(m_station.m_timeouts.acceptSlice.count());
     const std::uint64_t start = Vexo_GetTimeTick();
     for (;;) {
         const std::uint64_t elapsed = Vexo_GetTimeTick() - start;
-        if (station.m_acceptStop || elapsed >= kAcceptWaitMs) {
+        if (m_acceptStop || elapsed >= kAcceptWaitMs) {
             return Vexo_InvalidSocket;
         }
         // The wait is cut into slices so a stop is seen at once, not after up to 3 s: the UI
         // thread is waiting for this thread while it stops the server.
-        const int slice = std::min(static_cast<int>(station.m_timeouts.acceptSlice.count()),
-                                   kAcceptWaitMs - static_cast<int>(elapsed));
+        const int slice = std::min(sliceMs, kAcceptWaitMs - static_cast<int>(elapsed));
         const std::uint64_t sliceStart = Vexo_GetTimeTick();
         Vexo_Addr peer;
-        const Vexo_Socket socket = Vexo_Accept(station.m_listenSocket, &peer, slice);
+        const Vexo_Socket socket = Vexo_Accept(m_listenSocket, &peer, slice);
         if (socket != Vexo_InvalidSocket) {
             return socket;
         }
@@ -41,7 +43,7 @@ Vexo_Socket acceptReceiver(Station& station) {
     }
 }
 
-void admitReceiver(Station& station, Vexo_Socket socket) {
+void ServerLink::admitReceiver(Vexo_Socket socket) {
     // Only this thread adds to the set, so it cannot fill up between this test and the add.
     if (g_peerSet.count() >= static_cast<std::uint32_t>(Vexo_SetSize)) {
         // A receiver that would never be read must not be left connected and unanswered.
@@ -51,28 +53,29 @@ void admitReceiver(Station& station, Vexo_Socket socket) {
         return;
     }
     // Announced before it enters the set, so its loss can never be announced before its arrival.
-    station.isConnected();
-    station.m_peerSocket = socket;
+    isConnected();
+    m_peerSocket = socket;
     g_peerSet.add(socket);
 }
 
-}  // namespace
-
-std::intptr_t acceptThreadEntry(void* dlg) {
-    if (dlg == nullptr) {
-        return 0;
-    }
-    Station& station = *static_cast<Station*>(dlg);
-    while (!station.m_acceptStop) {
-        if (Vexo_SemTimedWait(&station.m_acceptSem, kTokenWaitMs) != 0) {
+void ServerLink::acceptLoop() {
+    while (!m_acceptStop) {
+        if (Vexo_SemTimedWait(&m_acceptSem, kTokenWaitMs) != 0) {
             continue;
         }
-        const Vexo_Socket socket = acceptReceiver(station);
+        const Vexo_Socket socket = acceptReceiver();
         if (socket != Vexo_InvalidSocket) {
-            admitReceiver(station, socket);
+            admitReceiver(socket);
         }
-        Vexo_SemPost(&station.m_acceptSem);
+        Vexo_SemPost(&m_acceptSem);
     }
+}
+
+std::intptr_t acceptThreadEntry(void* link) {
+    if (link == nullptr) {
+        return 0;
+    }
+    static_cast<ServerLink*>(link)->acceptLoop();
     return 0;
 }
 

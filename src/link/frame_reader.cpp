@@ -10,8 +10,8 @@ constexpr char kSurGardEnd = 0x14;
 
 FrameReader::FrameReader(Framing framing, std::size_t limit) : m_framing(framing), m_limit(limit) {}
 
-FrameReader::Framing FrameReader::framingFor(std::string_view protocol) {
-    return protocol == "SIA-DCS" ? Framing::SiaDcs : Framing::SurGard;
+FrameReader::Framing FrameReader::framingFor(Protocol protocol) {
+    return protocol == Protocol::SiaDcs ? Framing::SiaDcs : Framing::SurGard;
 }
 
 bool FrameReader::feed(std::string_view bytes, std::vector<std::string>& out) {

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "station/choices.h"
+
 namespace corvane {
 
 class FrameReader {
@@ -22,8 +24,8 @@ class FrameReader {
     static constexpr std::size_t kDefaultLimit = 64 * 1024;
 
     explicit FrameReader(Framing framing, std::size_t limit = kDefaultLimit);
-    // The framing a protocol text ("Sur-Gard" or "SIA-DCS") uses; Sur-Gard for anything else.
-    static Framing framingFor(std::string_view protocol);
+    // The framing a protocol uses; Sur-Gard for anything but SIA-DCS.
+    static Framing framingFor(Protocol protocol);
 
     // Appends the complete messages found in `bytes` to `out`, in order. Returns false once the
     // partial message has reached the limit without a terminator; the reader is then spent.

@@ -2,10 +2,9 @@
 // than the heartbeat interval.
 #include <cstdint>
 #include <mutex>
-#include <string>
 
+#include "link/connection_control.h"
 #include "platform/quillet.h"
-#include "station/station.h"
 
 namespace corvane {
 
@@ -19,28 +18,24 @@ bool heartbeatTimedOut(std::uint32_t lastTick, std::uint32_t now, int intervalSe
 
 }  // namespace
 
-void Station::OnTimer() {
-    window().setControlText(kCidCountEdit, std::to_string(m_cidCount.load()));
-    window().setControlText(kSiaCountEdit, std::to_string(m_siaCount.load()));
-    window().setControlText(kSgHeartbeatCountEdit, std::to_string(m_sgHeartbeatCount.load()));
-    window().setControlText(kSgPrivateCountEdit, std::to_string(m_sgPrivateCount.load()));
-    window().setControlText(kDeviceHeartCountEdit, std::to_string(m_deviceHeartCount.load()));
+void ConnectionControl::OnTimer() {
+    m_station.window()->showCounts(m_station.counts());
     // A client link that ended on its own, or a reconnect that is due.
     checkClientLink();
-    if (!m_connected) {
+    if (!m_station.m_connected) {
         return;
     }
     bool timedOut = false;
     {
         // The server link changes the tick and m_connected together under this lock, so the check
         // never sees the 0 tick of a lost receiver while m_connected still says connected.
-        std::lock_guard lock(m_linkEventMutex);
-        if (m_connected) {
+        std::lock_guard lock(m_station.m_linkEventMutex);
+        if (m_station.m_connected) {
             // The last tick first: a renewal between the two reads then cannot wrap the
             // difference around into a time-out.
-            const std::uint32_t lastTick = getLastHeartbeatTick();
+            const std::uint32_t lastTick = m_station.getLastHeartbeatTick();
             const auto now = static_cast<std::uint32_t>(Vexo_GetTimeTick());
-            timedOut = heartbeatTimedOut(lastTick, now, m_heartbeatInterval);
+            timedOut = heartbeatTimedOut(lastTick, now, m_station.m_heartbeatInterval);
         }
     }
     if (!timedOut) {
@@ -48,8 +43,8 @@ void Station::OnTimer() {
     }
     QUILLET(2, "CCorvaneDlg::OnTimer", "HeartBeatCheck Timeout");
     // No refresh here: the stop appends its own line and refreshes.
-    appendLogLine(getTimeStamp(), "  -  Heartbeat timeout\r\n");
-    doDisconnect();
+    m_log.appendLogLine(ActivityLog::getTimeStamp(), "  -  Heartbeat timeout\r\n");
+    doDisconnect(StopCause::TimeOut);
 }
 
 }  // namespace corvane

@@ -1,22 +1,23 @@
-// The select thread: waits until receivers have data, reads only those, cuts each one's bytes
-// into messages, answers each message (at once, or when its answer is due: server_answers) and
-// queues it. A receiver whose connection fails, whose stream overflows the framing limit, or that
-// does not take its answers is dropped.
+// The select thread: waits until receivers have data (or an answer is due), reads only those,
+// and hands each receiver's bytes to its session, which answers and queues every message in them.
+// A receiver whose connection fails, whose stream overflows the framing limit, that does not take
+// its answers, or whose answer script closes it, is dropped.
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
-#include <string>
+#include <memory>
+#include <optional>
+#include <queue>
 #include <string_view>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
-#include "link/frame_reader.h"
 #include "link/peer_address.h"
 #include "link/peer_set.h"
-#include "link/server_answers.h"
-#include "record/message_records.h"
-#include "station/station.h"
+#include "link/server_link.h"
+#include "platform/clock.h"
 
 namespace corvane {
 
@@ -24,20 +25,54 @@ namespace {
 
 // Short enough that a receiver accepted while select waits on the earlier set is read promptly
 // (its first message must not wait for the previous set's time-out), and a stop is seen quickly.
-constexpr long kSelectLimitMicroseconds = 100'000;
+constexpr std::int64_t kSelectLimitMicroseconds = 100'000;
 // While no receiver is connected the thread sleeps on the set instead of spinning.
 constexpr std::chrono::milliseconds kIdleWait{100};
 // A failing select is retried after a pause, not in a tight loop.
 constexpr int kSelectFailurePauseMs = 50;
 constexpr std::size_t kReceiveBufferSize = 4096;
 
+// A receiver's answers go out with the runtime's timed send.
+class ServerWire final : public Wire {
+  public:
+    ServerWire(Vexo_Socket socket, std::chrono::milliseconds timeout)
+        : m_socket(socket), m_timeoutMs(static_cast<int>(timeout.count())) {}
+    Delivery::Reason send(std::string_view bytes) override {
+        const int size = static_cast<int>(bytes.size());
+        if (Vexo_Sendn(m_socket, bytes.data(), size, m_timeoutMs) == size) {
+            return Delivery::Reason::None;
+        }
+        if (errno == ETIMEDOUT) {
+            return Delivery::Reason::TimedOut;
+        }
+        return errno == EPIPE || errno == ECONNRESET ? Delivery::Reason::ConnectionLost
+                                                     : Delivery::Reason::SendFailed;
+    }
+
+  private:
+    Vexo_Socket m_socket;
+    int m_timeoutMs;
+};
+
 class SelectLoop {
   public:
-    explicit SelectLoop(Station& station)
-        : m_station(station), m_framing(FrameReader::framingFor(station.m_protocol)) {}
+    SelectLoop(ServerLink& link, SessionContext context, std::chrono::milliseconds receiveTimeout,
+               std::chrono::milliseconds sendTimeout)
+        : m_link(link),
+          m_context(context),
+          m_receiveTimeoutMs(static_cast<int>(receiveTimeout.count())),
+          m_sendTimeout(sendTimeout) {}
+
+    ~SelectLoop() {
+        // A stop: whatever still waits is not sent.
+        for (auto& [socket, connection] : m_connections) {
+            connection.session->end(Delivery::Reason::StationStopped);
+        }
+        m_context.scripts.forgetAll();
+    }
 
     void run() {
-        while (!m_station.m_selectStop) {
+        while (!m_link.m_selectStop) {
             sendDueAnswers();
             if (!g_peerSet.waitNonEmpty(kIdleWait)) {
                 continue;
@@ -48,7 +83,7 @@ class SelectLoop {
                 ready.fd_array[ready.fd_count++] = wake;  // a new receiver ends the wait
             }
             // Waits no longer than the earliest answer due.
-            const Vexo_TimeVal limit = m_answers.limit(kSelectLimitMicroseconds);
+            const Vexo_TimeVal limit = selectLimit();
             const int count = Vexo_Select(0, &ready, nullptr, nullptr, &limit);
             if (count <= 0) {
                 if (count < 0) {
@@ -57,122 +92,145 @@ class SelectLoop {
                 continue;
             }
             // Only the receivers with data are read: an idle one holds up nobody.
-            for (std::uint32_t i = 0; i < ready.fd_count && !m_station.m_selectStop; ++i) {
+            for (std::uint32_t i = 0; i < ready.fd_count && !m_link.m_selectStop; ++i) {
                 if (ready.fd_array[i] == wake) {
                     g_peerSet.clearWake();
-                } else if (!serve(ready.fd_array[i])) {
-                    drop(ready.fd_array[i]);
+                } else {
+                    serve(ready.fd_array[i]);
                 }
             }
         }
     }
 
   private:
-    void sendDueAnswers() {
-        m_lost.clear();
-        m_answers.sendDue(m_lost);
-        for (const Vexo_Socket socket : m_lost) {
-            drop(socket);
-        }
-    }
-
-    // Reads what one receiver sent and answers every complete message in it. Returns false
-    // when the receiver is lost.
-    bool serve(Vexo_Socket socket) {
-        const int got =
-            Vexo_RecvWithTimeOut(socket, m_buffer.data(), static_cast<int>(m_buffer.size()),
-                                 static_cast<int>(m_station.m_timeouts.receive.count()));
-        if (got < 0) {
-            return false;
-        }
-        if (got == 0) {
-            return true;  // nothing arrived after all: nothing to answer
-        }
-        const auto readAt = utcMicrosecondsNow();
-        const auto readSteadyUs = steadyMicrosecondsNow();
-        Connection& connection = connectionFor(socket);
-        m_messages.clear();
-        const bool withinLimit = connection.reader.feed(
-            std::string_view(m_buffer.data(), static_cast<std::size_t>(got)), m_messages);
-        for (std::string& message : m_messages) {
-            // Messages not yet answered stay unanswered at a stop; the receiver sends them again.
-            if (m_station.m_selectStop) {
-                return true;
-            }
-            // Answer first: the receiver is waiting for it. What the DC-09 settings learnt of
-            // the frame (its decryption) goes with it, so the worker does not decrypt again.
-            AnswerNote note;
-            Dc09Reading dc09;
-            const bool answered = m_answers.answer(socket, connection.number, connection.peer,
-                                                   message, readSteadyUs, note, dc09);
-            ReceivedMessage received(std::move(message));
-            received.connection = connection.number;
-            received.peer = connection.peer;
-            received.receivedUs = readAt;
-            received.answer = std::move(note);
-            received.dc09 = std::move(dc09);
-            m_station.queueMessage(std::move(received));
-            // A receiver that does not take its answers would hold up all the others.
-            if (!answered) {
-                return false;
-            }
-        }
-        return withinLimit;
-    }
-
     // What this thread knows of one receiver connection.
     struct Connection {
-        FrameReader reader;
-        std::uint64_t number;
-        std::string peer;
+        std::unique_ptr<ServerWire> wire;
+        std::unique_ptr<Session> session;
+        std::optional<std::int64_t> scheduledUs;  // the due time last put in the heap
     };
+    // One entry of the due-time heap: the earliest due time of one connection's session.
+    struct Due {
+        std::int64_t dueUs;
+        Vexo_Socket socket;
+        std::uint64_t serial;
+        bool operator>(const Due& other) const { return dueUs > other.dueUs; }
+    };
+
+    Vexo_TimeVal selectLimit() const {
+        std::int64_t wait = kSelectLimitMicroseconds;
+        if (!m_due.empty()) {
+            wait = std::clamp<std::int64_t>(m_due.top().dueUs - steadyMicrosecondsNow(), 0, wait);
+        }
+        return Vexo_TimeVal{static_cast<long>(wait / 1'000'000),
+                            static_cast<long>(wait % 1'000'000)};
+    }
+
+    // Puts the session's next due time in the heap unless it is there already.
+    void schedule(Vexo_Socket socket, Connection& connection) {
+        const std::optional<std::int64_t> due = connection.session->nextDueUs();
+        if (due && due != connection.scheduledUs) {
+            m_due.push({*due, socket, connection.session->serial()});
+        }
+        connection.scheduledUs = due;
+    }
+
+    void sendDueAnswers() {
+        const std::int64_t now = steadyMicrosecondsNow();
+        while (!m_due.empty() && m_due.top().dueUs <= now && !m_link.m_selectStop) {
+            const Due due = m_due.top();
+            m_due.pop();
+            auto found = m_connections.find(due.socket);
+            if (found == m_connections.end() || found->second.session->serial() != due.serial ||
+                found->second.scheduledUs != due.dueUs) {
+                continue;  // a receiver dropped since, or a time that changed
+            }
+            Connection& connection = found->second;
+            connection.scheduledUs.reset();
+            const Session::Outcome outcome = connection.session->sendDue(now);
+            if (outcome == Session::Outcome::Open) {
+                schedule(due.socket, connection);
+            } else {
+                drop(due.socket, outcome == Session::Outcome::Close
+                                     ? Delivery::Reason::ConnectionClosing
+                                     : Delivery::Reason::ConnectionLost);
+            }
+        }
+    }
+
+    // Reads what one receiver sent and hands it to its session.
+    void serve(Vexo_Socket socket) {
+        const int got = Vexo_RecvWithTimeOut(socket, m_buffer.data(),
+                                             static_cast<int>(m_buffer.size()), m_receiveTimeoutMs);
+        if (got < 0) {
+            drop(socket, Delivery::Reason::ConnectionLost);
+            return;
+        }
+        if (got == 0) {
+            return;  // nothing arrived after all: nothing to answer
+        }
+        const auto readUtcUs = utcMicrosecondsNow();
+        const auto readSteadyUs = steadyMicrosecondsNow();
+        Connection& connection = connectionFor(socket);
+        const Session::Outcome outcome = connection.session->receive(
+            std::string_view(m_buffer.data(), static_cast<std::size_t>(got)), readUtcUs,
+            readSteadyUs);
+        if (outcome == Session::Outcome::Open) {
+            schedule(socket, connection);
+        } else {
+            drop(socket, Delivery::Reason::ConnectionLost);
+        }
+    }
 
     Connection& connectionFor(Vexo_Socket socket) {
         auto found = m_connections.find(socket);
         if (found == m_connections.end()) {
-            found = m_connections
-                        .emplace(socket,
-                                 Connection{FrameReader(m_framing), ++m_station.m_connectionSerial,
-                                            peerAddressText(static_cast<int>(socket))})
-                        .first;
-            m_station.records().noteConnected(found->second.number, found->second.peer,
-                                              utcMicrosecondsNow());
+            Connection connection;
+            connection.wire = std::make_unique<ServerWire>(socket, m_sendTimeout);
+            connection.session = std::make_unique<Session>(
+                m_context, peerAddressText(static_cast<int>(socket)), *connection.wire);
+            found = m_connections.emplace(socket, std::move(connection)).first;
         }
         return found->second;
     }
 
-    void drop(Vexo_Socket socket) {
-        m_station.isDisconnect();
+    void drop(Vexo_Socket socket, Delivery::Reason why) {
+        m_link.isDisconnect();
         // Forget it as the latest peer before closing: the stop must not close the descriptor
         // number again once the Accept thread may have been given it for a new receiver.
         Vexo_Socket latest = socket;
-        m_station.m_peerSocket.compare_exchange_strong(latest, Vexo_InvalidSocket);
+        m_link.m_peerSocket.compare_exchange_strong(latest, Vexo_InvalidSocket);
         g_peerSet.remove(socket);
-        // A new receiver given the same descriptor number starts with a fresh reader.
+        // A new receiver given the same descriptor number starts with a fresh session.
         if (auto known = m_connections.find(socket); known != m_connections.end()) {
-            m_answers.forget(known->second.number);  // its waiting answers go with it
-            m_station.records().noteLost(known->second.number, utcMicrosecondsNow());
+            known->second.session->end(why);  // its waiting answers go with it
             m_connections.erase(known);
         }
         Vexo_CloseSocket(socket, 0);
     }
 
-    Station& m_station;
-    const FrameReader::Framing m_framing;
+    ServerLink& m_link;
+    const SessionContext m_context;  // the sessions' own, framed as the protocol is
+    const int m_receiveTimeoutMs;
+    const std::chrono::milliseconds m_sendTimeout;
     std::unordered_map<Vexo_Socket, Connection> m_connections;  // this thread only
-    ServerAnswers m_answers{m_station};
-    std::vector<Vexo_Socket> m_lost;
-    std::vector<std::string> m_messages;
+    std::priority_queue<Due, std::vector<Due>, std::greater<>> m_due;
     std::array<char, kReceiveBufferSize> m_buffer{};
 };
 
 }  // namespace
 
-std::intptr_t selectThreadEntry(void* dlg) {
-    if (dlg == nullptr) {
+void ServerLink::selectLoop() {
+    SessionContext context = m_context;
+    context.framing = FrameReader::framingFor(m_station.m_protocol);
+    SelectLoop(*this, context, m_station.m_timeouts.receive, m_station.m_timeouts.send).run();
+}
+
+std::intptr_t selectThreadEntry(void* link) {
+    if (link == nullptr) {
         return 0;
     }
-    SelectLoop(*static_cast<Station*>(dlg)).run();
+    static_cast<ServerLink*>(link)->selectLoop();
     return 0;
 }
 

@@ -1,15 +1,11 @@
-// The activity log: the operator's time-stamped record of the link, and what the log box shows.
-//
-// Every append, replacement and refresh takes m_logMutex once, so lines from different threads
-// never interleave. The window is only notified after the lock is released: it asks
-// logViewText() later, when it paints, and never makes a worker wait for the UI thread.
+#include "pipeline/activity_log.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <utility>
 
 #include "pipeline/line_breaks.h"
-#include "station/station.h"
 
 namespace corvane {
 
@@ -30,7 +26,10 @@ void keepShownView(std::string& logText, std::string& frozenViewText, bool& view
 
 }  // namespace
 
-std::string Station::getTimeStamp() {
+ActivityLog::ActivityLog(const Settings& settings, WindowSlot& window)
+    : m_settings(settings), m_window(window) {}
+
+std::string ActivityLog::getTimeStamp() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
@@ -40,7 +39,7 @@ std::string Station::getTimeStamp() {
     return text;
 }
 
-void Station::appendLogLine(std::string_view timeText, std::string_view rest) {
+void ActivityLog::appendLogLine(std::string_view timeText, std::string_view rest) {
     std::lock_guard lock(m_logMutex);
     const std::size_t start = m_logText.size();
     const char before = start > 0 ? m_logText.back() : '\0';
@@ -48,17 +47,17 @@ void Station::appendLogLine(std::string_view timeText, std::string_view rest) {
     m_logText.append(rest);
     // Count only the new bytes (and a CR LF split at the seam): the log is never rescanned.
     m_logLineBreaks += countLineBreaks(std::string_view(m_logText).substr(start), before);
-    if (ActivityTap* tap = m_activityTap.load()) {
-        tap->logLineAppended(timeText, rest);
+    if (LogListener* listener = m_listener.load()) {
+        listener->logLineAppended(timeText, rest);
     }
 }
 
-void Station::updateLogView() {
-    const int limit = m_linesToSave.load();
+void ActivityLog::updateLogView() {
+    const int limit = m_settings.m_linesToSave.load();
     {
         std::lock_guard lock(m_logMutex);
         const bool full = m_logLineBreaks + 1 >= limit;
-        if (m_showLog.load() == 0) {
+        if (m_settings.m_showLog.load() == 0) {
             // The box stays as it is. The hidden text can never be shown (the next save transfer
             // replaces it with the box's content), so it obeys the same limit instead of growing
             // for as long as the link runs.
@@ -83,28 +82,33 @@ void Station::updateLogView() {
             m_viewLength = m_logText.size();
         }
     }
-    window().refreshLogView();
+    m_window->refreshLogView();
 }
 
-std::string Station::logText() const {
+void ActivityLog::logEvent(std::string_view rest) {
+    appendLogLine(getTimeStamp(), rest);
+    updateLogView();
+}
+
+std::string ActivityLog::logText() const {
     std::lock_guard lock(m_logMutex);
     return m_logText;
 }
 
-void Station::setLogText(std::string text) {
+void ActivityLog::setLogText(std::string text) {
     std::lock_guard lock(m_logMutex);
     keepShownView(m_logText, m_frozenViewText, m_viewFromFrozen, m_viewLength);
     m_logText = std::move(text);
     m_logLineBreaks = countLineBreaks(m_logText, '\0');
 }
 
-std::string Station::logViewText() const {
+std::string ActivityLog::logViewText() const {
     std::lock_guard lock(m_logMutex);
     const std::string& source = m_viewFromFrozen ? m_frozenViewText : m_logText;
     return source.substr(0, std::min(m_viewLength, source.size()));
 }
 
-int Station::logLineCount() const {
+int ActivityLog::logLineCount() const {
     std::lock_guard lock(m_logMutex);
     return m_logLineBreaks + 1;
 }

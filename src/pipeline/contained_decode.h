@@ -3,26 +3,26 @@
 #pragma once
 
 #include <exception>
-#include <string>
 
 #include "platform/quillet.h"
+#include "protocol/decoded.h"
 
 namespace corvane {
 
-// Runs `decode()`; when it throws, writes a level-2 diagnostic, empties `description` and returns
-// false, so the caller still logs the message and goes on with the next one.
+// Returns what `decode()` returns; when it throws, writes a level-2 diagnostic and returns a
+// format error without a description, so the caller still logs the message and goes on.
 template <class Decode>
-bool decodeContained(Decode&& decode, std::string& description) {
+Decoded decodeContained(Decode&& decode) {
     try {
-        decode();
-        return true;
+        return decode();
     } catch (const std::exception& error) {
         QUILLET(2, "CCorvaneDlg::processMessages", "decode failed: %s", error.what());
     } catch (...) {
         QUILLET(2, "CCorvaneDlg::processMessages", "decode failed: %s", "unknown exception");
     }
-    description.clear();
-    return false;
+    Decoded failed;
+    failed.kind = MessageKind::FormatError;
+    return failed;
 }
 
 }  // namespace corvane

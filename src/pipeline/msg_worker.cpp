@@ -1,14 +1,14 @@
-// The message queue between the receiving threads and the msgPro worker, and the worker itself:
-// it decodes, counts and logs every queued message in arrival order.
+#include "pipeline/msg_worker.h"
+
 #include <algorithm>
-#include <chrono>
 #include <utility>
 #include <vector>
 
 #include "dc09/received_decode.h"
 #include "pipeline/contained_decode.h"
+#include "protocol/parse_line.h"
 #include "record/message_records.h"
-#include "station/station.h"
+#include "record/tally.h"
 
 namespace corvane {
 
@@ -18,7 +18,7 @@ constexpr int kIdlePollMs = 50;
 constexpr std::size_t kRecordChunk = 256;
 
 // "  -  " + message + " --> " + description + CR LF, built in a buffer the worker reuses.
-void buildMessageLine(std::string& line, const std::string& message, bool rawWasEmpty,
+void buildMessageLine(std::string& line, std::string_view message, bool rawWasEmpty,
                       const std::string& description) {
     line.clear();
     line.append("  -  ");
@@ -32,40 +32,47 @@ void buildMessageLine(std::string& line, const std::string& message, bool rawWas
     line.append("\r\n");
 }
 
-MessageRecord makeRecord(ReceivedMessage&& received, RecordProtocol protocol,
-                         const DecodeNote& note, const std::string& description) {
-    MessageRecord record;
-    record.receivedUs = received.receivedUs;
-    record.connection = received.connection;
-    record.peer = std::move(received.peer);
-    record.protocol = protocol;
-    record.raw = std::move(received.raw);
-    record.kind = note.kind;
-    record.cidQualifier = note.cidQualifier;
-    record.cidEvent = static_cast<std::int16_t>(note.cidEvent);
-    record.description = description;
-    applyAnswer(record, received.answer);
-    record.encrypted = record.encrypted || received.dc09.encrypted();  // the frame itself
-    return record;
+// The latency of an answer that has left: read to send; -1 while it waits or when nothing left.
+std::int64_t latencyOf(const ReceivedMessage& item) {
+    const Delivery& delivery = item.reply.delivery;
+    return delivery.state == Delivery::State::Sent && !item.answerBytes.empty()
+               ? delivery.sentUs - item.receivedUs
+               : -1;
+}
+
+// The message's record, awaiting the next hand-over (or already in the records).
+MessageRecord* staged(std::vector<MessageRecord>& records, const ReceivedMessage& answer) {
+    for (auto it = records.rbegin(); it != records.rend(); ++it) {
+        if (it->connection == answer.connection &&
+            it->indexOnConnection == answer.indexOnConnection) {
+            return &*it;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
 
-std::int64_t utcMicrosecondsNow() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-void Station::queueMessage(ReceivedMessage message) {
-    if (message.raw.empty()) {
-        return;
+Result<void> MsgWorker::start() {
+    m_stopFlag = false;
+    if (m_msgProThread == nullptr) {
+        m_msgProThread = Vexo_Thread_Create(msgProThreadEntry, this, 0, 0, 0, 0);
+        if (m_msgProThread == nullptr) {
+            return fail("create", "msgPro thread", "the system refused a new thread");
+        }
     }
-    Vexo_Guard guard(&m_msgListMutex);
-    m_msgList.push_back(std::move(message));
+    return {};
 }
 
-void Station::processMessages() {
+void MsgWorker::stop() {
+    m_stopFlag = true;
+    if (m_msgProThread != nullptr) {
+        Vexo_Thread_Wait(m_msgProThread);
+        m_msgProThread = nullptr;
+    }
+}
+
+void MsgWorker::processMessages() {
     while (!m_stopFlag.load()) {
         if (!processQueuedMessages()) {
             Vexo_Sleep(kIdlePollMs);
@@ -73,61 +80,84 @@ void Station::processMessages() {
     }
 }
 
-bool Station::processQueuedMessages() {
-    // Take the whole queue in constant time; producers may append again at once.
-    std::vector<ReceivedMessage> batch;
-    {
-        Vexo_Guard guard(&m_msgListMutex);
-        batch.swap(m_msgList);
-    }
+bool MsgWorker::processQueuedMessages() {
+    std::vector<ReceivedMessage> batch = m_parts.queue.takeAll();
     if (batch.empty()) {
         return false;
     }
-    std::string description;
+    const Protocol protocol = m_parts.settings.m_protocol;
+    const ReceiverType type = m_parts.settings.m_receiverType.load();
     std::string line;
     std::string cut;
     std::vector<MessageRecord> records;
     records.reserve(std::min(batch.size(), kRecordChunk));
-    const RecordProtocol protocol = recordProtocolFromName(m_protocol);
-    ActivityTap* const tap = m_activityTap.load();
-    // The whole batch is logged even when a stop arrives meanwhile.
-    for (ReceivedMessage& received : batch) {
-        description.clear();
+    // The whole batch is taken in even when a stop arrives meanwhile.
+    for (ReceivedMessage& item : batch) {
+        switch (item.event) {
+            case ReceivedMessage::Event::Connected:
+                m_parts.tally.connected(item.connection, item.peer, item.receivedUs);
+                continue;
+            case ReceivedMessage::Event::Lost:
+                m_parts.tally.lost(item.connection, item.receivedUs);
+                continue;
+            case ReceivedMessage::Event::AnswerSent:
+                m_parts.tally.lateAnswer(item.connection, latencyOf(item));
+                if (MessageRecord* record = staged(records, item)) {
+                    applyAnswer(*record, item.reply, std::move(item.answerBytes));
+                } else {
+                    m_parts.records.recordAnswer(item.connection, item.indexOnConnection,
+                                                 item.reply, std::move(item.answerBytes));
+                }
+                continue;
+            case ReceivedMessage::Event::Message:
+                break;
+        }
         // The decoder and the log see the message up to its first zero byte; the record keeps
         // every byte.
-        const std::size_t zero = received.raw.find('\0');
+        const std::size_t zero = item.raw.find('\0');
         if (zero != std::string::npos) {
-            cut.assign(received.raw, 0, zero);
+            cut.assign(item.raw, 0, zero);
         }
-        const std::string& message = zero != std::string::npos ? cut : received.raw;
-        DecodeNote note;
+        const std::string_view message =
+            zero != std::string::npos ? std::string_view(cut) : std::string_view(item.raw);
         // Encrypted DC-09 frames are decoded from what the receiving thread decrypted.
-        if (!decodeContained([&] { decodeReceived(*this, received, message, description, note); },
-                             description)) {
-            note.kind = MessageKind::FormatError;
-            ++m_errorCount;
+        Decoded decoded =
+            decodeContained([&] { return decodeReceived(message, item.dc09, protocol, type); });
+        parseLine(decoded, message, m_parts.counters);
+        if (decoded.decrypted) {
+            decoded.description.insert(
+                0, decoded.description.empty() ? "(decrypted)" : "(decrypted) ");
         }
-        buildMessageLine(line, message, received.raw.empty(), description);
-        appendLogLine(getTimeStamp(), line);
-        updateLogView();
-        if (tap != nullptr) {
-            tap->messageDecoded(received);
-        }
-        records.push_back(makeRecord(std::move(received), protocol, note, description));
+        buildMessageLine(line, message, item.raw.empty(), decoded.description);
+        m_parts.log.appendLogLine(ActivityLog::getTimeStamp(), line);
+        m_parts.log.updateLogView();
+        m_parts.tally.message(item.connection, item.peer, item.receivedUs, decoded.kind,
+                              item.reply.word, latencyOf(item));
+
+        MessageRecord& record = records.emplace_back();
+        record.receivedUs = item.receivedUs;
+        record.connection = item.connection;
+        record.indexOnConnection = item.indexOnConnection;
+        record.peer = std::move(item.peer);
+        record.protocol = protocol;
+        record.raw = std::move(item.raw);
+        record.decoded = std::move(decoded);
+        record.encrypted = item.dc09.encrypted();  // the frame itself
+        applyAnswer(record, item.reply, std::move(item.answerBytes));
         // Small hand-overs keep the staging vector in cache and let readers in between.
         if (records.size() == kRecordChunk) {
-            m_records->append(records);
+            m_parts.records.append(records);
         }
     }
-    m_records->append(records);
+    m_parts.records.append(records);
     return true;
 }
 
-std::intptr_t msgProThreadEntry(void* dlg) {
-    if (dlg == nullptr) {
+std::intptr_t msgProThreadEntry(void* worker) {
+    if (worker == nullptr) {
         return 0;
     }
-    static_cast<Station*>(dlg)->processMessages();
+    static_cast<MsgWorker*>(worker)->processMessages();
     return 0;
 }
 

@@ -4,10 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/quillet.h"
-#include "platform/vexo.h"
 #include "protocol/description.h"
-#include "station/station.h"
 
 namespace corvane {
 
@@ -27,8 +24,8 @@ bool digitsAt(std::string_view text, std::size_t at, std::size_t count) {
 
 }  // namespace
 
-void decodeAdmCid(Station& station, std::string_view text, std::string& description,
-                  DecodeNote& note) {
+Decoded decodeAdmCid(std::string_view text) {
+    Decoded decoded;
     // "[#acct|QEEE GG CCC]": the data block after the token's "[".
     const std::size_t open = text.find('[', text.find(kAdmCidToken));
     const std::size_t hash = open == npos ? npos : text.find('#', open);
@@ -36,21 +33,17 @@ void decodeAdmCid(Station& station, std::string_view text, std::string& descript
     constexpr std::size_t kEventSize = 13;  // "QEEE GG CCC]" after "|"
     if (hash != open + 1 || bar == npos || bar == hash + 1 || text.size() < bar + kEventSize ||
         text[bar + 12] != ']') {
-        note.kind = MessageKind::FormatError;
-        ++station.m_errorCount;
-        QUILLET(2, kParseLineFunction, "Error msg: %.*s", static_cast<int>(text.size()),
-                text.data());
-        return;
+        decoded.kind = MessageKind::FormatError;
+        decoded.note = Decoded::Note::Error;
+        return decoded;
     }
     const std::string_view event = text.substr(bar + 1, 11);
     const char qualifier = event[0];
     if ((qualifier != '1' && qualifier != '3' && qualifier != '6') || !digitsAt(event, 1, 3) ||
         event[4] != ' ' || !digitsAt(event, 5, 2) || event[7] != ' ' || !digitsAt(event, 8, 3)) {
-        note.kind = MessageKind::FormatError;
-        ++station.m_errorCount;
-        QUILLET(2, kParseLineFunction, "Error msg: %.*s", static_cast<int>(text.size()),
-                text.data());
-        return;
+        decoded.kind = MessageKind::FormatError;
+        decoded.note = Decoded::Note::Error;
+        return decoded;
     }
     const std::string_view account = text.substr(hash + 1, bar - hash - 1);
     const std::string_view eventCode = event.substr(1, 3);
@@ -58,18 +51,15 @@ void decodeAdmCid(Station& station, std::string_view text, std::string& descript
     line.format("CID: Account=%.*s, Qualifier=%c, EventCode=%.*s, GroupCode=%.*s, ZoneCode=%.*s",
                 shownLength(account), account.data(), qualifier, 3, eventCode.data(), 2,
                 event.data() + 5, 3, event.data() + 8);
-    QUILLET(3, kParseLineFunction, "%s", line.c_str());
-    description.assign(line.view());
-    station.setLastHeartbeatTick(static_cast<std::uint32_t>(Vexo_GetTimeTick()));
-    note.cidQualifier = qualifier;
-    note.cidEvent = (eventCode[0] - '0') * 100 + (eventCode[1] - '0') * 10 + (eventCode[2] - '0');
-    if (eventCode == kDeviceHeartbeatEvent) {
-        note.kind = MessageKind::DeviceHeart;
-        ++station.m_deviceHeartCount;
-    } else {
-        note.kind = MessageKind::Cid;
-        ++station.m_cidCount;
-    }
+    decoded.kind = eventCode == kDeviceHeartbeatEvent ? MessageKind::DeviceHeart : MessageKind::Cid;
+    decoded.note = Decoded::Note::Description;
+    decoded.stampsTick = true;
+    decoded.description.assign(line.view());
+    decoded.account.assign(account);
+    decoded.cidQualifier = qualifier;
+    decoded.cidEvent = static_cast<std::int16_t>((eventCode[0] - '0') * 100 +
+                                                 (eventCode[1] - '0') * 10 + (eventCode[2] - '0'));
+    return decoded;
 }
 
 }  // namespace corvane

@@ -1,5 +1,6 @@
 #include "protocol/dc09_frame.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "protocol/crc16.h"
@@ -10,6 +11,7 @@ namespace corvane {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
+constexpr std::size_t kMaxLongBody = 0xFFF;  // what a 3-digit length field can say
 
 // Upper-case hexadecimal with exactly `digits` digits (the value always fits).
 void writeHex(char* out, unsigned value, int digits) {
@@ -56,9 +58,8 @@ std::string_view replyCopiedText(std::string_view message) {
     return tokenFound ? std::string_view() : copiedAfterAnyToken(message, bracket);
 }
 
-void buildReplyFrame(std::string_view word, std::string_view message, ReplyFrame& frame,
+void buildReplyFrame(std::string_view word, std::string_view copied, ReplyFrame& frame,
                      std::string_view suffix) {
-    std::string_view copied = replyCopiedText(untilFirstZero(message));
     const std::size_t room = ReplyFrame::kMaxBody - (word.size() + 2) - 2 - suffix.size();
     if (copied.size() > room) {
         copied = copied.substr(0, room);
@@ -91,6 +92,37 @@ void buildReplyFrame(std::string_view word, std::string_view message, ReplyFrame
     *out++ = '\r';
     *out = '\0';
     frame.size = static_cast<std::size_t>(out - frame.bytes);
+}
+
+std::string frameAround(std::string_view body) {
+    std::string frame(body.size() + ReplyFrame::kOverhead, '\0');
+    frame[0] = '\n';
+    writeHex(frame.data() + 1, crc16(body), 4);
+    frame[5] = '0';
+    writeHex(frame.data() + 6, static_cast<unsigned>(body.size()), 3);
+    if (!body.empty()) {
+        std::memcpy(frame.data() + 9, body.data(), body.size());
+    }
+    frame.back() = '\r';
+    return frame;
+}
+
+std::string longReplyFrame(std::string_view word, std::string_view copied,
+                           std::string_view suffix) {
+    std::string body;
+    body.reserve(word.size() + copied.size() + suffix.size() + 4);
+    body.append("\"").append(word).append("\"").append(copied).append("[]").append(suffix);
+    return frameAround(std::string_view(body).substr(0, kMaxLongBody));
+}
+
+std::string encryptedFrame(std::string_view word, std::string_view copied,
+                           std::string_view cipherHex) {
+    const std::size_t fixed = word.size() + 4 + cipherHex.size();  // "*WORD" quoted, "[", the hex
+    copied = copied.substr(0, kMaxLongBody - std::min(fixed, kMaxLongBody));
+    std::string body;
+    body.reserve(fixed + copied.size());
+    body.append("\"*").append(word).append("\"").append(copied).append("[").append(cipherHex);
+    return frameAround(body);
 }
 
 }  // namespace corvane

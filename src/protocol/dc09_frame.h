@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace corvane {
@@ -27,10 +28,18 @@ struct ReplyFrame {
 // answer names the message it answers; empty when the message has no usable token.
 std::string_view replyCopiedText(std::string_view message);
 
-// Builds the frame whose body is `word` in quotation marks, the copied text of `message` and
-// "[]". A copied text too long for the frame is cut at its end. The message is read up to its
-// first zero byte. A `suffix` (NAK's time stamp) follows the "[]" inside the body.
-void buildReplyFrame(std::string_view word, std::string_view message, ReplyFrame& frame,
+// Builds the frame whose body is `word` in quotation marks, `copied` (the copied text of the
+// message it answers) and "[]". A copied text too long for the frame is cut at its end. A
+// `suffix` (NAK's time stamp) follows the "[]" inside the body.
+void buildReplyFrame(std::string_view word, std::string_view copied, ReplyFrame& frame,
                      std::string_view suffix = {});
+
+// LF, CRC of the body (4 upper-case hex digits), "0", body length (3 digits), body, CR.
+std::string frameAround(std::string_view body);
+// The DC-09 settings' frames, up to 4095 body bytes: `word` quoted, `copied`, "[]", `suffix`.
+std::string longReplyFrame(std::string_view word, std::string_view copied, std::string_view suffix);
+// An encrypted answer: "*" and `word` quoted, `copied`, "[" and the cipher text in hexadecimal.
+std::string encryptedFrame(std::string_view word, std::string_view copied,
+                           std::string_view cipherHex);
 
 }  // namespace corvane

@@ -1,13 +1,10 @@
-// What both decoders share: the description buffer and the name their diagnostic lines carry.
+// The description buffer every decoder formats into.
 #pragma once
 
 #include <cstdio>
 #include <string_view>
 
 namespace corvane {
-
-// The qualified name every decoding diagnostic line shows.
-inline constexpr const char* kParseLineFunction = "CCorvaneDlg::parseLine";
 
 // A description is formatted into 256 bytes: at most 255 characters, longer texts are cut there.
 class Description {

@@ -1,46 +1,91 @@
-// The single decoding entry: one received message in, counters, tick and description out.
+#include "protocol/parse_line.h"
+
+#include <cstdint>
+
+#include "platform/quillet.h"
+#include "platform/vexo.h"
+#include "protocol/delimited_text.h"
 #include "protocol/sia_dcs_decoder.h"
 #include "protocol/sur_gard_decoder.h"
-#include "station/station.h"
 
 namespace corvane {
 
-void Station::parseLine(const std::string& message, std::string& description) {
-    DecodeNote ignored;
-    parseLine(message, description, ignored);
-}
+namespace {
 
-void Station::parseLine(const std::string& message, std::string& description, DecodeNote& note) {
-    note = DecodeNote{};
-    if (m_protocol == "Sur-Gard") {
-        decodeSurGard(*this, message, description, note);
-    } else if (m_protocol == "SIA-DCS") {
-        decodeSiaDcs(*this, message, description, note);
+void writeDiagnostic(const Decoded& decoded, std::string_view message) {
+    const std::string_view text = untilFirstZero(message);
+    const int length = static_cast<int>(text.size());
+    const char* const bytes = text.data();
+    switch (decoded.note) {
+        case Decoded::Note::None:
+            return;
+        case Decoded::Note::Description:
+            QUILLET(3, kParseLineFunction, "%s", decoded.description.c_str());
+            return;
+        case Decoded::Note::Private:
+            QUILLET(3, kParseLineFunction, "SG Private-%.*s", length, bytes);
+            return;
+        case Decoded::Note::Cid10FormatError:
+            QUILLET(3, kParseLineFunction, "CID 10 format error: %.*s", length, bytes);
+            return;
+        case Decoded::Note::Cid4FormatError:
+            QUILLET(3, kParseLineFunction, "CID 4 format error: %.*s", length, bytes);
+            return;
+        case Decoded::Note::Unknown:
+            QUILLET(2, kParseLineFunction, "Unknown msg: %.*s", length, bytes);
+            return;
+        case Decoded::Note::Error:
+            QUILLET(2, kParseLineFunction, "Error msg: %.*s", length, bytes);
+            return;
+        case Decoded::Note::CannotDecrypt:
+            QUILLET(2, kParseLineFunction, "%s: %.*s", decoded.description.c_str(), length, bytes);
+            return;
     }
 }
 
-const char* messageKindName(MessageKind kind) {
+std::atomic<std::int64_t>* counterOf(MessageKind kind, Counters& counters) {
     switch (kind) {
         case MessageKind::Cid:
-            return "CID";
+            return &counters.m_cidCount;
         case MessageKind::Sia:
-            return "SIA";
+            return &counters.m_siaCount;
         case MessageKind::Heartbeat:
-            return "heartbeat";
-        case MessageKind::Private:
-            return "private";
-        case MessageKind::DeviceHeart:
-            return "device heart";
         case MessageKind::LinkTest:
-            return "link test";
+            return &counters.m_sgHeartbeatCount;
+        case MessageKind::Private:
+            return &counters.m_sgPrivateCount;
+        case MessageKind::DeviceHeart:
+            return &counters.m_deviceHeartCount;
         case MessageKind::Unknown:
-            return "unknown";
         case MessageKind::FormatError:
-            return "format error";
         case MessageKind::CannotDecrypt:
-            return "cannot decrypt";
+            break;
     }
-    return "unknown";
+    return nullptr;
+}
+
+}  // namespace
+
+Decoded decodeMessage(std::string_view message, Protocol protocol, ReceiverType type) {
+    switch (protocol) {
+        case Protocol::SurGard:
+            return decodeSurGard(message, type);
+        case Protocol::SiaDcs:
+            return decodeSiaDcs(message);
+        case Protocol::None:
+            break;
+    }
+    return {};
+}
+
+void parseLine(const Decoded& decoded, std::string_view message, Counters& counters) {
+    if (decoded.stampsTick) {
+        counters.setLastHeartbeatTick(static_cast<std::uint32_t>(Vexo_GetTimeTick()));
+    }
+    if (std::atomic<std::int64_t>* counter = counterOf(decoded.kind, counters)) {
+        ++*counter;
+    }
+    writeDiagnostic(decoded, message);
 }
 
 }  // namespace corvane

@@ -1,110 +1,115 @@
-// The response policy: the bytes that answer one received message, chosen by the operator's
-// radio buttons. Runs on the receiving thread, before the message is queued.
-#include <ctime>
-#include <string>
-#include <string_view>
+#include "protocol/response.h"
 
 #include "protocol/custom_byte.h"
 #include "protocol/dc09_frame.h"
 #include "protocol/delimited_text.h"
-#include "station/station.h"
 
 namespace corvane {
 
 namespace {
 
-constexpr char kAckByte = 0x06;
-constexpr char kNackByte = 0x15;
+Reply wordReply(Protocol protocol, AnswerWord word) {
+    Reply reply;
+    reply.protocol = protocol;
+    reply.word = word;
+    return reply;
+}
 
-enum Mode : int {
-    kAckAll = 0,
-    kNackAll = 1,
-    kNackAllButHeartbeats = 2,
-    kCustomToAll = 3,
-    kCustomToAllButHeartbeats = 4,
-};
+Reply surGardResponse(std::string_view message, const Settings& settings) {
+    const bool heartbeat = isHeartbeat(message, Protocol::SurGard);
+    switch (settings.m_responseMode.load()) {
+        case ResponseMode::AckAll:
+            return wordReply(Protocol::SurGard, AnswerWord::Ack);
+        case ResponseMode::NackAll:
+            return wordReply(Protocol::SurGard, AnswerWord::Nack);
+        case ResponseMode::NackAllButHeartbeats:
+            return wordReply(Protocol::SurGard, heartbeat ? AnswerWord::Ack : AnswerWord::Nack);
+        case ResponseMode::CustomToAll:
+            return customReply(Protocol::SurGard, settings.customResponse());
+        case ResponseMode::CustomToAllButHeartbeats:
+            return heartbeat ? wordReply(Protocol::SurGard, AnswerWord::Ack)
+                             : customReply(Protocol::SurGard, settings.customResponse());
+        case ResponseMode::None:
+            break;
+    }
+    return wordReply(Protocol::SurGard, AnswerWord::None);
+}
+
+Reply siaDcsResponse(std::string_view message, const Settings& settings,
+                     const FrameVerdict& verdict) {
+    if (verdict.decided) {
+        return *verdict.decided;
+    }
+    const std::string_view text = untilFirstZero(message);
+    const bool linkTest = isHeartbeat(text, Protocol::SiaDcs) || verdict.linkTest;
+    const auto ack = [&] { return verdict.ack ? *verdict.ack : frameReply(AnswerWord::Ack, text); };
+    const auto nack = [&] {
+        return verdict.nack ? *verdict.nack : frameReply(AnswerWord::Nack, text);
+    };
+    switch (settings.m_responseMode.load()) {
+        case ResponseMode::AckAll:
+            return ack();
+        case ResponseMode::NackAll: {
+            Reply late = nack();
+            late.delayMs = settings.m_timeouts.nackPause.count();
+            return late;
+        }
+        case ResponseMode::NackAllButHeartbeats:
+            return linkTest ? ack() : nack();
+        case ResponseMode::CustomToAll:
+            return customReply(Protocol::SiaDcs, settings.customResponse());
+        case ResponseMode::CustomToAllButHeartbeats:
+            return linkTest ? ack() : customReply(Protocol::SiaDcs, settings.customResponse());
+        case ResponseMode::None:
+            break;
+    }
+    return wordReply(Protocol::SiaDcs, AnswerWord::None);
+}
 
 }  // namespace
 
-std::string Station::makeResponse(const std::string& message) {
-    Dc09Reading reading;
-    return makeResponse(message, reading);
+bool isHeartbeat(std::string_view message, Protocol protocol) {
+    if (protocol == Protocol::SiaDcs) {
+        return untilFirstZero(message).find(kNullToken) != std::string_view::npos;
+    }
+    return !message.empty() && message.front() == '1';
 }
 
-std::string Station::makeResponse(const std::string& message, Dc09Reading& reading) {
-    const int mode = m_responseMode.load();
-    if (m_protocol == "Sur-Gard") {
-        const bool heartbeat = !message.empty() && message.front() == '1';
-        char byte = 0;
-        switch (mode) {
-            case kAckAll:
-                byte = kAckByte;
-                break;
-            case kNackAll:
-                byte = kNackByte;
-                break;
-            case kNackAllButHeartbeats:
-                byte = heartbeat ? kAckByte : kNackByte;
-                break;
-            case kCustomToAll:
-            case kCustomToAllButHeartbeats: {
-                const auto custom = static_cast<char>(customByte(customResponse()));
-                byte = (mode == kCustomToAllButHeartbeats && heartbeat) ? kAckByte : custom;
-                break;
-            }
-            default:
-                break;
-        }
-        // The answer is a C text of at most one byte: a byte 0 sends nothing.
-        return byte == 0 ? std::string() : std::string(1, byte);
-    }
+Reply frameReply(AnswerWord word, std::string_view message) {
+    Reply reply = wordReply(Protocol::SiaDcs, word);
+    reply.text.assign(replyCopiedText(untilFirstZero(message)));
+    return reply;
+}
 
-    if (m_protocol == "SIA-DCS") {
-        const std::string_view text = untilFirstZero(message);
-        // DC-09 settings (all off by default) may decide the whole answer, or give an
-        // encrypted ACK and a NAK in place of the plain ACK and NACK frames.
-        const Dc09Answer dc09 = m_dc09.answer(text, std::time(nullptr), reading);
-        if (dc09.decided) {
-            return dc09.bytes;
-        }
-        ReplyFrame ackFrame;
-        ReplyFrame nackFrame;
-        buildReplyFrame("ACK", text, ackFrame);
-        buildReplyFrame("NACK", text, nackFrame);
-        const std::string_view ack = dc09.ack.empty() ? ackFrame.view() : dc09.ack;
-        const std::string_view nack = dc09.nack.empty() ? nackFrame.view() : dc09.nack;
-        const bool linkTest = text.find(kNullToken) != std::string_view::npos || dc09.linkTest;
-        switch (mode) {
-            case kAckAll:
-                return std::string(ack);
-            case kNackAll:
-                // The receiver sees this NACK 2000 ms late: the link schedules it (answer_plan).
-                return std::string(nack);
-            case kNackAllButHeartbeats:
-                return std::string(linkTest ? ack : nack);
-            case kCustomToAll:
-                return customResponse();
-            case kCustomToAllButHeartbeats: {
-                std::string custom = customResponse();
-                return linkTest ? std::string(ack) : custom;
-            }
-            default:
-                return {};
-        }
+Reply customReply(Protocol protocol, std::string text) {
+    Reply reply = wordReply(protocol, AnswerWord::Custom);
+    const bool nothing = protocol == Protocol::SiaDcs ? text.empty() : customByte(text) == 0;
+    if (nothing) {
+        reply.word = AnswerWord::None;
+    }
+    reply.text = std::move(text);
+    return reply;
+}
+
+Reply makeResponse(std::string_view message, const Settings& settings,
+                   const FrameVerdict& verdict) {
+    switch (settings.m_protocol) {
+        case Protocol::SurGard:
+            return surGardResponse(message, settings);
+        case Protocol::SiaDcs:
+            return siaDcsResponse(message, settings, verdict);
+        case Protocol::None:
+            break;
     }
     return {};
 }
 
-std::string Station::makeAck(std::string_view message) {
-    ReplyFrame frame;
-    buildReplyFrame("ACK", message, frame);
-    return std::string(frame.view());
+std::string makeAck(std::string_view message) {
+    return renderReply(frameReply(AnswerWord::Ack, message));
 }
 
-std::string Station::makeNack(std::string_view message) {
-    ReplyFrame frame;
-    buildReplyFrame("NACK", message, frame);
-    return std::string(frame.view());
+std::string makeNack(std::string_view message) {
+    return renderReply(frameReply(AnswerWord::Nack, message));
 }
 
 }  // namespace corvane

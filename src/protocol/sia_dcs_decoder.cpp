@@ -1,25 +1,15 @@
 #include "protocol/sia_dcs_decoder.h"
 
-#include <cstdint>
-#include <string_view>
-
-#include "platform/quillet.h"
-#include "platform/vexo.h"
 #include "protocol/adm_cid_decoder.h"
 #include "protocol/dc09_frame.h"
 #include "protocol/delimited_text.h"
 #include "protocol/description.h"
-#include "station/station.h"
 
 namespace corvane {
 
 namespace {
 
 constexpr auto npos = std::string_view::npos;
-
-void stampTick(Station& station) {
-    station.setLastHeartbeatTick(static_cast<std::uint32_t>(Vexo_GetTimeTick()));
-}
 
 // The first position of each character the event layout "#acct[#acct|Nri1/BA01]" relies on.
 struct Delimiters {
@@ -50,33 +40,28 @@ struct Delimiters {
 
 }  // namespace
 
-void decodeSiaDcs(Station& station, const std::string& message, std::string& description,
-                  DecodeNote& note) {
+Decoded decodeSiaDcs(std::string_view message) {
     const std::string_view text = untilFirstZero(message);
+    Decoded decoded;
     if (text.find(kSiaDcsToken) == npos) {
         if (text.find(kNullToken) != npos) {
             // A link test: it renews the tick and counts as a heartbeat, with no description.
-            note.kind = MessageKind::LinkTest;
-            stampTick(station);
-            ++station.m_sgHeartbeatCount;
-            return;
+            decoded.kind = MessageKind::LinkTest;
+            decoded.stampsTick = true;
+            return decoded;
         }
         if (text.find(kAdmCidToken) != npos) {
-            decodeAdmCid(station, text, description, note);  // Contact ID inside DC-09
-            return;
+            return decodeAdmCid(text);  // Contact ID inside DC-09
         }
-        note.kind = MessageKind::Unknown;
-        ++station.m_unknownCount;
-        QUILLET(2, kParseLineFunction, "Unknown msg: %s", message.c_str());
-        return;
+        decoded.note = Decoded::Note::Unknown;
+        return decoded;
     }
 
     const Delimiters at(text);
     if (at.malformed(text.size())) {
-        ++station.m_errorCount;
-        note.kind = MessageKind::FormatError;
-        QUILLET(2, kParseLineFunction, "Error msg: %s", message.c_str());
-        return;
+        decoded.kind = MessageKind::FormatError;
+        decoded.note = Decoded::Note::Error;
+        return decoded;
     }
     const std::string_view account = textFromTo(text, at.hash + 1, at.open);
     const std::string_view system = textFromTo(text, at.bar + 4, at.slash);
@@ -87,11 +72,13 @@ void decodeSiaDcs(Station& station, const std::string& message, std::string& des
     line.format("SIA: Account=%.*s, EventCode=%.*s, System=%.*s, Group=%.*s", shownLength(account),
                 account.data(), shownLength(eventCode), eventCode.data(), shownLength(system),
                 system.data(), shownLength(group), group.data());
-    QUILLET(3, kParseLineFunction, "%s", line.c_str());
-    description.assign(line.view());
-    note.kind = MessageKind::Sia;
-    stampTick(station);
-    ++station.m_siaCount;
+    decoded.kind = MessageKind::Sia;
+    decoded.note = Decoded::Note::Description;
+    decoded.stampsTick = true;
+    decoded.description.assign(line.view());
+    decoded.account.assign(account);
+    decoded.siaEvents = readSiaDataBlock(text.substr(at.open)).events;
+    return decoded;
 }
 
 }  // namespace corvane

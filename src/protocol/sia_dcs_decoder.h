@@ -1,17 +1,14 @@
-// The "SIA-DCS" branch of parseLine: DC-09 frames holding an SIA event or a link test.
+// The SIA-DCS decoder: DC-09 frames holding an SIA event, a link test, or a Contact ID event
+// ("ADM-CID").
 #pragma once
 
-#include <string>
+#include <string_view>
 
-#include "protocol/decode_note.h"
+#include "protocol/decoded.h"
 
 namespace corvane {
 
-class Station;
-
-// Counts `message` as an SIA event or a link test and stamps the heartbeat tick; an SIA event
-// also gets its description. Unknown and malformed frames are only logged. `note` gets the kind.
-void decodeSiaDcs(Station& station, const std::string& message, std::string& description,
-                  DecodeNote& note);
+// What `message` is, read up to its first zero byte.
+Decoded decodeSiaDcs(std::string_view message);
 
 }  // namespace corvane

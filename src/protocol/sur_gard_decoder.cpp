@@ -1,14 +1,10 @@
 #include "protocol/sur_gard_decoder.h"
 
 #include <cstdint>
-#include <string_view>
 
-#include "platform/quillet.h"
-#include "platform/vexo.h"
 #include "protocol/delimited_text.h"
 #include "protocol/description.h"
 #include "protocol/fixed_width_scan.h"
-#include "station/station.h"
 
 namespace corvane {
 
@@ -16,35 +12,38 @@ namespace {
 
 constexpr int kDeviceHeartbeatEvent = 602;
 
-void stampTick(Station& station) {
-    station.setLastHeartbeatTick(static_cast<std::uint32_t>(Vexo_GetTimeTick()));
+Decoded recognised(MessageKind kind, Decoded::Note note = Decoded::Note::None) {
+    Decoded decoded;
+    decoded.kind = kind;
+    decoded.note = note;
+    decoded.stampsTick = true;
+    return decoded;
 }
 
 // "S": RR and LLL (or L) from the start, the account between "#" and "|", the event text between
-// "/" and "]".
-void decodeSia(Station& station, std::string_view text, std::string& description) {
-    stampTick(station);
-    ++station.m_siaCount;
-
+// "/" and "]". Every "S" line is an SIA event, whatever follows.
+Decoded decodeSia(std::string_view text, ReceiverType type) {
+    Decoded decoded = recognised(MessageKind::Sia, Decoded::Note::Description);
     const std::string_view account = textBetween(text, '#', '|');
     const std::string_view event = textBetween(text, '/', ']');
     Description line;
-    const std::string receiverType = station.receiverType();
     std::int64_t rr = 0;
     std::int64_t lll = 0;
-    if (receiverType == "MLR2000") {
+    if (type == ReceiverType::Mlr2000) {
         FixedWidthScan(text).skip().number(2, rr).number(3, lll).skip();
         line.format("SIA: RR=%02d, LLL=%03d, Account=%.*s, EventCode=%.*s", static_cast<int>(rr),
                     static_cast<int>(lll), shownLength(account), account.data(), shownLength(event),
                     event.data());
-    } else if (receiverType == "MLR2") {
+    } else if (type == ReceiverType::Mlr2) {
         FixedWidthScan(text).skip().number(2, rr).number(1, lll).skip();
         line.format("SIA: RR=%02d, L=%01d, Account=%.*s, EventCode=%.*s", static_cast<int>(rr),
                     static_cast<int>(lll), shownLength(account), account.data(), shownLength(event),
                     event.data());
     }
-    QUILLET(3, kParseLineFunction, "%s", line.c_str());
-    description.assign(line.view());
+    decoded.description.assign(line.view());
+    decoded.account.assign(account);
+    decoded.siaEvents = readSiaDataBlock(text).events;
+    return decoded;
 }
 
 // The seven numbers of a Contact ID line; fields the scan cannot read stay 0. The account is held
@@ -76,46 +75,12 @@ ContactIdFields scanContactId(std::string_view text, int lineWidth, int accountW
     return f;
 }
 
-// "5" (4-digit account) and "Q" (10-digit account), fixed-length records.
-void decodeContactId(Station& station, const std::string& message, std::string_view text,
-                     std::string& description, DecodeNote& note) {
-    stampTick(station);
-    const bool tenDigits = text.front() == 'Q';
-    const std::string receiverType = station.receiverType();
-    const bool mlr2000 = receiverType == "MLR2000";
-    if (!mlr2000 && receiverType != "MLR2") {
-        description.clear();
-        return;
-    }
-    const std::size_t length = tenDigits ? (mlr2000 ? 29 : 27) : (mlr2000 ? 23 : 21);
-    if (text.size() != length) {
-        ++station.m_errorCount;
-        note.kind = MessageKind::FormatError;
-        if (tenDigits) {
-            QUILLET(3, kParseLineFunction, "CID 10 format error: %s", message.c_str());
-            description = "CID 10 format error!";
-        } else {
-            QUILLET(3, kParseLineFunction, "CID 4 format error: %s", message.c_str());
-            description = "CID 4 format error!";
-        }
-        return;
-    }
-
-    const ContactIdFields f = scanContactId(text, mlr2000 ? 3 : 1, tenDigits ? 10 : 4);
-    note.kind = f.eventCode == kDeviceHeartbeatEvent ? MessageKind::DeviceHeart : MessageKind::Cid;
-    note.cidQualifier = text[length - 10];
-    note.cidEvent = static_cast<int>(f.eventCode);
-    if (f.eventCode == kDeviceHeartbeatEvent) {
-        ++station.m_deviceHeartCount;
-    } else {
-        ++station.m_cidCount;
-    }
+void formatContactId(Description& line, const ContactIdFields& f, bool tenDigits, bool mlr2000) {
     const int rr = static_cast<int>(f.rr);
     const int lll = static_cast<int>(f.lll);
     const int eventCode = static_cast<int>(f.eventCode);
     const int groupCode = static_cast<int>(f.groupCode);
     const int zoneCode = static_cast<int>(f.zoneCode);
-    Description line;
     if (tenDigits) {
         const auto account = static_cast<long long>(f.account);
         if (mlr2000) {
@@ -129,55 +94,71 @@ void decodeContactId(Station& station, const std::string& message, std::string_v
                 "ZoneCode=%03d",
                 rr, lll, account, eventCode, groupCode, zoneCode);
         }
-    } else {
-        const int account = static_cast<int>(f.account);
-        if (mlr2000) {
-            line.format(
-                "CID: RR=%02d, LLL=%03d, Account=%04d, EventCode=%03d, GroupCode=%02d, "
-                "ZoneCode=%03d",
-                rr, lll, account, eventCode, groupCode, zoneCode);
-        } else {
-            line.format(
-                "CID: RR=%02d, L=%01d, Account=%04d, EventCode=%03d, GroupCode=%02d, "
-                "ZoneCode=%03d",
-                rr, lll, account, eventCode, groupCode, zoneCode);
-        }
+        return;
     }
-    QUILLET(3, kParseLineFunction, "%s", line.c_str());
-    description.assign(line.view());
+    const int account = static_cast<int>(f.account);
+    if (mlr2000) {
+        line.format(
+            "CID: RR=%02d, LLL=%03d, Account=%04d, EventCode=%03d, GroupCode=%02d, ZoneCode=%03d",
+            rr, lll, account, eventCode, groupCode, zoneCode);
+    } else {
+        line.format(
+            "CID: RR=%02d, L=%01d, Account=%04d, EventCode=%03d, GroupCode=%02d, ZoneCode=%03d", rr,
+            lll, account, eventCode, groupCode, zoneCode);
+    }
+}
+
+// "5" (4-digit account) and "Q" (10-digit account), fixed-length records. Every one stamps the
+// tick, a malformed one too.
+Decoded decodeContactId(std::string_view text, ReceiverType type) {
+    const bool tenDigits = text.front() == 'Q';
+    const bool mlr2000 = type == ReceiverType::Mlr2000;
+    if (!mlr2000 && type != ReceiverType::Mlr2) {
+        Decoded unread;  // no line format to read it with: not counted, no description
+        unread.stampsTick = true;
+        return unread;
+    }
+    const std::size_t length = tenDigits ? (mlr2000 ? 29 : 27) : (mlr2000 ? 23 : 21);
+    if (text.size() != length) {
+        Decoded error =
+            recognised(MessageKind::FormatError, tenDigits ? Decoded::Note::Cid10FormatError
+                                                           : Decoded::Note::Cid4FormatError);
+        error.description = tenDigits ? "CID 10 format error!" : "CID 4 format error!";
+        return error;
+    }
+    const ContactIdFields f = scanContactId(text, mlr2000 ? 3 : 1, tenDigits ? 10 : 4);
+    Decoded decoded = recognised(
+        f.eventCode == kDeviceHeartbeatEvent ? MessageKind::DeviceHeart : MessageKind::Cid,
+        Decoded::Note::Description);
+    decoded.cidQualifier = text[length - 10];
+    decoded.cidEvent = static_cast<std::int16_t>(f.eventCode);
+    decoded.account.assign(text.substr(mlr2000 ? 9 : 7, tenDigits ? 10 : 4));
+    Description line;
+    formatContactId(line, f, tenDigits, mlr2000);
+    decoded.description.assign(line.view());
+    return decoded;
 }
 
 }  // namespace
 
-void decodeSurGard(Station& station, const std::string& message, std::string& description,
-                   DecodeNote& note) {
+Decoded decodeSurGard(std::string_view message, ReceiverType type) {
     // Scans and lengths see the message as the C text it is logged as.
     const std::string_view text = untilFirstZero(message);
-    const char kind = text.empty() ? '\0' : text.front();
-    switch (kind) {
+    switch (text.empty() ? '\0' : text.front()) {
         case '0':
-            note.kind = MessageKind::Private;
-            stampTick(station);
-            ++station.m_sgPrivateCount;
-            QUILLET(3, kParseLineFunction, "SG Private-%s", message.c_str());
-            return;
+            return recognised(MessageKind::Private, Decoded::Note::Private);
         case '1':
-            note.kind = MessageKind::Heartbeat;
-            stampTick(station);
-            ++station.m_sgHeartbeatCount;
-            return;
+            return recognised(MessageKind::Heartbeat);
         case 'S':
-            note.kind = MessageKind::Sia;
-            decodeSia(station, text, description);
-            return;
+            return decodeSia(text, type);
         case 'Q':
         case '5':
-            decodeContactId(station, message, text, description, note);
-            return;
-        default:
-            ++station.m_unknownCount;
-            QUILLET(2, kParseLineFunction, "Unknown msg: %s", message.c_str());
-            return;
+            return decodeContactId(text, type);
+        default: {
+            Decoded unknown;
+            unknown.note = Decoded::Note::Unknown;
+            return unknown;
+        }
     }
 }
 

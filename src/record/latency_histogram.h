@@ -1,5 +1,5 @@
-// Answer latencies of one receiver in logarithmic buckets (8 per power of two, so a percentile
-// is right to within 12.5%), in constant memory however many answers come.
+// Answer latencies in logarithmic buckets (16 per power of two, so a percentile is read to within
+// about 3% of its value), in constant memory however many answers come.
 #pragma once
 
 #include <array>
@@ -11,13 +11,18 @@ class LatencyHistogram {
   public:
     void add(std::int64_t us);
     std::uint64_t count() const { return m_count; }
-    // The latency below which `fraction` (0..1) of the answers lie; -1 when there are none.
+    // The latency below which `fraction` (0..1) of the answers lie, as the middle of its bucket;
+    // -1 when there are none.
     std::int64_t percentile(double fraction) const;
 
   private:
-    static constexpr int kBuckets = 16 + 40 * 8;
+    static constexpr int kSubBits = 4;            // 16 buckets per power of two
+    static constexpr int kExact = 1 << kSubBits;  // small values have a bucket each
+    static constexpr int kPowers = 40;            // up to 2^40 us (12 days)
+    static constexpr int kBuckets = kExact + (kPowers - kSubBits) * kExact;
     static int bucketOf(std::int64_t us);
-    static std::int64_t lowerBound(int bucket);
+    static std::int64_t middleOf(int bucket);
+
     std::array<std::uint32_t, kBuckets> m_buckets{};
     std::uint64_t m_count = 0;
 };

@@ -4,23 +4,12 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
-#include "pipeline/received_message.h"
-#include "protocol/decode_note.h"
+#include "protocol/decoded.h"
+#include "protocol/reply.h"
+#include "station/choices.h"
 
 namespace corvane {
-
-enum class AnswerWord : std::uint8_t { Ack, Nack, Nak, Duh, Custom, None };
-inline constexpr int kAnswerWordCount = 6;
-
-// "ACK", "NACK", "NAK", "DUH", "custom", "none"; parsing is the inverse (None when unknown).
-const char* answerWordName(AnswerWord word);
-AnswerWord answerWordFromName(std::string_view name);
-
-enum class RecordProtocol : std::uint8_t { Other, SurGard, SiaDcs };
-const char* recordProtocolName(RecordProtocol protocol);  // "Sur-Gard", "SIA-DCS", ""
-RecordProtocol recordProtocolFromName(std::string_view name);
 
 struct MessageRecord {
     std::uint64_t sequence = 0;           // 1 for the first record of the run, then +1 each
@@ -28,12 +17,9 @@ struct MessageRecord {
     std::uint64_t connection = 0;         // the link's connection number
     std::uint64_t indexOnConnection = 0;  // 0 for the first message of its connection
     std::string peer;                     // "address:port"
-    RecordProtocol protocol = RecordProtocol::Other;
+    Protocol protocol = Protocol::None;
     std::string raw;  // every byte, zero bytes included
-    MessageKind kind = MessageKind::Unknown;
-    char cidQualifier = 0;  // Contact ID events only
-    std::int16_t cidEvent = -1;
-    std::string description;  // the activity log's description
+    Decoded decoded;  // what the msgPro worker's decoder made of it
     // The answer
     std::string answerBytes;
     AnswerWord answerWord = AnswerWord::None;
@@ -42,12 +28,8 @@ struct MessageRecord {
     bool encrypted = false;       // the frame was DC-09 encrypted
 };
 
-// The word an answer's bytes make under a protocol: Sur-Gard 0x06 ACK, 0x15 NACK; SIA-DCS the
-// quoted word of the answer frame; any other bytes are custom, no bytes none.
-AnswerWord answerWordFor(RecordProtocol protocol, std::string_view bytes);
-
-// Copies what `note` says of the answer into `record` (the word named by the note wins over the
-// one its bytes make).
-void applyAnswer(MessageRecord& record, const AnswerNote& note);
+// Copies what the Reply says of the answer, and its bytes, into `record`; the latency once the
+// answer has been sent.
+void applyAnswer(MessageRecord& record, const Reply& reply, std::string bytes);
 
 }  // namespace corvane

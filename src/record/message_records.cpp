@@ -45,8 +45,6 @@ void MessageRecords::clear() {
     std::lock_guard lock(m_mutex);
     m_slots.clear();
     m_first = m_next;
-    m_receivers.clear();
-    m_pendingAnswers.clear();
 }
 
 // While the ring is filling, slot i holds sequence m_first + i; once full, sequence s sits in
@@ -69,15 +67,6 @@ void MessageRecords::append(std::vector<MessageRecord>& batch) {
     std::lock_guard lock(m_mutex);
     for (MessageRecord& record : batch) {
         record.sequence = m_next;
-        record.indexOnConnection = m_messagesOnConnection[record.connection]++;
-        if (!m_pendingAnswers.empty()) {
-            auto pending = m_pendingAnswers.find({record.connection, record.indexOnConnection});
-            if (pending != m_pendingAnswers.end()) {
-                applyAnswer(record, pending->second);
-                m_pendingAnswers.erase(pending);
-            }
-        }
-        m_receivers.message(record);
         if (m_slots.size() < m_capacity) {
             if (m_slots.size() == m_capacity - 1 && m_first % m_capacity != 0) {
                 // About to fill: rotate so that sequence s sits in slot s % capacity.
@@ -98,17 +87,6 @@ void MessageRecords::append(std::vector<MessageRecord>& batch) {
     batch.clear();
 }
 
-void MessageRecords::noteConnected(std::uint64_t connection, const std::string& peer,
-                                   std::int64_t us) {
-    std::lock_guard lock(m_mutex);
-    m_receivers.connected(connection, peer, us);
-}
-
-void MessageRecords::noteLost(std::uint64_t connection, std::int64_t us) {
-    std::lock_guard lock(m_mutex);
-    m_receivers.lost(connection, us);
-}
-
 MessageRecord* MessageRecords::findOnConnection(std::uint64_t connection, std::uint64_t index) {
     // Late answers concern recent messages: look from the newest back.
     for (std::uint64_t s = m_next; s > m_first; --s) {
@@ -120,21 +98,11 @@ MessageRecord* MessageRecords::findOnConnection(std::uint64_t connection, std::u
     return nullptr;
 }
 
-void MessageRecords::recordAnswer(std::uint64_t connection, std::uint64_t index,
-                                  const AnswerNote& note) {
+void MessageRecords::recordAnswer(std::uint64_t connection, std::uint64_t index, const Reply& reply,
+                                  std::string bytes) {
     std::lock_guard lock(m_mutex);
-    auto counted = m_messagesOnConnection.find(connection);
-    const bool recorded = counted != m_messagesOnConnection.end() && index < counted->second;
-    if (!recorded) {
-        if (m_pendingAnswers.size() < kMaxPendingAnswers) {
-            m_pendingAnswers[{connection, index}] = note;
-        }
-        return;
-    }
     if (MessageRecord* record = findOnConnection(connection, index)) {
-        const AnswerWord previous = record->answerWord;
-        applyAnswer(*record, note);
-        m_receivers.answer(*record, previous);
+        applyAnswer(*record, reply, std::move(bytes));
     }
 }
 
@@ -153,11 +121,6 @@ std::vector<MessageRecord> MessageRecords::copyRange(std::uint64_t from, std::si
         out.push_back(*find(s));
     }
     return out;
-}
-
-std::vector<ReceiverRow> MessageRecords::receivers() const {
-    std::lock_guard lock(m_mutex);
-    return m_receivers.rows();
 }
 
 }  // namespace corvane

@@ -1,18 +1,18 @@
 // The records of this run: a ring of the newest records (100,000 unless changed) with a sequence
-// number each, the per-connection receiver table, and answers that arrive after their message.
+// number each, and the answers sent after their message was recorded.
 //
-// The msgPro worker appends whole batches; readers on any thread take rows by sequence number
-// under the same short lock. Nothing here links Qt: a station without a window keeps records too.
+// The msgPro worker appends whole batches and notes late answers (both in queue order, so a late
+// answer always finds its message, unless it has left the ring); readers on any thread take rows
+// by sequence number under the same short lock. Nothing here links Qt: a station without a window
+// keeps records too.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <mutex>
 #include <utility>
 #include <vector>
 
 #include "record/message_record.h"
-#include "record/receiver_table.h"
 
 namespace corvane {
 
@@ -25,21 +25,16 @@ class MessageRecords {
     // Keeps the newest min(size, capacity) records; a capacity of 0 counts as 1.
     void setCapacity(std::size_t capacity);
     std::size_t capacity() const;
-    // Forgets every record and receiver row; sequence numbers go on.
+    // Forgets every record; sequence numbers go on.
     void clear();
 
     // ---- the msgPro worker -------------------------------------------------------------------
-    // Moves every record of `batch` into the ring (and empties it), numbering each, counting it
-    // per connection and applying an answer that was reported for it before it came.
+    // Moves every record of `batch` into the ring (and empties it), numbering each.
     void append(std::vector<MessageRecord>& batch);
-
-    // ---- link threads and answer senders -------------------------------------------------------
-    void noteConnected(std::uint64_t connection, const std::string& peer, std::int64_t us);
-    void noteLost(std::uint64_t connection, std::int64_t us);
-    // An answer sent after its message was queued: `index` is the message's place on its
-    // connection (0 for the first message the connection queued). Kept until the record comes
-    // when it is not recorded yet; ignored when the record has left the ring.
-    void recordAnswer(std::uint64_t connection, std::uint64_t index, const AnswerNote& note);
+    // An answer sent after its message was recorded: the message is the `index`th (from 0) of
+    // its connection. Ignored when the record has left the ring.
+    void recordAnswer(std::uint64_t connection, std::uint64_t index, const Reply& reply,
+                      std::string bytes);
 
     // ---- readers (any thread) ------------------------------------------------------------------
     // Sequence numbers held: [first, next). first == next when empty.
@@ -72,23 +67,17 @@ class MessageRecords {
     }
     // Copies of at most `max` records from `from` on (for exports, taken in chunks).
     std::vector<MessageRecord> copyRange(std::uint64_t from, std::size_t max) const;
-    std::vector<ReceiverRow> receivers() const;
 
   private:
     const MessageRecord* find(std::uint64_t sequence) const;
     MessageRecord* find(std::uint64_t sequence);
     MessageRecord* findOnConnection(std::uint64_t connection, std::uint64_t index);
 
-    static constexpr std::size_t kMaxPendingAnswers = 4096;
-
     mutable std::mutex m_mutex;          // guards everything below
     std::vector<MessageRecord> m_slots;  // grows to m_capacity, then the oldest is overwritten
     std::size_t m_capacity;
     std::uint64_t m_first = 1;  // sequence of the oldest held record
     std::uint64_t m_next = 1;   // sequence the next record gets
-    std::map<std::uint64_t, std::uint64_t> m_messagesOnConnection;
-    std::map<std::pair<std::uint64_t, std::uint64_t>, AnswerNote> m_pendingAnswers;
-    ReceiverTable m_receivers;
 };
 
 }  // namespace corvane

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <functional>
 
-#include "record/event_meanings.h"
+#include "protocol/event_meanings.h"
 #include "record/message_records.h"
 #include "record/record_text.h"
 
@@ -55,12 +55,12 @@ std::vector<std::string> fieldsOf(const MessageRecord& r) {
             std::to_string(r.receivedUs),
             std::to_string(r.connection),
             r.peer,
-            recordProtocolName(r.protocol),
-            messageKindName(r.kind),
+            std::string(protocolName(r.protocol)),
+            messageKindName(r.decoded.kind),
             hexOf(r.raw),
             escapedText(r.raw),
-            escapedText(r.description),
-            escapedText(recordMeaning(r)),
+            escapedText(r.decoded.description),
+            escapedText(meaningOf(r.decoded)),
             hexOf(r.answerBytes),
             escapedText(r.answerBytes),
             answerWordName(r.answerWord),
@@ -69,13 +69,17 @@ std::vector<std::string> fieldsOf(const MessageRecord& r) {
             r.encrypted ? "true" : "false"};
 }
 
+Unexpected<Failure> cannotWrite(const std::string& path, int error) {
+    return fail("write", path, "Cannot write " + path + ": " + std::strerror(error));
+}
+
 // Writes through a temporary file, then renames it over `path`.
-std::string writeWhole(const std::string& path,
-                       const std::function<bool(const std::function<bool(std::string&)>&)>& fill) {
+Result<void> writeWhole(const std::string& path,
+                        const std::function<bool(const std::function<bool(std::string&)>&)>& fill) {
     std::string temporary = path + ".XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0) {
-        return "Cannot write " + path + ": " + std::strerror(errno);
+        return cannotWrite(path, errno);
     }
     int error = 0;
     auto flush = [&](std::string& buffer) {
@@ -113,14 +117,14 @@ std::string writeWhole(const std::string& path,
     }
     if (!ok) {
         std::remove(temporary.c_str());
-        return "Cannot write " + path + ": " + std::strerror(error);
+        return cannotWrite(path, error);
     }
     return {};
 }
 
 using Source = std::function<std::vector<MessageRecord>(std::uint64_t chunk)>;
 
-std::string exportFrom(const Source& next, const std::string& path) {
+Result<void> exportFrom(const Source& next, const std::string& path) {
     const bool csv = endsWith(path, ".csv") || endsWith(path, ".CSV");
     return writeWhole(path, [&](const std::function<bool(std::string&)>& flush) {
         std::string buffer;
@@ -210,7 +214,7 @@ void appendJsonLine(std::string& out, const MessageRecord& record) {
     out += "}\n";
 }
 
-std::string exportRecords(const MessageRecords& records, const std::string& path) {
+Result<void> exportRecords(const MessageRecords& records, const std::string& path) {
     const MessageRecords::Span span = records.span();
     std::uint64_t from = span.first;
     return exportFrom(
@@ -227,7 +231,7 @@ std::string exportRecords(const MessageRecords& records, const std::string& path
         path);
 }
 
-std::string exportRecords(const std::vector<MessageRecord>& records, const std::string& path) {
+Result<void> exportRecords(const std::vector<MessageRecord>& records, const std::string& path) {
     return exportFrom(
         [&](std::uint64_t chunk) {
             const std::size_t from = static_cast<std::size_t>(chunk) * kChunk;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
 #include "record/message_record.h"
 #include "record/record_columns.h"
 
@@ -13,10 +14,10 @@ namespace corvane {
 
 class MessageRecords;
 
-// Empty on success; else a message for the operator naming the path and the reason. A failure
-// leaves no file behind and no change to the records.
-std::string exportRecords(const MessageRecords& records, const std::string& path);
-std::string exportRecords(const std::vector<MessageRecord>& records, const std::string& path);
+// Writes the file; a failure's `why` is a message for the operator naming the path and the reason
+// ("Cannot write PATH: ..."). A failure leaves no file behind and no change to the records.
+Result<void> exportRecords(const MessageRecords& records, const std::string& path);
+Result<void> exportRecords(const std::vector<MessageRecord>& records, const std::string& path);
 
 // One record as a CSV line (with CR LF) and as a JSON line (with LF); the CSV header line.
 std::string csvHeader();

@@ -29,8 +29,8 @@ Columns columnsOf() {
     return {at("connection"), at("received_us"), at("raw_hex"), at("kind"), at("protocol")};
 }
 
-std::string failure(const std::string& name, std::size_t line, const std::string& reason) {
-    return name + ":" + std::to_string(line) + ": " + reason;
+Unexpected<Failure> failure(const std::string& name, std::size_t line, const std::string& reason) {
+    return fail("read", name, name + ":" + std::to_string(line) + ": " + reason);
 }
 
 std::optional<std::int64_t> number(const std::string& text) {
@@ -80,53 +80,49 @@ bool csvRecord(const std::string& text, std::size_t& pos, std::vector<std::strin
     return false;
 }
 
-ImportResult importCsv(const std::string& text, const std::string& name) {
-    ImportResult result;
+Result<std::vector<ImportedMessage>> importCsv(const std::string& text, const std::string& name) {
+    std::vector<ImportedMessage> result;
     const Columns col = columnsOf();
     std::size_t pos = 0;
     std::size_t line = 1;
     std::vector<std::string> fields;
     std::size_t lines = 0;
     if (!csvRecord(text, pos, fields, lines) || fields != kRecordColumns) {
-        result.error = failure(name, 1, "not a Corvane records export (header line differs)");
-        return result;
+        return failure(name, 1, "not a Corvane records export (header line differs)");
     }
     line += lines;
     while (pos < text.size()) {
         const std::size_t start = line;
         lines = 0;
         if (!csvRecord(text, pos, fields, lines)) {
-            result.error = failure(name, start, "the file is cut short inside this record");
-            return result;
+            return failure(name, start, "the file is cut short inside this record");
         }
         line += lines;
         if (fields.size() != kRecordColumns.size()) {
-            result.error = failure(name, start,
-                                   "expected " + std::to_string(kRecordColumns.size()) +
-                                       " fields, found " + std::to_string(fields.size()));
-            return result;
+            return failure(name, start,
+                           "expected " + std::to_string(kRecordColumns.size()) + " fields, found " +
+                               std::to_string(fields.size()));
         }
         const auto raw = bytesFromHex(fields[col.rawHex]);
         const auto connection = number(fields[col.connection]);
         const auto received = number(fields[col.receivedUs]);
         if (!raw || raw->empty() || !connection || !received) {
-            result.error = failure(name, start, "unreadable connection, time or raw_hex field");
-            return result;
+            return failure(name, start, "unreadable connection, time or raw_hex field");
         }
-        result.messages.push_back({static_cast<std::uint64_t>(*connection), *received,
-                                   std::move(*raw), fields[col.kind], fields[col.protocol]});
+        result.push_back({static_cast<std::uint64_t>(*connection), *received, std::move(*raw),
+                          fields[col.kind], fields[col.protocol]});
     }
     return result;
 }
 
-ImportResult importJsonLines(const std::string& text, const std::string& name) {
-    ImportResult result;
+Result<std::vector<ImportedMessage>> importJsonLines(const std::string& text,
+                                                     const std::string& name) {
+    std::vector<ImportedMessage> result;
     std::size_t pos = 0;
     for (std::size_t line = 1; pos < text.size(); ++line) {
         const std::size_t end = text.find('\n', pos);
         if (end == std::string::npos) {
-            result.error = failure(name, line, "the file is cut short in this line");
-            return result;
+            return failure(name, line, "the file is cut short in this line");
         }
         const std::string_view content(text.data() + pos, end - pos);
         pos = end + 1;
@@ -134,16 +130,13 @@ ImportResult importJsonLines(const std::string& text, const std::string& name) {
             const nlohmann::json j = nlohmann::json::parse(content);
             const auto raw = bytesFromHex(j.at("raw_hex").get<std::string>());
             if (!raw || raw->empty()) {
-                result.error = failure(name, line, "raw_hex is not hexadecimal bytes");
-                return result;
+                return failure(name, line, "raw_hex is not hexadecimal bytes");
             }
-            result.messages.push_back({j.at("connection").get<std::uint64_t>(),
-                                       j.at("received_us").get<std::int64_t>(), std::move(*raw),
-                                       j.value("kind", std::string()),
-                                       j.value("protocol", std::string())});
+            result.push_back({j.at("connection").get<std::uint64_t>(),
+                              j.at("received_us").get<std::int64_t>(), std::move(*raw),
+                              j.value("kind", std::string()), j.value("protocol", std::string())});
         } catch (const nlohmann::json::exception& e) {
-            result.error = failure(name, line, std::string("not a record line: ") + e.what());
-            return result;
+            return failure(name, line, std::string("not a record line: ") + e.what());
         }
     }
     return result;
@@ -151,24 +144,21 @@ ImportResult importJsonLines(const std::string& text, const std::string& name) {
 
 }  // namespace
 
-ImportResult importRecordsText(const std::string& text, const std::string& name) {
+Result<std::vector<ImportedMessage>> importRecordsText(const std::string& text,
+                                                       const std::string& name) {
     if (text.rfind("sequence,", 0) == 0) {
         return importCsv(text, name);
     }
     if (!text.empty() && text[0] == '{') {
         return importJsonLines(text, name);
     }
-    ImportResult result;
-    result.error = failure(name, 1, "not a Corvane records export (CSV or JSON Lines)");
-    return result;
+    return failure(name, 1, "not a Corvane records export (CSV or JSON Lines)");
 }
 
-ImportResult importRecords(const std::string& path) {
+Result<std::vector<ImportedMessage>> importRecords(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        ImportResult result;
-        result.error = path + ": cannot be read";
-        return result;
+        return fail("read", path, path + ": cannot be read");
     }
     std::ostringstream text;
     text << in.rdbuf();

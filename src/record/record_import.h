@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace corvane {
 
 struct ImportedMessage {
@@ -17,13 +19,10 @@ struct ImportedMessage {
     std::string protocol;  // "Sur-Gard", "SIA-DCS" or empty
 };
 
-struct ImportResult {
-    std::vector<ImportedMessage> messages;
-    std::string error;  // empty on success, else "FILE:LINE: reason"
-};
-
-ImportResult importRecords(const std::string& path);
-// The same over text already read; `name` goes into error messages.
-ImportResult importRecordsText(const std::string& text, const std::string& name);
+// The messages of the export at `path`, or the failure whose `why` reads "FILE:LINE: reason".
+Result<std::vector<ImportedMessage>> importRecords(const std::string& path);
+// The same over text already read; `name` goes into the failure.
+Result<std::vector<ImportedMessage>> importRecordsText(const std::string& text,
+                                                       const std::string& name);
 
 }  // namespace corvane

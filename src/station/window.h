@@ -1,38 +1,38 @@
-// What the core asks of the main window. The Qt dialog implements it; tests implement it with a
-// recorder; a headless station uses NullWindow.
+// What the core tells the window, and asks of it. The core reports what happens (the link's
+// states, the counts, a log that changed, a start that failed); the window turns that into its
+// captions, status texts and boxes. The Qt window implements it, tests with a recorder,
+// corvane-station with its terminal, a headless station with NullWindow.
 //
-// Threads: setControlText, enableControl and refreshLogView may be called from any thread and must
-// never wait for the UI thread (the UI thread may be joining the caller). showMessageBox and
-// saveTransfer are called on the UI thread only.
+// Threads: linkChanged, refreshLogView and requestLinkCheck may come from any thread and must
+// never wait for the UI thread (the UI thread may be joining the caller). The others come from
+// the UI thread only.
 #pragma once
 
-#include <string>
+#include <atomic>
+#include <cstdint>
+
+#include "platform/result.h"
+#include "station/choices.h"
+#include "station/counters.h"
 
 namespace corvane {
 
-// Control identifiers of the main window.
-enum ControlId : int {
-    kReceiverIpEdit = 1000,
-    kLinesToSaveEdit = 1001,
-    kPortEdit = 1002,
-    kConnectButton = 1003,
-    kHeartbeatIntervalEdit = 1004,
-    kAckAllRadio = 1006,
-    kNackAllRadio = 1007,
-    kNackAllButHeartbeatsRadio = 1008,
-    kCustomToAllRadio = 1010,
-    kCustomToAllButHeartbeatsRadio = 1011,
-    kCustomResponseEdit = 1012,
-    kLogBox = 1015,
-    kCidCountEdit = 1017,
-    kSiaCountEdit = 1018,
-    kLinkStatusEdit = 1019,
-    kSgHeartbeatCountEdit = 1020,
-    kSgPrivateCountEdit = 1021,
-    kShowLogCheck = 1024,
-    kReceiverTypeCombo = 1026,
-    kDeviceHeartCountEdit = 1027,
-    kModeCombo = 1028,
+enum class LinkState : std::uint8_t {
+    Idle,       // nothing started yet
+    Starting,   // the link is up, its worker is being started
+    Listening,  // server: waiting for receivers (just started, or the receiver left)
+    Connected,  // the client connected, or a receiver connected to the server
+    Stopped,    // stopped, for the reason in `cause`
+};
+
+enum class StopCause : std::uint8_t { None, Operator, TimeOut, LinkLost };
+
+struct LinkReport {
+    LinkMode mode = LinkMode::Client;
+    LinkState state = LinkState::Idle;
+    StopCause cause = StopCause::None;  // with Stopped
+    bool receiverLeft = false;          // with Listening: a receiver was lost
+    bool operator==(const LinkReport&) const = default;
 };
 
 class Window {
@@ -40,16 +40,16 @@ class Window {
     virtual ~Window() = default;
 
     // Any thread, never waits for the UI thread.
-    virtual void setControlText(int controlId, const std::string& text) = 0;
-    virtual void enableControl(int controlId, bool enabled) = 0;
-    // The log box should show Station::logViewText(). Refreshes that arrive faster than the
+    virtual void linkChanged(const LinkReport& report) = 0;
+    // The log box should show the activity log's view text. Refreshes that arrive faster than the
     // window paints may be coalesced: the box must end up showing the latest view text.
     virtual void refreshLogView() = 0;
-    // Asks the UI thread to call Station::checkClientLink() soon (the client msg thread ended).
+    // Asks the UI thread to check the client link soon (its msg thread ended on its own).
     virtual void requestLinkCheck() {}
 
     // UI thread only.
-    virtual void showMessageBox(const std::string& text) = 0;
+    virtual void showCounts(const Counts& counts) = 0;  // each second
+    virtual void startFailed(LinkMode mode, const Failure& why) = 0;
     // Copies the controls into the station; false when a field was refused (already reported to
     // the operator).
     virtual bool saveTransfer() = 0;
@@ -58,11 +58,25 @@ class Window {
 // A window that shows nothing and accepts every save transfer.
 class NullWindow final : public Window {
   public:
-    void setControlText(int, const std::string&) override {}
-    void enableControl(int, bool) override {}
+    void linkChanged(const LinkReport&) override {}
     void refreshLogView() override {}
-    void showMessageBox(const std::string&) override {}
+    void showCounts(const Counts&) override {}
+    void startFailed(LinkMode, const Failure&) override {}
     bool saveTransfer() override { return true; }
+};
+
+// The window the core talks to: attached and detached while workers run, who then see the old or
+// the new one, never a torn pointer; NullWindow while none is attached.
+class WindowSlot {
+  public:
+    explicit WindowSlot(Window* window = nullptr) { attach(window); }
+    void attach(Window* window) { m_window = window != nullptr ? window : &m_null; }
+    Window& operator*() const { return *m_window.load(); }
+    Window* operator->() const { return m_window.load(); }
+
+  private:
+    NullWindow m_null;
+    std::atomic<Window*> m_window{&m_null};
 };
 
 }  // namespace corvane

@@ -42,12 +42,12 @@ std::string checkClientEndpoint(const std::string& text) {
     return {};
 }
 
-const std::map<std::string, int> kPolicies = {
-    {"ack-all", 0},
-    {"nack-all", 1},
-    {"nack-all-but-heartbeats", 2},
-    {"custom-all", 3},
-    {"custom-all-but-heartbeats", 4},
+const std::map<std::string, ResponseMode> kPolicies = {
+    {"ack-all", ResponseMode::AckAll},
+    {"nack-all", ResponseMode::NackAll},
+    {"nack-all-but-heartbeats", ResponseMode::NackAllButHeartbeats},
+    {"custom-all", ResponseMode::CustomToAll},
+    {"custom-all-but-heartbeats", ResponseMode::CustomToAllButHeartbeats},
 };
 
 const std::map<std::string, UndecryptableAnswer> kUndecryptable = {
@@ -77,6 +77,7 @@ bool endsWith(const std::string& text, std::string_view end) {
 // Link, answer, DC-09, run and output options are declared in groups.
 struct Declared {
     std::string protocol;
+    std::string receiverType = "MLR2000";
     int server = 0;
     std::string client;
     std::string policy = "ack-all";
@@ -107,7 +108,7 @@ void addLinkOptions(CLI::App& app, Declared& d, StationOptions& o) {
             ->excludes(d.serverOption)
             ->group("Link");
     d.serverOption->excludes(d.clientOption);
-    app.add_option("--receiver-type", o.receiverType, "Receiver type of the Sur-Gard lines")
+    app.add_option("--receiver-type", d.receiverType, "Receiver type of the Sur-Gard lines")
         ->check(CLI::IsMember({"MLR2000", "MLR2"}))
         ->capture_default_str()
         ->group("Link");
@@ -188,6 +189,10 @@ void addRunOptions(CLI::App& app, Declared& d, StationOptions& o) {
 void addOutputOptions(CLI::App& app, StationOptions& o) {
     app.add_flag("--json", o.json, "One JSON object per line instead of text")->group("Output");
     app.add_flag("--quiet", o.quiet, "No activity log lines, only the summary")->group("Output");
+    app.add_flag("--verbose", o.verbose,
+                 "The diagnostic log gets a line for every answer sent, not only for answers "
+                 "that were delayed or not sent")
+        ->group("Output");
     app.add_option("--export", o.exportPath,
                    "Write the message records to FILE (.csv or .jsonl) at the end and on SIGUSR1")
         ->type_name("FILE")
@@ -201,61 +206,66 @@ void addOutputOptions(CLI::App& app, StationOptions& o) {
         ->group("Output");
 }
 
-// Checks that need several options at once; empty when the line is good.
-std::string checkTogether(const Declared& d, const StationOptions& o) {
+Unexpected<Failure> refuse(std::string why) {
+    return fail("read", "command line", std::move(why));
+}
+
+// Checks that need several options at once.
+Result<void> checkTogether(const Declared& d, const StationOptions& o) {
     if (d.serverOption->count() == 0 && d.clientOption->count() == 0) {
-        return "give --server PORT or --client HOST:PORT";
+        return refuse("give --server PORT or --client HOST:PORT");
     }
-    if (o.client && o.protocol == "SIA-DCS") {
-        return "--client is for Sur-Gard only: SIA-DCS runs as a server (--server PORT)";
+    if (o.client && o.protocol == Protocol::SiaDcs) {
+        return refuse("--client is for Sur-Gard only: SIA-DCS runs as a server (--server PORT)");
     }
-    const bool customPolicy = o.responseMode == 3 || o.responseMode == 4;
+    const bool customPolicy = o.responseMode == ResponseMode::CustomToAll ||
+                              o.responseMode == ResponseMode::CustomToAllButHeartbeats;
     if (customPolicy && d.customOption->count() == 0) {
-        return "--policy " + d.policy + " needs --custom";
+        return refuse("--policy " + d.policy + " needs --custom");
     }
     int byte = 0;
-    if (d.customOption->count() > 0 && o.protocol == "Sur-Gard" &&
+    if (d.customOption->count() > 0 && o.protocol == Protocol::SurGard &&
         (!parseWhole(std::string_view(o.custom), byte) || byte < 0 || byte > 255)) {
-        return "--custom: under Sur-Gard the custom answer is a byte value from 0 to 255";
+        return refuse("--custom: under Sur-Gard the custom answer is a byte value from 0 to 255");
     }
     return {};
 }
 
-// The scripts and the DC-09 settings, read and checked before anything starts; empty when good.
-std::string readCapabilities(const Declared& d, StationOptions& o) {
-    const bool siaDcs = o.protocol == "SIA-DCS";
+// The scripts and the DC-09 settings, read and checked before anything starts.
+Result<void> readCapabilities(const Declared& d, StationOptions& o) {
+    const bool siaDcs = o.protocol == Protocol::SiaDcs;
     for (const auto& [name, text] :
          {std::pair{"--script", &o.script}, std::pair{"--heartbeat-script", &o.heartbeatScript}}) {
         if (!text->empty()) {
-            if (const auto parsed = answer::parseScript(*text, siaDcs); !parsed.script) {
-                return std::string(name) + ": " + parsed.error.text();
+            if (const auto parsed = answer::parseScript(*text, siaDcs); !parsed) {
+                return refuse(std::string(name) + ": " + parsed.error().why);
             }
         }
     }
     if (d.scriptOption->count() > 0 && o.script.empty()) {
-        return "--script: the script is empty";
+        return refuse("--script: the script is empty");
     }
     for (const CLI::Option* option : d.dc09Options) {
         if (option->count() > 0) {
             o.dc09Given = true;
             if (!siaDcs) {
-                return option->get_name() +
-                       " is a SIA-DCS setting: Sur-Gard lines are never "
-                       "encrypted";
+                return refuse(option->get_name() +
+                              " is a SIA-DCS setting: Sur-Gard lines are never encrypted");
             }
         }
     }
     if (!d.keys.empty()) {
-        dc09::KeyFileReading reading = dc09::readKeyFile(d.keys);
-        if (!reading.table) {
+        Result<dc09::KeyTable> keys = dc09::readKeyFile(d.keys);
+        if (!keys) {
             // Errors of a line name the line; the others name the file already.
-            return reading.error.rfind("line ", 0) == 0 ? "--keys " + d.keys + ", " + reading.error
-                                                        : "--keys: " + reading.error;
+            const std::string& why = keys.error().why;
+            return refuse(why.rfind("line ", 0) == 0 ? "--keys " + d.keys + ", " + why
+                                                     : "--keys: " + why);
         }
-        if (reading.table->empty()) {
-            return "--keys " + d.keys + ": the file holds no key";
+        if (keys->empty()) {
+            return refuse("--keys " + d.keys + ": the file holds no key");
         }
-        o.dc09.keys = std::move(*reading.table);
+        o.dc09.keys = std::move(*keys);
     }
     if (!d.timeWindow.empty()) {
         const auto comma = d.timeWindow.find(',');
@@ -331,7 +341,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         return usageError(error.what());
     }
 
-    o.protocol = d.protocol == "sur-gard" ? "Sur-Gard" : "SIA-DCS";
+    o.protocol = d.protocol == "sur-gard" ? Protocol::SurGard : Protocol::SiaDcs;
+    o.receiverType = receiverTypeNamed(d.receiverType);
     o.client = d.clientOption->count() > 0;
     if (o.client) {
         const auto colon = d.client.rfind(':');
@@ -344,11 +355,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     if (!d.expect.empty()) {
         o.expectations = *parseExpectations(d.expect);
     }
-    if (const std::string why = checkTogether(d, o); !why.empty()) {
-        return usageError(why);
+    if (const Result<void> together = checkTogether(d, o); !together) {
+        return usageError(together.error().why);
     }
-    if (const std::string why = readCapabilities(d, o); !why.empty()) {
-        return usageError(why);
+    if (const Result<void> read = readCapabilities(d, o); !read) {
+        return usageError(read.error().why);
     }
     ParsedCommandLine result;
     result.options = std::move(o);

@@ -1,33 +1,39 @@
 #include "station_cli/message_kind.h"
 
-#include "station/station.h"
-
 namespace corvane::cli {
 
-std::string_view kindName(MessageKind kind) {
+namespace {
+
+std::int64_t counted(const TallyTotals& totals, MessageKind kind) {
+    return static_cast<std::int64_t>(totals.byKind[static_cast<std::size_t>(kind)]);
+}
+
+}  // namespace
+
+std::string_view kindName(CountedKind kind) {
     switch (kind) {
-        case MessageKind::Cid:
+        case CountedKind::Cid:
             return "cid";
-        case MessageKind::Sia:
+        case CountedKind::Sia:
             return "sia";
-        case MessageKind::Heartbeat:
+        case CountedKind::Heartbeat:
             return "heartbeat";
-        case MessageKind::Private:
+        case CountedKind::Private:
             return "private";
-        case MessageKind::DeviceHeart:
+        case CountedKind::DeviceHeart:
             return "device-heart";
-        case MessageKind::Unknown:
+        case CountedKind::Unknown:
             return "unknown";
-        case MessageKind::Error:
+        case CountedKind::Error:
             return "error";
-        case MessageKind::Undecryptable:
+        case CountedKind::Undecryptable:
             return "undecryptable";
     }
     return "";
 }
 
-std::optional<MessageKind> kindNamed(std::string_view name) {
-    for (const MessageKind kind : kAllKinds) {
+std::optional<CountedKind> kindNamed(std::string_view name) {
+    for (const CountedKind kind : kAllKinds) {
         if (kindName(kind) == name) {
             return kind;
         }
@@ -35,24 +41,24 @@ std::optional<MessageKind> kindNamed(std::string_view name) {
     return std::nullopt;
 }
 
-std::int64_t countOf(const Station& station, MessageKind kind) {
+std::int64_t countOf(const TallyTotals& totals, CountedKind kind) {
     switch (kind) {
-        case MessageKind::Cid:
-            return station.m_cidCount.load();
-        case MessageKind::Sia:
-            return station.m_siaCount.load();
-        case MessageKind::Heartbeat:  // SG heartbeats, and the link tests of SIA-DCS
-            return station.m_sgHeartbeatCount.load();
-        case MessageKind::Private:
-            return station.m_sgPrivateCount.load();
-        case MessageKind::DeviceHeart:
-            return station.m_deviceHeartCount.load();
-        case MessageKind::Unknown:
-            return station.m_unknownCount.load();
-        case MessageKind::Error:
-            return station.m_errorCount.load();
-        case MessageKind::Undecryptable:
-            return station.m_undecryptableCount.load();
+        case CountedKind::Cid:
+            return counted(totals, MessageKind::Cid);
+        case CountedKind::Sia:
+            return counted(totals, MessageKind::Sia);
+        case CountedKind::Heartbeat:
+            return counted(totals, MessageKind::Heartbeat) + counted(totals, MessageKind::LinkTest);
+        case CountedKind::Private:
+            return counted(totals, MessageKind::Private);
+        case CountedKind::DeviceHeart:
+            return counted(totals, MessageKind::DeviceHeart);
+        case CountedKind::Unknown:
+            return counted(totals, MessageKind::Unknown);
+        case CountedKind::Error:
+            return counted(totals, MessageKind::FormatError);
+        case CountedKind::Undecryptable:
+            return counted(totals, MessageKind::CannotDecrypt);
     }
     return 0;
 }

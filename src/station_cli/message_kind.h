@@ -1,4 +1,5 @@
-// The kinds of message a corvane-station run counts, by their command-line names.
+// The kinds a corvane-station run counts, by their command-line names, each over the decoded
+// kinds it takes in ("heartbeat" holds the SIA-DCS link tests too, as the SG Heartbeat counter).
 #pragma once
 
 #include <array>
@@ -6,13 +7,11 @@
 #include <optional>
 #include <string_view>
 
-namespace corvane {
-class Station;
-}
+#include "record/tally.h"
 
 namespace corvane::cli {
 
-enum class MessageKind {
+enum class CountedKind {
     Cid,
     Sia,
     Heartbeat,
@@ -24,16 +23,16 @@ enum class MessageKind {
 };
 
 inline constexpr std::array kAllKinds = {
-    MessageKind::Cid,     MessageKind::Sia,           MessageKind::Heartbeat,
-    MessageKind::Private, MessageKind::DeviceHeart,   MessageKind::Unknown,
-    MessageKind::Error,   MessageKind::Undecryptable,
+    CountedKind::Cid,     CountedKind::Sia,           CountedKind::Heartbeat,
+    CountedKind::Private, CountedKind::DeviceHeart,   CountedKind::Unknown,
+    CountedKind::Error,   CountedKind::Undecryptable,
 };
 
 // "cid", "sia", "heartbeat", "private", "device-heart", "unknown", "error", "undecryptable".
-std::string_view kindName(MessageKind kind);
-std::optional<MessageKind> kindNamed(std::string_view name);
+std::string_view kindName(CountedKind kind);
+std::optional<CountedKind> kindNamed(std::string_view name);
 
-// How many messages of `kind` the station has counted so far.
-std::int64_t countOf(const Station& station, MessageKind kind);
+// How many messages of `kind` the tally counted.
+std::int64_t countOf(const TallyTotals& totals, CountedKind kind);
 
 }  // namespace corvane::cli

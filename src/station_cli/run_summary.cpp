@@ -4,37 +4,29 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "record/message_records.h"
-#include "station/station.h"
+#include <map>
 
 namespace corvane::cli {
 
 namespace {
 
-std::string latencyText(const std::optional<std::uint64_t>& micros) {
-    return micros ? std::to_string(*micros) + "us" : "n/a";
+std::string latencyText(std::int64_t micros) {
+    return micros >= 0 ? std::to_string(micros) + "us" : "n/a";
 }
 
-nlohmann::json latencyJson(const std::optional<std::uint64_t>& micros) {
-    return micros ? nlohmann::json(*micros) : nlohmann::json(nullptr);
+nlohmann::json latencyJson(std::int64_t micros) {
+    return micros >= 0 ? nlohmann::json(micros) : nlohmann::json(nullptr);
 }
 
-// Latencies of the records once every answer is known: delayed answers (scripts with DELAY,
-// SIA-DCS NACK frames) were still pending when their message was queued. Only when the records
-// still hold every message of the run; else the tally's queue-time latencies stand.
-std::optional<LatencyHistogram> recordedLatencies(const MessageRecords& records,
-                                                  std::uint64_t messages) {
-    const MessageRecords::Span span = records.span();
-    if (span.first != 1 || span.size() != messages) {
-        return std::nullopt;
-    }
-    LatencyHistogram latency;
-    records.visitRange(span.first, span.next, [&](const MessageRecord& record) {
-        if (record.latencyUs >= 0) {
-            latency.add(static_cast<std::uint64_t>(record.latencyUs));
+// Answers by word, under their names in name order; words never used are left out.
+std::map<std::string, std::uint64_t> answersByName(const TallyTotals& tally) {
+    std::map<std::string, std::uint64_t> answers;
+    for (std::size_t i = 0; i < tally.byWord.size(); ++i) {
+        if (tally.byWord[i] > 0) {
+            answers[answerWordName(static_cast<AnswerWord>(i))] = tally.byWord[i];
         }
-    });
-    return latency;
+    }
+    return answers;
 }
 
 }  // namespace
@@ -44,22 +36,17 @@ bool RunSummary::allMet() const {
                        [](const ExpectationResult& e) { return e.met(); });
 }
 
-RunSummary makeSummary(const Station& station, const RunTally& tally,
-                       const std::vector<Expectation>& expectations, double seconds,
-                       std::string stoppedBy) {
+RunSummary makeSummary(const TallyTotals& tally, const std::vector<Expectation>& expectations,
+                       double seconds, std::string stoppedBy) {
     RunSummary s;
     s.seconds = seconds;
     s.stoppedBy = std::move(stoppedBy);
-    for (const MessageKind kind : kAllKinds) {
-        s.kinds.emplace_back(kind, countOf(station, kind));
+    s.tally = tally;
+    for (const CountedKind kind : kAllKinds) {
+        s.kinds.emplace_back(kind, countOf(tally, kind));
     }
-    s.tally = tally.snapshot();
-    if (auto latency = recordedLatencies(station.records(), s.tally.messages)) {
-        s.tally.latency = *latency;
-    }
-    s.connections = station.m_connectionSerial.load();
     for (const Expectation& e : expectations) {
-        s.expectations.push_back({e.kind, e.count, countOf(station, e.kind)});
+        s.expectations.push_back({e.kind, e.count, countOf(tally, e.kind)});
     }
     return s;
 }
@@ -76,13 +63,13 @@ std::string summaryText(const RunSummary& s) {
         text += " " + std::string(kindName(kind)) + "=" + std::to_string(count);
     }
     text += "\nanswers:";
-    for (const auto& [word, count] : s.tally.answers) {
+    for (const auto& [word, count] : answersByName(s.tally)) {
         text += " " + word + "=" + std::to_string(count);
     }
-    text += "\nlatency: p50=" + latencyText(s.tally.latency.percentile(50)) +
-            " p99=" + latencyText(s.tally.latency.percentile(99)) + "\n";
-    text += "receivers: connections=" + std::to_string(s.connections);
-    for (const auto& [address, count] : s.tally.addresses) {
+    text += "\nlatency: p50=" + latencyText(s.tally.latency.percentile(0.50)) +
+            " p99=" + latencyText(s.tally.latency.percentile(0.99)) + "\n";
+    text += "receivers: connections=" + std::to_string(s.tally.connections);
+    for (const auto& [address, count] : s.tally.byAddress) {
         text += " " + address + "=" + std::to_string(count);
     }
     if (s.tally.otherAddresses > 0) {
@@ -107,7 +94,7 @@ std::string summaryJson(const RunSummary& s) {
     for (const auto& [kind, count] : s.kinds) {
         kinds[std::string(kindName(kind))] = count;
     }
-    nlohmann::ordered_json addresses(s.tally.addresses);
+    nlohmann::ordered_json addresses(s.tally.byAddress);
     if (s.tally.otherAddresses > 0) {
         addresses["other"] = s.tally.otherAddresses;
     }
@@ -124,11 +111,11 @@ std::string summaryJson(const RunSummary& s) {
         {"seconds", s.seconds},
         {"stopped_by", s.stoppedBy},
         {"kinds", kinds},
-        {"answers", nlohmann::ordered_json(s.tally.answers)},
+        {"answers", nlohmann::ordered_json(answersByName(s.tally))},
         {"latency_us",
-         {{"p50", latencyJson(s.tally.latency.percentile(50))},
-          {"p99", latencyJson(s.tally.latency.percentile(99))}}},
-        {"receivers", {{"connections", s.connections}, {"addresses", addresses}}},
+         {{"p50", latencyJson(s.tally.latency.percentile(0.50))},
+          {"p99", latencyJson(s.tally.latency.percentile(0.99))}}},
+        {"receivers", {{"connections", s.tally.connections}, {"addresses", addresses}}},
         {"expect", expect},
         {"result", s.allMet() ? "ok" : "expectation missed"},
     };

@@ -6,26 +6,27 @@
 #include <vector>
 
 #include "dc09/dc09_settings.h"
+#include "station/choices.h"
 #include "station_cli/message_kind.h"
 
 namespace corvane::cli {
 
 struct Expectation {
-    MessageKind kind;
+    CountedKind kind;
     std::int64_t count;  // met when the run counted exactly this many
 };
 
 struct StationOptions {
     // The link, in the station's own terms.
-    std::string protocol;  // "Sur-Gard" or "SIA-DCS"
-    bool client = false;   // Client mode connects to host:port; Server mode listens on port
+    Protocol protocol = Protocol::SurGard;
+    bool client = false;  // Client mode connects to host:port; Server mode listens on port
     std::string host = "127.0.0.1";
     int port = 0;
-    std::string receiverType = "MLR2000";
+    ReceiverType receiverType = ReceiverType::Mlr2000;
     int heartbeatInterval = 300;  // seconds; 0 turns supervision off
 
     // How messages are answered.
-    int responseMode = 0;  // the window's five radio buttons, 0..4
+    ResponseMode responseMode = ResponseMode::AckAll;  // the window's five radio buttons
     std::string custom;
     // Answer scripts: switched on when `script` is not empty (checked when read).
     std::string script;
@@ -43,6 +44,7 @@ struct StationOptions {
     // What it prints.
     bool json = false;
     bool quiet = false;
+    bool verbose = false;    // the diagnostic log gets a line for every answer
     std::string exportPath;  // the message records, .csv or .jsonl; empty: none
 };
 

@@ -8,13 +8,12 @@
 #include <string>
 #include <thread>
 
+#include "link/station_core.h"
+#include "platform/quillet.h"
 #include "platform/vexo.h"
 #include "record/record_export.h"
-#include "station/station.h"
-#include "station_cli/console_window.h"
-#include "station_cli/link_watch.h"
 #include "station_cli/run_summary.h"
-#include "station_cli/station_tap.h"
+#include "station_cli/terminal_log.h"
 
 namespace corvane::cli {
 
@@ -53,57 +52,88 @@ void catchSignals() {
     sigaction(SIGUSR1, &action, nullptr);
 }
 
-// Writes the records to --export's file; false (and a line on standard error) when it failed.
-bool exportNow(const Station& station, const StationOptions& o) {
-    const std::string error = exportRecords(station.records(), o.exportPath);
-    if (!error.empty()) {
-        std::fprintf(stderr, "corvane-station: %s\n", error.c_str());
+// What the station reports, as a run without a window needs it: why the link stopped, why it
+// could not start, and that the client link wants checking. The main thread plays the UI thread.
+class RunView final : public Window {
+  public:
+    void linkChanged(const LinkReport& report) override {
+        if (report.state == LinkState::Stopped) {
+            m_stopCause = report.cause;
+        }
     }
-    return error.empty();
+    void refreshLogView() override {}
+    void requestLinkCheck() override { m_checkAsked = true; }
+    void showCounts(const Counts&) override {}
+    void startFailed(LinkMode, const Failure& why) override { m_startFailure = why; }
+    bool saveTransfer() override { return true; }  // the settings came from the command line
+
+    bool takeCheckRequest() { return m_checkAsked.exchange(false); }
+    StopCause stopCause() const { return m_stopCause.load(); }
+    const std::optional<Failure>& startFailure() const { return m_startFailure; }
+
+  private:
+    std::atomic<bool> m_checkAsked{false};
+    std::atomic<StopCause> m_stopCause{StopCause::None};
+    std::optional<Failure> m_startFailure;  // main thread
+};
+
+// Writes the records to --export's file; false (and a line on standard error) when it failed.
+bool exportNow(const StationCore& core, const StationOptions& o) {
+    const Result<void> written = exportRecords(core.station().records(), o.exportPath);
+    if (!written) {
+        std::fprintf(stderr, "corvane-station: %s\n", written.error().why.c_str());
+    }
+    return written.has_value();
 }
 
 // The command line's settings into the station record, as the window's save transfer would.
 void configure(Station& station, const StationOptions& o) {
     station.m_protocol = o.protocol;
-    station.m_mode = o.client ? "Client" : "Server";
+    station.m_mode = o.client ? LinkMode::Client : LinkMode::Server;
     station.m_receiverIp = o.host;
     station.m_port = o.port;
     station.m_heartbeatInterval = o.heartbeatInterval;
-    station.setReceiverType(o.receiverType);
+    station.m_receiverType = o.receiverType;
     station.m_responseMode = o.responseMode;
     station.setCustomResponse(o.custom);
     // The box is never shown: the log keeps to its line limit without building a view.
     station.m_showLog = 0;
     if (o.dc09Given) {
-        station.m_dc09.replace(o.dc09);
+        station.dc09().replace(o.dc09);
     }
 }
 
 // Scripts, checked when the line was read, switched on as the window's switch does (with its
-// log line). Before the link starts, after the tap is set: the line reaches the terminal.
-void startScripts(Station& station, const StationOptions& o) {
+// log line). Before the link starts, after the listener is set: the line reaches the terminal.
+void startScripts(StationCore& core, const StationOptions& o) {
     if (o.script.empty()) {
         return;
     }
-    if (const auto error =
-            station.answerScripts().apply(o.script, o.heartbeatScript, o.protocol == "SIA-DCS")) {
-        std::fprintf(stderr, "corvane-station: %s\n", error->c_str());
+    answer::AnswerScripts& scripts = core.station().answerScripts();
+    if (const Result<void> applied =
+            scripts.apply(o.script, o.heartbeatScript, o.protocol == Protocol::SiaDcs);
+        !applied) {
+        std::fprintf(stderr, "corvane-station: %s\n", applied.error().why.c_str());
         return;
     }
-    station.answerScripts().setEnabled(true);
-    station.appendLogLine(Station::getTimeStamp(),
-                          "  -  Answer script started: " + o.script + "\r\n");
+    scripts.setEnabled(true);
+    core.log().appendLogLine(ActivityLog::getTimeStamp(),
+                             "  -  Answer script started: " + o.script + "\r\n");
+}
+
+const char* stoppedBy(StopCause cause) {
+    return cause == StopCause::TimeOut ? "heartbeat time-out" : "link drop";
 }
 
 // Runs the link until something stops it; returns what did.
-std::string answerUntilStopped(Station& station, const StationOptions& o, const RunTally& tally) {
+std::string answerUntilStopped(StationCore& core, RunView& view, const StationOptions& o) {
+    Station& station = core.station();
     const auto start = Clock::now();
     auto nextTimer = start + kTimerPeriod;
-    bool goneOnce = false;
     for (;;) {
         std::this_thread::sleep_for(kTick);
         if (g_exportAsked.exchange(false) && !o.exportPath.empty()) {
-            exportNow(station, o);
+            exportNow(core, o);
         }
         if (const int signal = g_stopSignal.load(); signal != 0) {
             return signal == SIGINT ? "SIGINT" : "SIGTERM";
@@ -113,25 +143,20 @@ std::string answerUntilStopped(Station& station, const StationOptions& o, const 
             now - start >= std::chrono::duration<double>(o.durationSeconds)) {
             return "duration";
         }
-        if (o.maxMessages > 0 && tally.messages() >= o.maxMessages) {
+        if (o.maxMessages > 0 && core.tally().messages() >= o.maxMessages) {
             return "max-messages";
+        }
+        // A client link its receiver closed (asked for by the msg thread once it has queued its
+        // last message), or a heartbeat time-out: the link reports why it stopped.
+        if (view.takeCheckRequest()) {
+            core.control().checkClientLink();
         }
         if (o.heartbeatInterval > 0 && now >= nextTimer) {
             nextTimer += kTimerPeriod;
-            // The timer also ends a client link whose receiver closed it: not a time-out.
-            const bool closed = o.client && clientConnectionGone(station.m_socketFd.load());
-            station.OnTimer();  // drops a silent link as the window's timer does
-            if (!station.m_running) {
-                return closed ? "link drop" : "heartbeat time-out";
-            }
+            core.control().OnTimer();  // drops a silent link as the window's timer does
         }
-        if (o.client) {
-            // Seen on two ticks in a row: the link thread has queued the last answered message.
-            const bool gone = clientConnectionGone(station.m_socketFd.load());
-            if (gone && goneOnce) {
-                return "link drop";
-            }
-            goneOnce = gone;
+        if (!station.m_running) {
+            return stoppedBy(view.stopCause());
         }
     }
 }
@@ -140,46 +165,52 @@ std::string answerUntilStopped(Station& station, const StationOptions& o, const 
 
 int runStation(const StationOptions& o) {
     Vexo_InitEx();
-    RunTally tally(o.protocol);
+    if (o.verbose) {
+        quillet_setLowestLevel(kQuilletDefaultLowestLevel - 1);
+    }
     std::unique_ptr<TerminalLog> log;
     if (!o.quiet) {
         log = std::make_unique<TerminalLog>(stdout, o.json);
     }
-    StationTap tap(log.get(), tally);
-    ConsoleWindow window;
-    Station station(&window);
-    configure(station, o);
-    station.setActivityTap(&tap);
-    startScripts(station, o);
+    RunView view;
+    StationCore core(&view);
+    configure(core.station(), o);
+    core.log().setListener(log.get());
+    startScripts(core, o);
     catchSignals();
 
     const auto start = Clock::now();
-    station.doConnect();
-    if (!station.m_running) {
-        station.shutdownLink();
-        station.setActivityTap(nullptr);
+    core.control().doConnect();
+    if (!core.station().m_running) {
+        core.control().shutdownLink();
+        core.log().setListener(nullptr);
         if (log) {
             log->finish();
         }
-        std::fprintf(stderr, "corvane-station: the link could not start (%s %s:%d)\n",
-                     o.client ? "connecting to" : "listening on", o.client ? o.host.c_str() : "*",
-                     o.port);
+        if (view.startFailure()) {
+            std::fprintf(stderr, "corvane-station: cannot %s\n",
+                         view.startFailure()->text().c_str());
+        } else {
+            std::fprintf(stderr, "corvane-station: the link could not start (%s %s:%d)\n",
+                         o.client ? "connecting to" : "listening on",
+                         o.client ? o.host.c_str() : "*", o.port);
+        }
         return kLinkFailedExit;
     }
-    const std::string stoppedBy = answerUntilStopped(station, o, tally);
-    if (station.m_running) {
-        station.doDisconnect();
+    const std::string stopped = answerUntilStopped(core, view, o);
+    if (core.station().m_running) {
+        core.control().doDisconnect();
     }
     // Every thread has ended: what the worker had not taken yet was answered all the same.
-    while (station.processQueuedMessages()) {
+    while (core.worker().processQueuedMessages()) {
     }
-    station.setActivityTap(nullptr);
+    core.log().setListener(nullptr);
     if (log) {
         log->finish();
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    const bool exported = o.exportPath.empty() || exportNow(station, o);
-    const RunSummary summary = makeSummary(station, tally, o.expectations, seconds, stoppedBy);
+    const bool exported = o.exportPath.empty() || exportNow(core, o);
+    const RunSummary summary = makeSummary(core.tally().totals(), o.expectations, seconds, stopped);
     const std::string text = o.json ? summaryJson(summary) : summaryText(summary);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);

@@ -14,19 +14,24 @@
 #include <thread>
 #include <vector>
 
+#include "pipeline/activity_log.h"
+
 namespace corvane::cli {
 
-class TerminalLog {
+class TerminalLog final : public LogListener {
   public:
     static constexpr std::size_t kPendingLimit = 8u << 20;
 
     TerminalLog(std::FILE* out, bool json);
-    ~TerminalLog();
+    ~TerminalLog() override;
     TerminalLog(const TerminalLog&) = delete;
     TerminalLog& operator=(const TerminalLog&) = delete;
 
     // Any thread; never blocks on the output.
     void add(std::string_view timeText, std::string_view rest);
+    void logLineAppended(std::string_view timeText, std::string_view rest) override {
+        add(timeText, rest);
+    }
     // Writes what waits and ends the writing thread; later lines are dropped.
     void finish();
 

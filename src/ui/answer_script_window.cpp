@@ -63,7 +63,7 @@ AnswerScriptWindow::AnswerScriptWindow(CCorvaneDlg& main) : QDialog(&main), m_ma
     m_reconnect->setRange(0, kMaxReconnectSeconds);
     m_reconnect->setSpecialValueText(QStringLiteral("off"));
     m_reconnect->setSuffix(QStringLiteral(" s"));
-    m_reconnect->setValue(m_main.m_reconnectSeconds.load());
+    m_reconnect->setValue(m_main.station().m_reconnectSeconds.load());
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Main script:"), m_mainEdit);
@@ -77,17 +77,17 @@ AnswerScriptWindow::AnswerScriptWindow(CCorvaneDlg& main) : QDialog(&main), m_ma
     layout->addLayout(form);
 
     // Fields show what is in force when the window opens again.
-    if (const auto set = m_main.answerScripts().current()) {
+    if (const auto set = m_main.station().answerScripts().current()) {
         m_mainEdit->setText(latin1(set->mainText));
         m_heartbeatEdit->setText(latin1(set->heartbeatText));
     }
-    m_switch->setChecked(m_main.answerScripts().enabled());
+    m_switch->setChecked(m_main.station().answerScripts().enabled());
 
     connect(apply, &QPushButton::clicked, this, [this] { applyScripts(); });
     connect(m_switch, &QCheckBox::toggled, this, &AnswerScriptWindow::onSwitchToggled);
     connect(m_examples, &QComboBox::activated, this, &AnswerScriptWindow::onExampleChosen);
     connect(m_reconnect, &QSpinBox::valueChanged, this,
-            [this](int seconds) { m_main.m_reconnectSeconds = seconds; });
+            [this](int seconds) { m_main.station().m_reconnectSeconds = seconds; });
     // The UI thread reads a snapshot: the receiving threads never wait for the window.
     m_refresh = new QTimer(this);
     connect(m_refresh, &QTimer::timeout, this, &AnswerScriptWindow::refreshSteps);
@@ -96,25 +96,25 @@ AnswerScriptWindow::AnswerScriptWindow(CCorvaneDlg& main) : QDialog(&main), m_ma
 }
 
 bool AnswerScriptWindow::applyScripts() {
-    const auto error = m_main.answerScripts().apply(
-        m_mainEdit->text().toLatin1().toStdString(),
-        m_heartbeatEdit->text().toLatin1().toStdString(), m_main.m_protocol == "SIA-DCS");
-    if (error) {
-        m_error->setText(latin1(*error) + QStringLiteral(" (the answers in force are unchanged)"));
+    const Result<void> applied =
+        m_main.station().answerScripts().apply(m_mainEdit->text().toLatin1().toStdString(),
+                                               m_heartbeatEdit->text().toLatin1().toStdString(),
+                                               m_main.station().m_protocol == Protocol::SiaDcs);
+    if (!applied) {
+        m_error->setText(latin1(applied.error().why) +
+                         QStringLiteral(" (the answers in force are unchanged)"));
         return false;
     }
     m_error->clear();
-    if (m_main.answerScripts().enabled()) {
-        m_main.appendLogLine(
-            Station::getTimeStamp(),
-            "  -  Answer script started: " + m_main.answerScripts().current()->mainText + "\r\n");
-        m_main.updateLogView();
+    if (m_main.station().answerScripts().enabled()) {
+        m_main.core().log().logEvent("  -  Answer script started: " +
+                                     m_main.station().answerScripts().current()->mainText + "\r\n");
     }
     return true;
 }
 
 void AnswerScriptWindow::onSwitchToggled(bool on) {
-    if (on == m_main.answerScripts().enabled()) {
+    if (on == m_main.station().answerScripts().enabled()) {
         return;
     }
     if (on) {
@@ -124,15 +124,13 @@ void AnswerScriptWindow::onSwitchToggled(bool on) {
             m_switch->setChecked(false);
             return;
         }
-        m_main.answerScripts().setEnabled(true);
-        m_main.appendLogLine(
-            Station::getTimeStamp(),
-            "  -  Answer script started: " + m_main.answerScripts().current()->mainText + "\r\n");
+        m_main.station().answerScripts().setEnabled(true);
+        m_main.core().log().logEvent("  -  Answer script started: " +
+                                     m_main.station().answerScripts().current()->mainText + "\r\n");
     } else {
-        m_main.answerScripts().setEnabled(false);
-        m_main.appendLogLine(Station::getTimeStamp(), "  -  Answer script stopped\r\n");
+        m_main.station().answerScripts().setEnabled(false);
+        m_main.core().log().logEvent("  -  Answer script stopped\r\n");
     }
-    m_main.updateLogView();
 }
 
 void AnswerScriptWindow::onExampleChosen(int index) {
@@ -144,7 +142,7 @@ void AnswerScriptWindow::onExampleChosen(int index) {
 }
 
 void AnswerScriptWindow::refreshSteps() {
-    const auto steps = m_main.answerScripts().snapshot();
+    const auto steps = m_main.station().answerScripts().snapshot();
     QStringList rows;
     for (const auto& step : steps) {
         rows << QStringLiteral("#%1 %2  %3")

@@ -108,8 +108,9 @@ void CCorvaneDlg::buildControls() {
 }
 
 void CCorvaneDlg::connectHandlers() {
-    QObject::connect(m_connectButton, &QPushButton::clicked, this, [this] { OnConnectButton(); });
-    QObject::connect(m_timer, &QTimer::timeout, this, [this] { OnTimer(); });
+    QObject::connect(m_connectButton, &QPushButton::clicked, this,
+                     [this] { m_core.control().OnConnectButton(); });
+    QObject::connect(m_timer, &QTimer::timeout, this, [this] { m_core.control().OnTimer(); });
     for (std::size_t mode = 0; mode < m_responseRadios.size(); ++mode) {
         QObject::connect(m_responseRadios[mode], &QRadioButton::clicked, this,
                          [this, mode] { onResponseModeClicked(static_cast<int>(mode)); });
@@ -120,9 +121,10 @@ void CCorvaneDlg::connectHandlers() {
     QObject::connect(m_modeCombo, &QComboBox::activated, this, &CCorvaneDlg::onModeActivated);
     // The receiving threads read the custom response from the station's own copy, kept current
     // here, so they never touch the control.
-    QObject::connect(
-        m_customResponseEdit, &QLineEdit::textChanged, this,
-        [this](const QString& text) { setCustomResponse(text.toLatin1().toStdString()); });
+    QObject::connect(m_customResponseEdit, &QLineEdit::textChanged, this,
+                     [this](const QString& text) {
+                         m_station.setCustomResponse(text.toLatin1().toStdString());
+                     });
     QObject::connect(m_logBox, &QPlainTextEdit::textChanged, this, [this] {
         if (!m_paintingBox) {
             m_boxEdited = true;

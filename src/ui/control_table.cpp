@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "station/window.h"
+#include "ui/control_ids.h"
 
 namespace corvane::ui {
 

@@ -4,6 +4,8 @@
 #include <QRect>
 #include <span>
 
+#include "ui/control_ids.h"
+
 namespace corvane::ui {
 
 enum class ControlKind {

@@ -18,9 +18,10 @@
 
 using namespace corvane;
 
-CCorvaneDlg::CCorvaneDlg(QWidget* parent) : QDialog(parent), m_units(ui::dialogFont()) {
+CCorvaneDlg::CCorvaneDlg(QWidget* parent)
+    : QDialog(parent), m_station(m_core.station()), m_units(ui::dialogFont()) {
     // The station is built first; the window attaches itself once it exists.
-    setWindow(this);
+    m_core.setWindow(this);
     setFont(ui::dialogFont());
     setWindowTitle(QStringLiteral("Automation"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -48,8 +49,8 @@ CCorvaneDlg::CCorvaneDlg(QWidget* parent) : QDialog(parent), m_units(ui::dialogF
 CCorvaneDlg::~CCorvaneDlg() {
     // Workers may still be running and calling into this window: detach it, then stop the link
     // and join every thread while the controls still exist.
-    setWindow(nullptr);
-    shutdownLink();
+    m_core.setWindow(nullptr);
+    m_core.control().shutdownLink();
 }
 
 std::optional<QString> CCorvaneDlg::runProtocolDialog() {
@@ -66,7 +67,7 @@ bool CCorvaneDlg::initialise(const ProtocolChooser& chooseProtocol) {
         return false;
     }
     loadTransfer();
-    m_protocol = protocol->toLatin1().toStdString();
+    m_station.m_protocol = protocolNamed(protocol->toLatin1().toStdString());
     setWindowTitle(*protocol);
 
     // The About entry: Linux window managers give a program no system menu of its own, so it
@@ -86,6 +87,10 @@ bool CCorvaneDlg::initialise(const ProtocolChooser& chooseProtocol) {
 
 void CCorvaneDlg::setPrompt(Prompt prompt) {
     m_prompt = std::move(prompt);
+}
+
+void CCorvaneDlg::setTimerPeriod(int milliseconds) {
+    m_timer->setInterval(milliseconds);
 }
 
 QWidget* CCorvaneDlg::control(int id) const {

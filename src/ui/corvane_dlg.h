@@ -1,8 +1,9 @@
-// The main window: the operator's console and, through its Station base, the station record.
+// The main window: the operator's console over the station core it owns.
 //
-// The window builds its controls from the control table, binds them to the record by the load and
-// save transfers, and serves the core's Window requests. Worker threads never wait for it: their
-// control updates and log refreshes are queued and applied on the UI thread in arrival order.
+// The window builds its controls from the control table, binds them to the station record by the
+// load and save transfers, and turns what the core reports (link states, counts, a failed start)
+// into its captions, status texts and message boxes. Worker threads never wait for it: their
+// reports and log refreshes are queued and applied on the UI thread in arrival order.
 #pragma once
 
 #include <QDialog>
@@ -16,8 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "station/station.h"
+#include "link/station_core.h"
 #include "station/window.h"
+#include "ui/control_ids.h"
 #include "ui/dialog_units.h"
 
 class QAction;
@@ -29,7 +31,7 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 
-class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Window {
+class CCorvaneDlg : public QDialog, private corvane::Window {
     Q_OBJECT
 
   public:
@@ -50,6 +52,12 @@ class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Wi
 
     // Replaces the modal message box (tests answer prompts themselves).
     void setPrompt(Prompt prompt);
+
+    // The station core behind the window, and its record.
+    corvane::StationCore& core() { return m_core; }
+    corvane::Station& station() { return m_core.station(); }
+    // The one-second timer's period (tests shorten it).
+    void setTimerPeriod(int milliseconds);
 
     // The control with this identifier, or null.
     QWidget* control(int id) const;
@@ -75,12 +83,16 @@ class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Wi
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
-    // ---- Window: what the core asks of the window ----
-    void setControlText(int controlId, const std::string& text) override;
-    void enableControl(int controlId, bool enabled) override;
+    // ---- Window: what the core reports to the window ----
+    void linkChanged(const corvane::LinkReport& report) override;
     void refreshLogView() override;
     void requestLinkCheck() override;
-    void showMessageBox(const std::string& text) override;
+    void showCounts(const corvane::Counts& counts) override;
+    void startFailed(corvane::LinkMode mode, const corvane::Failure& why) override;
+
+    // Control updates, from any thread: applied at once on the UI thread, queued from others.
+    void setControlText(int controlId, const std::string& text);
+    void enableControl(int controlId, bool enabled);
 
     // ---- building ----
     void buildControls();
@@ -115,6 +127,8 @@ class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Wi
     void paintLogView();
     void flushPending();
 
+    corvane::StationCore m_core;
+    corvane::Station& m_station;
     corvane::ui::DialogUnits m_units;
     std::map<int, QWidget*> m_controls;
     QLineEdit* m_customResponseEdit = nullptr;

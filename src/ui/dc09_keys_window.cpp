@@ -116,12 +116,12 @@ void Dc09KeysWindow::addTypedKey() {
         m_refuse("The account is 1 to 16 hexadecimal digits, or * for any other account.");
         return;
     }
-    const dc09::KeyReading reading = dc09::readKey(m_key->text().toStdString());
-    if (!reading.key) {
-        m_refuse(QString::fromStdString(reading.error));
+    const Result<dc09::Key> key = dc09::readKey(m_key->text().toStdString());
+    if (!key) {
+        m_refuse(QString::fromStdString(key.error().why));
         return;
     }
-    m_keys.set(account, *reading.key);
+    m_keys.set(account, *key);
     m_key->clear();
     m_account->clear();
     showTable();
@@ -139,12 +139,12 @@ void Dc09KeysWindow::removeSelected() {
 }
 
 void Dc09KeysWindow::loadFile(const QString& path) {
-    dc09::KeyFileReading reading = dc09::readKeyFile(path.toStdString());
-    if (!reading.table) {
-        m_refuse(QString::fromStdString(reading.error));
+    Result<dc09::KeyTable> keys = dc09::readKeyFile(path.toStdString());
+    if (!keys) {
+        m_refuse(QString::fromStdString(keys.error().why));
         return;
     }
-    m_keys = std::move(*reading.table);
+    m_keys = std::move(*keys);
     showTable();
     apply();
 }
@@ -169,7 +169,7 @@ void Dc09KeysWindow::apply() {
     config.timeWindowOn = m_windowOn->isChecked();
     config.timeWindow = {m_past->value(), m_future->value()};
     config.dc09Words = m_words->isChecked();
-    m_main.m_dc09.replace(std::move(config));
+    m_main.station().dc09().replace(std::move(config));
 }
 
 void openDc09KeysWindow(CCorvaneDlg& window) {

@@ -13,9 +13,9 @@
 
 using namespace corvane;
 
-void CCorvaneDlg::onResponseModeClicked(int mode) {
+void CCorvaneDlg::onResponseModeClicked(int place) {
     // Only the policy changes: no transfer, no other member, no control.
-    m_responseMode = mode;
+    m_station.m_responseMode = responseModeAt(place);
 }
 
 void CCorvaneDlg::onShowLogClicked() {
@@ -25,7 +25,8 @@ void CCorvaneDlg::onShowLogClicked() {
 }
 
 void CCorvaneDlg::onReceiverTypeActivated(int index) {
-    setReceiverType(m_receiverTypeCombo->itemText(index).toLatin1().toStdString());
+    m_station.m_receiverType =
+        receiverTypeNamed(m_receiverTypeCombo->itemText(index).toLatin1().toStdString());
 }
 
 void CCorvaneDlg::onModeActivated(int /*index*/) {
@@ -33,8 +34,8 @@ void CCorvaneDlg::onModeActivated(int /*index*/) {
 }
 
 void CCorvaneDlg::applyModeSelection() {
-    m_mode = m_modeCombo->currentText().toLatin1().toStdString();
-    if (m_mode == "Server") {
+    m_station.m_mode = linkModeNamed(m_modeCombo->currentText().toLatin1().toStdString());
+    if (m_station.m_mode == LinkMode::Server) {
         enableControl(kReceiverIpEdit, false);
         setControlText(kConnectButton, "Start");
     } else {
@@ -44,7 +45,7 @@ void CCorvaneDlg::applyModeSelection() {
 }
 
 void CCorvaneDlg::setUpForProtocol() {
-    if (m_protocol == "Sur-Gard") {
+    if (m_station.m_protocol == Protocol::SurGard) {
         m_modeCombo->clear();
         m_modeCombo->insertItem(0, QStringLiteral("Client"));
         m_modeCombo->insertItem(1, QStringLiteral("Server"));
@@ -53,7 +54,7 @@ void CCorvaneDlg::setUpForProtocol() {
         m_receiverTypeCombo->insertItem(0, QStringLiteral("MLR2000"));
         m_receiverTypeCombo->insertItem(1, QStringLiteral("MLR2"));
         m_receiverTypeCombo->setCurrentIndex(0);
-    } else if (m_protocol == "SIA-DCS") {
+    } else if (m_station.m_protocol == Protocol::SiaDcs) {
         // DC-09 receivers connect to us: Server mode only, and no receiver type to choose.
         m_modeCombo->clear();
         m_modeCombo->insertItem(0, QStringLiteral("Client"));

@@ -4,14 +4,13 @@
 #include <QPainterPath>
 #include <algorithm>
 
-#include "pipeline/received_message.h"
+#include "platform/clock.h"
 
 namespace corvane::ui {
 
-LiveChart::LiveChart(const MessageRecords& records, QWidget* parent)
-    : QWidget(parent), m_records(records) {
+LiveChart::LiveChart(const MessageRecords& records, const Tally& tally, QWidget* parent)
+    : QWidget(parent), m_records(records), m_tally(tally), m_seen(tally.progress()) {
     setMinimumSize(400, 200);
-    m_seen = m_records.span().next;
 }
 
 void LiveChart::backfill() {
@@ -37,24 +36,18 @@ void LiveChart::backfill() {
         seconds[i].latencyUs = timed[i] > 0 ? latencySum[i] / timed[i] : -1;
         m_seconds.push_back(seconds[i]);
     }
-    m_seen = span.next;
+    m_seen = m_tally.progress();
     update();
 }
 
 void LiveChart::sample() {
-    const MessageRecords::Span span = m_records.span();
+    const Tally::Progress now = m_tally.progress();
     Second second;
-    second.messages = static_cast<double>(span.next - m_seen);
-    double sum = 0;
-    double timed = 0;
-    m_records.visitRange(std::max(m_seen, span.first), span.next, [&](const MessageRecord& r) {
-        if (r.latencyUs >= 0) {
-            sum += static_cast<double>(r.latencyUs);
-            timed += 1;
-        }
-    });
-    second.latencyUs = timed > 0 ? sum / timed : -1;
-    m_seen = span.next;
+    second.messages = static_cast<double>(now.messages - m_seen.messages);
+    const auto timed = static_cast<double>(now.timed - m_seen.timed);
+    second.latencyUs =
+        timed > 0 ? static_cast<double>(now.latencySumUs - m_seen.latencySumUs) / timed : -1;
+    m_seen = now;
     m_seconds.push_back(second);
     while (m_seconds.size() > static_cast<std::size_t>(kSeconds)) {
         m_seconds.pop_front();

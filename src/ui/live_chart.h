@@ -7,6 +7,7 @@
 #include <deque>
 
 #include "record/message_records.h"
+#include "record/tally.h"
 
 namespace corvane::ui {
 
@@ -16,8 +17,9 @@ class LiveChart : public QWidget {
   public:
     static constexpr int kSeconds = 600;
 
-    explicit LiveChart(const MessageRecords& records, QWidget* parent = nullptr);
-    // Takes one sample (the records added since the last one) and redraws; called once a second.
+    LiveChart(const MessageRecords& records, const Tally& tally, QWidget* parent = nullptr);
+    // Takes one sample (what the tally counted since the last one) and redraws; called once a
+    // second.
     void sample();
     // Refills the last 10 minutes from the records still held (when the window opens).
     void backfill();
@@ -32,8 +34,9 @@ class LiveChart : public QWidget {
     };
 
     const MessageRecords& m_records;
+    const Tally& m_tally;
     std::deque<Second> m_seconds;  // oldest first, at most kSeconds
-    std::uint64_t m_seen = 0;
+    Tally::Progress m_seen;
 };
 
 }  // namespace corvane::ui

@@ -31,8 +31,12 @@
 
 namespace corvane::ui {
 
-MessagesWindow::MessagesWindow(std::shared_ptr<MessageRecords> records, QWidget* owner)
-    : QWidget(owner, Qt::Window), m_keep(std::move(records)), m_records(*m_keep) {
+MessagesWindow::MessagesWindow(std::shared_ptr<MessageRecords> records,
+                               std::shared_ptr<Tally> tally, QWidget* owner)
+    : QWidget(owner, Qt::Window),
+      m_keep(std::move(records)),
+      m_tally(std::move(tally)),
+      m_records(*m_keep) {
     setObjectName("MessagesWindow");
     setWindowTitle("Messages");
     resize(1000, 640);
@@ -89,8 +93,8 @@ MessagesWindow::MessagesWindow(std::shared_ptr<MessageRecords> records, QWidget*
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
 
-    m_receivers = new ReceiversView(m_records, this);
-    m_chart = new LiveChart(m_records, this);
+    m_receivers = new ReceiversView(*m_tally, this);
+    m_chart = new LiveChart(m_records, *m_tally, this);
     m_tabs = new QTabWidget(this);
     m_tabs->addTab(split, "Messages");
     m_tabs->addTab(m_receivers, "Receivers");
@@ -211,7 +215,8 @@ QString MessagesWindow::copySelection() {
 }
 
 QString MessagesWindow::saveTo(const QString& path) {
-    return QString::fromStdString(exportRecords(m_records, path.toStdString()));
+    const Result<void> written = exportRecords(m_records, path.toStdString());
+    return written ? QString() : QString::fromStdString(written.error().why);
 }
 
 void MessagesWindow::save() {
@@ -229,7 +234,8 @@ void MessagesWindow::save() {
 void openMessagesWindow(CCorvaneDlg& window) {
     auto* messages = window.findChild<MessagesWindow*>("MessagesWindow");
     if (messages == nullptr) {
-        messages = new MessagesWindow(window.sharedRecords(), &window);
+        messages = new MessagesWindow(window.station().sharedRecords(),
+                                      window.station().sharedTally(), &window);
     }
     messages->show();
     messages->raise();

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "record/message_records.h"
+#include "record/tally.h"
 
 class QComboBox;
 class QLabel;
@@ -30,9 +31,10 @@ class MessagesWindow : public QWidget {
     static constexpr int kTickMs = 250;
     static constexpr int kTicksPerSecond = 1000 / kTickMs;
 
-    // Keeps `records` alive as long as the window: the main window's station part goes away
-    // before the main window deletes its child windows.
-    MessagesWindow(std::shared_ptr<MessageRecords> records, QWidget* owner);
+    // Keeps `records` and `tally` alive as long as the window: the main window's station core
+    // goes away before the main window deletes its child windows.
+    MessagesWindow(std::shared_ptr<MessageRecords> records, std::shared_ptr<Tally> tally,
+                   QWidget* owner);
     ~MessagesWindow() override;
 
     // One timer tick: new rows in one batch, following them unless the operator scrolled away;
@@ -62,6 +64,7 @@ class MessagesWindow : public QWidget {
     void save();
 
     std::shared_ptr<MessageRecords> m_keep;
+    std::shared_ptr<Tally> m_tally;
     MessageRecords& m_records;
     RecordTableModel* m_model;
     QComboBox* m_kind;

@@ -26,8 +26,8 @@ QString latency(std::int64_t us) {
 
 }  // namespace
 
-ReceiversView::ReceiversView(const MessageRecords& records, QWidget* parent)
-    : QTableWidget(parent), m_records(records) {
+ReceiversView::ReceiversView(const Tally& tally, QWidget* parent)
+    : QTableWidget(parent), m_tally(tally) {
     setColumnCount(8);
     setHorizontalHeaderLabels({"Connection", "Peer", "Connected since / lost at", "Messages",
                                "Last message", "Answers", "p50 (us)", "p99 (us)"});
@@ -37,7 +37,7 @@ ReceiversView::ReceiversView(const MessageRecords& records, QWidget* parent)
 }
 
 void ReceiversView::refresh() {
-    const std::vector<ReceiverRow> rows = m_records.receivers();
+    const std::vector<ReceiverRow> rows = m_tally.receivers();
     setRowCount(static_cast<int>(rows.size()));
     int r = 0;
     for (const ReceiverRow& row : rows) {

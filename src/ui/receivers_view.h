@@ -5,7 +5,7 @@
 
 #include <QTableWidget>
 
-#include "record/message_records.h"
+#include "record/tally.h"
 
 namespace corvane::ui {
 
@@ -13,11 +13,11 @@ class ReceiversView : public QTableWidget {
     Q_OBJECT
 
   public:
-    explicit ReceiversView(const MessageRecords& records, QWidget* parent = nullptr);
+    explicit ReceiversView(const Tally& tally, QWidget* parent = nullptr);
     void refresh();
 
   private:
-    const MessageRecords& m_records;
+    const Tally& m_tally;
 };
 
 }  // namespace corvane::ui

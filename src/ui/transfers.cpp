@@ -24,30 +24,31 @@ void CCorvaneDlg::loadTransfer() {
     auto setEditText = [this](int id, const QString& text) {
         qobject_cast<QLineEdit*>(control(id))->setText(text);
     };
-    setEditText(kReceiverIpEdit, latin1(m_receiverIp));
-    setEditText(kPortEdit, QString::number(m_port));
-    setEditText(kLinesToSaveEdit, QString::number(m_linesToSave.load()));
-    setEditText(kHeartbeatIntervalEdit, QString::number(m_heartbeatInterval));
-    m_shownView = logText();
+    const Station& s = m_station;
+    setEditText(kReceiverIpEdit, latin1(s.m_receiverIp));
+    setEditText(kPortEdit, QString::number(s.m_port));
+    setEditText(kLinesToSaveEdit, QString::number(s.m_linesToSave.load()));
+    setEditText(kHeartbeatIntervalEdit, QString::number(s.m_heartbeatInterval));
+    m_shownView = m_core.log().logText();
     m_paintingBox = true;
     m_logBox->setPlainText(ui::logBytesToBoxText(m_shownView));
     m_paintingBox = false;
     m_boxEdited = false;
-    const int mode = m_responseMode.load();
+    const int mode = responseModePlace(s.m_responseMode.load());
     for (std::size_t place = 0; place < m_responseRadios.size(); ++place) {
         // Exclusivity would keep one button checked; a mode of -1 clears them all.
         m_responseRadios[place]->setAutoExclusive(false);
         m_responseRadios[place]->setChecked(static_cast<int>(place) == mode);
         m_responseRadios[place]->setAutoExclusive(true);
     }
-    setEditText(kCustomResponseEdit, latin1(customResponse()));
-    setEditText(kLinkStatusEdit, latin1(m_linkStatus));
-    setEditText(kCidCountEdit, QString::number(m_cidCount.load()));
-    setEditText(kSiaCountEdit, QString::number(m_siaCount.load()));
-    setEditText(kSgHeartbeatCountEdit, QString::number(m_sgHeartbeatCount.load()));
-    setEditText(kSgPrivateCountEdit, QString::number(m_sgPrivateCount.load()));
-    m_showLogCheck->setChecked(m_showLog.load() == 1);
-    setEditText(kDeviceHeartCountEdit, QString::number(m_deviceHeartCount.load()));
+    setEditText(kCustomResponseEdit, latin1(s.customResponse()));
+    setEditText(kLinkStatusEdit, latin1(s.m_linkStatus));
+    setEditText(kCidCountEdit, QString::number(s.m_cidCount.load()));
+    setEditText(kSiaCountEdit, QString::number(s.m_siaCount.load()));
+    setEditText(kSgHeartbeatCountEdit, QString::number(s.m_sgHeartbeatCount.load()));
+    setEditText(kSgPrivateCountEdit, QString::number(s.m_sgPrivateCount.load()));
+    m_showLogCheck->setChecked(s.m_showLog.load() == 1);
+    setEditText(kDeviceHeartCountEdit, QString::number(s.m_deviceHeartCount.load()));
 }
 
 bool CCorvaneDlg::saveTransfer() {
@@ -56,16 +57,17 @@ bool CCorvaneDlg::saveTransfer() {
     flushPending();
 
     auto editText = [this](int id) { return qobject_cast<QLineEdit*>(control(id))->text(); };
-    m_receiverIp = editText(kReceiverIpEdit).toLatin1().toStdString();
+    Station& s = m_station;
+    s.m_receiverIp = editText(kReceiverIpEdit).toLatin1().toStdString();
     if (!transferInteger(
-            kPortEdit, [this](int v) { m_port = v; }, 1, 65535) ||
+            kPortEdit, [&s](int v) { s.m_port = v; }, 1, 65535) ||
         !transferInteger(
-            kLinesToSaveEdit, [this](int v) { m_linesToSave = v; }, 50, 50000) ||
+            kLinesToSaveEdit, [&s](int v) { s.m_linesToSave = v; }, 50, 50000) ||
         !transferInteger(
-            kHeartbeatIntervalEdit, [this](int v) { m_heartbeatInterval = v; }, 1, 300)) {
+            kHeartbeatIntervalEdit, [&s](int v) { s.m_heartbeatInterval = v; }, 1, 300)) {
         return false;
     }
-    setLogText(ui::boxTextToLogBytes(m_logBox->document()->toRawText()));
+    m_core.log().setLogText(ui::boxTextToLogBytes(m_logBox->document()->toRawText()));
     int checked = -1;
     for (std::size_t place = 0; place < m_responseRadios.size(); ++place) {
         if (m_responseRadios[place]->isChecked()) {
@@ -73,11 +75,11 @@ bool CCorvaneDlg::saveTransfer() {
             break;
         }
     }
-    m_responseMode = checked;
-    setCustomResponse(editText(kCustomResponseEdit).toLatin1().toStdString());
-    m_linkStatus = editText(kLinkStatusEdit).toLatin1().toStdString();
+    s.m_responseMode = responseModeAt(checked);
+    s.setCustomResponse(editText(kCustomResponseEdit).toLatin1().toStdString());
+    s.m_linkStatus = editText(kLinkStatusEdit).toLatin1().toStdString();
     // The counter fields only show the counters: nothing is read back from them.
-    m_showLog = m_showLogCheck->isChecked() ? 1 : 0;
+    s.m_showLog = m_showLogCheck->isChecked() ? 1 : 0;
     return true;
 }
 

@@ -1,4 +1,5 @@
-// The core's requests to the window, from any thread.
+// What the core reports to the window, from any thread, turned into captions, status texts and
+// boxes.
 //
 // Only the UI thread touches widgets. A worker thread queues its control update and posts one
 // wake-up; it never waits for the UI thread, which may at that moment be joining it. On the UI
@@ -24,7 +25,62 @@ namespace {
 
 constexpr int kMinPaintIntervalMs = 40;  // at most about 25 log box paints a second
 
+QString latin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 }  // namespace
+
+void CCorvaneDlg::linkChanged(const LinkReport& report) {
+    const bool client = report.mode == LinkMode::Client;
+    switch (report.state) {
+        case LinkState::Idle:
+            break;
+        case LinkState::Starting:
+            enableControl(kModeCombo, false);
+            break;
+        case LinkState::Connected:
+            if (client) {
+                setControlText(kConnectButton, "Disconnect");
+            }
+            setControlText(kLinkStatusEdit, "TCP Client Connected");
+            break;
+        case LinkState::Listening:
+            if (report.receiverLeft) {
+                setControlText(kLinkStatusEdit, "TCP Client DisConnected");
+            } else {
+                setControlText(kConnectButton, "Close");
+                setControlText(kLinkStatusEdit, "TCP Server Start");
+            }
+            break;
+        case LinkState::Stopped:
+            setControlText(kConnectButton, client ? "Connect" : "Start");
+            setControlText(kLinkStatusEdit,
+                           client ? "TCP Client Disconnected" : "TCP Server Close");
+            // With SIA-DCS the mode stays Server.
+            if (m_station.m_protocol == Protocol::SurGard) {
+                enableControl(kModeCombo, true);
+            }
+            break;
+    }
+}
+
+void CCorvaneDlg::showCounts(const Counts& counts) {
+    setControlText(kCidCountEdit, std::to_string(counts.cid));
+    setControlText(kSiaCountEdit, std::to_string(counts.sia));
+    setControlText(kSgHeartbeatCountEdit, std::to_string(counts.sgHeartbeat));
+    setControlText(kSgPrivateCountEdit, std::to_string(counts.sgPrivate));
+    setControlText(kDeviceHeartCountEdit, std::to_string(counts.deviceHeart));
+}
+
+void CCorvaneDlg::startFailed(LinkMode mode, const Failure& why) {
+    drainUpdates();
+    const char* text = mode == LinkMode::Client
+                           ? "Connect failed, please check the parameters!"
+                           : "startServer failed, please check the parameters!";
+    // The reason on a second line: "Address already in use (0.0.0.0:1025)".
+    m_prompt(QString::fromLatin1(text) + "\n" + latin1(why.why) + " (" + latin1(why.where) + ")");
+}
 
 bool CCorvaneDlg::onUiThread() const {
     return QThread::currentThread() == thread();
@@ -85,8 +141,7 @@ void CCorvaneDlg::applyUpdate(const ControlUpdate& update) {
         widget->setEnabled(update.enabled);
         return;
     }
-    const QString text =
-        QString::fromLatin1(update.text.data(), static_cast<qsizetype>(update.text.size()));
+    const QString text = latin1(update.text);
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         edit->setText(text);
         edit->setCursorPosition(0);  // a status text wider than its field shows its beginning
@@ -126,7 +181,7 @@ void CCorvaneDlg::paintLogView() {
     // Cleared before the view is read: a refresh that comes later asks for its own paint.
     m_paintPending = false;
     m_paintTimer->stop();
-    std::string view = logViewText();
+    std::string view = m_core.log().logViewText();
 
     m_paintingBox = true;
     const bool grows = !m_boxEdited && !m_shownView.empty() && view.size() > m_shownView.size() &&
@@ -161,10 +216,5 @@ void CCorvaneDlg::requestLinkCheck() {
     // Queued even on the UI thread: the check may stop the link, which must not happen inside
     // whatever called us.
     QMetaObject::invokeMethod(
-        this, [this] { checkClientLink(); }, Qt::QueuedConnection);
-}
-
-void CCorvaneDlg::showMessageBox(const std::string& text) {
-    drainUpdates();
-    m_prompt(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+        this, [this] { m_core.control().checkClientLink(); }, Qt::QueuedConnection);
 }

@@ -29,10 +29,10 @@ TEST(AnswerScript, ParsesAndUnrolls) {
     };
     for (const Good& c : cases) {
         SCOPED_TRACE(c.text);
-        const ParseResult result = parseScript(c.text, c.siaDcs);
-        ASSERT_TRUE(result.script) << result.error.text();
+        const Result<Script> script = parseScript(c.text, c.siaDcs);
+        ASSERT_TRUE(script) << script.error().why;
         std::vector<std::string> written;
-        for (const Step& step : result.script->steps) {
+        for (const Step& step : script->steps) {
             written.push_back(stepText(step));
         }
         EXPECT_EQ(written, c.steps);
@@ -68,20 +68,20 @@ TEST(AnswerScript, RefusesWithPositionAndReason) {
     };
     for (const Bad& c : cases) {
         SCOPED_TRACE(c.text);
-        const ParseResult result = parseScript(c.text, c.siaDcs);
-        ASSERT_FALSE(result.script);
-        EXPECT_EQ(result.error.position, c.position);
-        EXPECT_EQ(result.error.reason, c.reason);
+        const Result<Script> script = parseScript(c.text, c.siaDcs);
+        ASSERT_FALSE(script);
+        EXPECT_EQ(script.error().why,
+                  "position " + std::to_string(c.position) + ": " + std::string(c.reason));
     }
 }
 
 TEST(AnswerScripts, RefusedApplyKeepsTheScriptInForce) {
     AnswerScripts scripts;
-    ASSERT_FALSE(scripts.apply("NACK, ACK", "", false));
+    ASSERT_TRUE(scripts.apply("NACK, ACK", "", false));
     const auto before = scripts.current();
-    EXPECT_EQ(scripts.apply("ACK*0", "", false),
+    EXPECT_EQ(scripts.apply("ACK*0", "", false).error().why,
               "Main script, position 5: repeat count after \"*\" below 1");
-    EXPECT_EQ(scripts.apply("ACK", "BEEP", false),
+    EXPECT_EQ(scripts.apply("ACK", "BEEP", false).error().why,
               "Heartbeat script, position 1: unknown word \"BEEP\"");
     EXPECT_EQ(scripts.current(), before);
     EXPECT_FALSE(before->heartbeat);
@@ -89,7 +89,7 @@ TEST(AnswerScripts, RefusedApplyKeepsTheScriptInForce) {
 
 TEST(ScriptCursor, WalksWrapsAndRestartsOnANewScript) {
     AnswerScripts scripts;
-    ASSERT_FALSE(scripts.apply("NACK*2, ACK", "NONE", false));
+    ASSERT_TRUE(scripts.apply("NACK*2, ACK", "NONE", false));
     ScriptCursor cursor;
     std::vector<int> taken;
     int index = 0;
@@ -98,8 +98,8 @@ TEST(ScriptCursor, WalksWrapsAndRestartsOnANewScript) {
         taken.push_back(heartbeat ? 100 + index : index);
     }
     EXPECT_EQ(taken, (std::vector<int>{0, 100, 1, 2, 0}));
-    ASSERT_FALSE(scripts.apply("NACK*2, ACK", "", false));
-    EXPECT_EQ(cursor.take(*scripts.current(), true, index).word, Word::Nack);
+    ASSERT_TRUE(scripts.apply("NACK*2, ACK", "", false));
+    EXPECT_EQ(cursor.take(*scripts.current(), true, index).word, AnswerWord::Nack);
     EXPECT_EQ(index, 0) << "a new script starts at step 1; heartbeats follow the main one";
 }
 

@@ -5,24 +5,40 @@
 #include <string>
 
 #include "dc09/answer_frames.h"
+#include "dc09/dc09_settings.h"
 #include "dc09/frame_quirks.h"
 #include "dc09/received_decode.h"
 #include "dc09/time_stamp.h"
 #include "protocol/crc16.h"
+#include "protocol/dc09_frame.h"
+#include "protocol/delimited_text.h"
+#include "protocol/parse_line.h"
+#include "protocol/response.h"
 #include "station/station.h"
 
 namespace corvane {
 namespace {
 
 // "ABCDEFGHIJK|#1234|Nri1/BA01]_12:30:45,01-02-2024" under 000102...0F (openssl enc).
-const std::string kEncrypted = dc09::frameAround(
+const std::string kEncrypted = frameAround(
     "\"*SIA-DCS\"0001R1L2#1234[DAD88CCCBF1120F71955C81BEEC38B13815EFE779AD3D0C7ECEE377CAE1EDC67BA"
     "27A081AD17A563BDB91D1955BED28A");
 const std::string kPlain = "\nCF3F0014\"SIA-DCS\"0007R1L2#1234[#1234|Nri1/BA01]\r";
 
 std::string stamped(std::time_t at) {
-    return dc09::frameAround("\"SIA-DCS\"0003R0L0#1234[#1234|Nri1/BA01]_" +
-                             dc09::formatTimeStamp(at));
+    return frameAround("\"SIA-DCS\"0003R0L0#1234[#1234|Nri1/BA01]_" + dc09::formatTimeStamp(at));
+}
+
+// The answer the policy gives `message` with the DC-09 settings' verdict on it.
+Reply replyTo(const Station& station, const Dc09Settings& dc09, const std::string& message,
+              Dc09Reading& reading) {
+    const FrameVerdict verdict = dc09.answer(untilFirstZero(message), std::time(nullptr), reading);
+    return makeResponse(message, station, verdict);
+}
+
+std::string answerTo(const Station& station, const Dc09Settings& dc09, const std::string& message) {
+    Dc09Reading reading;
+    return renderReply(replyTo(station, dc09, message, reading));
 }
 
 std::string bodyWord(const std::string& frame) {
@@ -68,29 +84,35 @@ TEST(Dc09Answer, SettingsDecideTheAnswer) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Station station;
-        station.m_protocol = "SIA-DCS";
-        station.m_responseMode = c.mode;
+        station.m_protocol = Protocol::SiaDcs;
+        station.m_responseMode = responseModeAt(c.mode);
         Dc09Config config;
         if (c.withKey) {
-            config.keys.set("1234", *dc09::readKey("000102030405060708090A0B0C0D0E0F").key);
+            config.keys.set("1234", *dc09::readKey("000102030405060708090A0B0C0D0E0F"));
         }
         config.undecryptable = c.undecryptable;
         config.timeWindowOn = c.window;
         config.dc09Words = c.words;
-        station.m_dc09.replace(std::move(config));
-        const std::string answer = station.makeResponse(c.message);
+        Dc09Settings dc09;
+        dc09.replace(std::move(config));
+        Dc09Reading reading;
+        const Reply reply = replyTo(station, dc09, c.message, reading);
+        const std::string answer = renderReply(reply);
         EXPECT_EQ(bodyWord(answer), c.expected) << answer;
+        // The Reply knows it is encrypted; nothing reads it from the bytes.
+        EXPECT_EQ(reply.encrypted, c.expected == "\"*ACK\"");
     }
 }
 
 TEST(Dc09Answer, NakCarriesTheTimeAndAdmCidAckNamesTheMessage) {
-    EXPECT_EQ(dc09::nakFrame(0), dc09::frameAround("\"NAK\"0000R0L0A0[]_00:00:00,01-01-1970"));
+    EXPECT_EQ(renderReply(dc09::nakReply(0)),
+              frameAround("\"NAK\"0000R0L0A0[]_00:00:00,01-01-1970"));
     Station station;
-    station.m_protocol = "SIA-DCS";
-    EXPECT_EQ(
-        station.makeResponse(dc09::frameAround("\"ADM-CID\"0005R0L0#1234[#1234|1401 01 003]")),
-        dc09::frameAround("\"ACK\"0005R0L0#1234[]"));
-    EXPECT_EQ(station.makeResponse(kEncrypted), dc09::frameAround("\"ACK\"0001R1L2#1234[]"));
+    station.m_protocol = Protocol::SiaDcs;
+    const Dc09Settings dc09;
+    EXPECT_EQ(answerTo(station, dc09, frameAround("\"ADM-CID\"0005R0L0#1234[#1234|1401 01 003]")),
+              frameAround("\"ACK\"0005R0L0#1234[]"));
+    EXPECT_EQ(answerTo(station, dc09, kEncrypted), frameAround("\"ACK\"0001R1L2#1234[]"));
 }
 
 TEST(Dc09Decode, WorkerDecodesAdmCidAndWhatWasDecrypted) {
@@ -103,38 +125,39 @@ TEST(Dc09Decode, WorkerDecodesAdmCidAndWhatWasDecrypted) {
         MessageKind kind;
     };
     const Case cases[] = {
-        {"AdmCid", dc09::frameAround("\"ADM-CID\"0005R0L0#1234[#1234|1401 01 003]"), false,
+        {"AdmCid", frameAround("\"ADM-CID\"0005R0L0#1234[#1234|1401 01 003]"), false,
          "CID: Account=1234, Qualifier=1, EventCode=401, GroupCode=01, ZoneCode=003", 1, 0, 0,
          MessageKind::Cid},
-        {"AdmCidNoBracket", dc09::frameAround("\"ADM-CID\"0005R0L0#12|6602 00 000]"), false, "", 0,
-         0, 0, MessageKind::FormatError},
-        {"AdmCid602", dc09::frameAround("\"ADM-CID\"0005R0L0#12[#12|6602 00 000]"), false,
+        {"AdmCidNoBracket", frameAround("\"ADM-CID\"0005R0L0#12|6602 00 000]"), false, "", 0, 0, 0,
+         MessageKind::FormatError},
+        {"AdmCid602", frameAround("\"ADM-CID\"0005R0L0#12[#12|6602 00 000]"), false,
          "CID: Account=12, Qualifier=6, EventCode=602, GroupCode=00, ZoneCode=000", 0, 0, 1,
          MessageKind::DeviceHeart},
-        {"AdmCidBadQualifier", dc09::frameAround("\"ADM-CID\"0005R0L0#12[#12|2602 00 000]"), false,
-         "", 0, 0, 0, MessageKind::FormatError},
-        {"Decrypted", kEncrypted, true,
-         "(decrypted) SIA: Account=1234, EventCode=BA, System=1, Group=01", 0, 1, 0,
-         MessageKind::Sia},
+        {"AdmCidBadQualifier", frameAround("\"ADM-CID\"0005R0L0#12[#12|2602 00 000]"), false, "", 0,
+         0, 0, MessageKind::FormatError},
+        {"Decrypted", kEncrypted, true, "SIA: Account=1234, EventCode=BA, System=1, Group=01", 0, 1,
+         0, MessageKind::Sia},
         {"NoKey", kEncrypted, false, "no key for account 1234", 0, 0, 0,
          MessageKind::CannotDecrypt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Station station;
-        station.m_protocol = "SIA-DCS";
+        station.m_protocol = Protocol::SiaDcs;
+        Dc09Settings dc09;
         if (c.withKey) {
             Dc09Config config;
-            config.keys.set("*", *dc09::readKey("000102030405060708090A0B0C0D0E0F").key);
-            station.m_dc09.replace(std::move(config));
+            config.keys.set("*", *dc09::readKey("000102030405060708090A0B0C0D0E0F"));
+            dc09.replace(std::move(config));
         }
-        ReceivedMessage received(c.message);
-        station.makeResponse(received.raw, received.dc09);
-        std::string description;
-        DecodeNote note;
-        decodeReceived(station, received, received.raw, description, note);
-        EXPECT_EQ(description, c.description);
-        EXPECT_EQ(note.kind, c.kind);
+        Dc09Reading reading;
+        replyTo(station, dc09, c.message, reading);
+        const Decoded decoded =
+            decodeReceived(c.message, reading, Protocol::SiaDcs, ReceiverType::Mlr2000);
+        parseLine(decoded, c.message, station);
+        EXPECT_EQ(decoded.description, c.description);
+        EXPECT_EQ(decoded.decrypted, reading.outcome == Dc09Reading::Outcome::Decrypted);
+        EXPECT_EQ(decoded.kind, c.kind);
         EXPECT_EQ(station.m_cidCount.load(), c.cid);
         EXPECT_EQ(station.m_siaCount.load(), c.sia);
         EXPECT_EQ(station.m_deviceHeartCount.load(), c.deviceHeart);
@@ -143,8 +166,8 @@ TEST(Dc09Decode, WorkerDecodesAdmCidAndWhatWasDecrypted) {
 
 TEST(Dc09Quirks, EachToleranceIsNamed) {
     const std::string body = "\"SIA-DCS\"0001R0L#1234[#1234|Nri1/BA01]";
-    const std::string good = dc09::frameAround(body);
-    std::string lower = dc09::frameAround(body + "[X14]");  // CRC A987, length 02B
+    const std::string good = frameAround(body);
+    std::string lower = frameAround(body + "[X14]");  // CRC A987, length 02B
     for (std::size_t i = 1; i < 9; ++i) {
         lower[i] = static_cast<char>(std::tolower(lower[i]));
     }

@@ -23,9 +23,9 @@ sim::RunOptions optionsFor(int port) {
 TEST(Dc09Link, EncryptedAndAdmCidFramesGetTheirAnswers) {
     ServerHarness server("SIA-DCS");
     Dc09Config config;
-    config.keys.set("1000", *dc09::readKey("000102030405060708090A0B0C0D0E0F").key);
-    config.keys.set("*", *dc09::readKey("text:0123456789abcdefghijklmnopqrstuv").key);
-    server.station().m_dc09.replace(std::move(config));
+    config.keys.set("1000", *dc09::readKey("000102030405060708090A0B0C0D0E0F"));
+    config.keys.set("*", *dc09::readKey("text:0123456789abcdefghijklmnopqrstuv"));
+    server.station().dc09().replace(std::move(config));
     ASSERT_TRUE(server.start());
     sim::RunOptions options = optionsFor(server.port());
     options.kinds = {sim::Kind::Dc09, sim::Kind::Null, sim::Kind::AdmCid};

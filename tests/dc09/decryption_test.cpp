@@ -9,6 +9,7 @@
 #include "dc09/encrypted_frame.h"
 #include "dc09/time_stamp.h"
 #include "protocol/crc16.h"
+#include "protocol/dc09_frame.h"
 
 namespace corvane::dc09 {
 namespace {
@@ -25,7 +26,7 @@ const std::string kCipher128 =
 
 KeyTable tableWith(const std::string& account, const std::string& typed) {
     KeyTable table;
-    table.set(account, *readKey(typed).key);
+    table.set(account, *readKey(typed));
     return table;
 }
 
@@ -41,16 +42,18 @@ TEST(Dc09Decryption, Vectors) {
          "\n76D80055\"*NULL\"0000R0L0#AAAB[B4BC8B40D0E6D959D6BEA78E88CC0B2155741A3C44FBB96D476A3E5"
          "57CAD64D9\r",
          "\"NULL\"0000R0L0#AAAB[]_18:24:52,07-05-2020"},
-        {"Aes128WithBar", kKey128, frameAround("\"*SIA-DCS\"0001R1L2#1234[" + kCipher128),
+        {"Aes128WithBar", kKey128, corvane::frameAround("\"*SIA-DCS\"0001R1L2#1234[" + kCipher128),
          "\"SIA-DCS\"0001R1L2#1234[#1234|Nri1/BA01]_12:30:45,01-02-2024"},
         {"Aes192AdmCid", kKey192,
-         frameAround("\"*ADM-CID\"9999R0L0#1234[48cca7291f6b9d57a31a63a07edc1c8c5406b5e8320d6fe7c"
-                     "eb0ed9c855573b3395096d24ce903bb938d229ac1e3a17f"),
+         corvane::frameAround(
+             "\"*ADM-CID\"9999R0L0#1234[48cca7291f6b9d57a31a63a07edc1c8c5406b5e8320d6fe7c"
+             "eb0ed9c855573b3395096d24ce903bb938d229ac1e3a17f"),
          "\"ADM-CID\"9999R0L0#1234[#5678|1602 00 000]_23:59:59,12-31-2025"},
         {"Aes256NoBarExtendedData", kKey256,
-         frameAround("\"*SIA-DCS\"0002R0L0#ABCDEF[5FFAA9931E565DAE50940CCE87D720FF36F655F6F19A65D"
-                     "0E9AC912B08ED8722989EEA36D754477B05EA4E7F204A6A3E686EC92E71A84693729E0AB06B"
-                     "4D10CC"),
+         corvane::frameAround(
+             "\"*SIA-DCS\"0002R0L0#ABCDEF[5FFAA9931E565DAE50940CCE87D720FF36F655F6F19A65D"
+             "0E9AC912B08ED8722989EEA36D754477B05EA4E7F204A6A3E686EC92E71A84693729E0AB06B"
+             "4D10CC"),
          "\"SIA-DCS\"0002R0L0#ABCDEF[#ABCDEF|Nri2/YZ99][X123][Y456]_00:00:00,02-29-2024"},
     };
     for (const auto& c : cases) {
@@ -104,15 +107,17 @@ TEST(Dc09Decryption, BadFramesAreUndecryptableNeverACrash) {
 }
 
 TEST(Dc09Decryption, EncryptedAckFollowsThePadRules) {
-    const Key key = *readKey(kKey256).key;
+    const Key key = *readKey(kKey256);
     const std::time_t now = 1700000000;
     for (int round = 0; round < 50; ++round) {
-        const std::string ack =
-            encryptedAckFrame("\n0\"*SIA-DCS\"0042R1L2#1234[" + kCipher128 + "\r", key, now);
+        const std::optional<Reply> reply =
+            encryptedAckReply("\n0\"*SIA-DCS\"0042R1L2#1234[" + kCipher128 + "\r", key, now);
+        ASSERT_TRUE(reply && reply->encrypted && reply->word == AnswerWord::Ack);
+        const std::string ack = renderReply(*reply);
         const std::string prefix = "\"*ACK\"0042R1L2#1234[";
         ASSERT_EQ(ack.substr(9, prefix.size()), prefix);
         const std::string body = ack.substr(9, ack.size() - 10);
-        EXPECT_EQ(ack.substr(1, 4), frameAround(body).substr(1, 4)) << "CRC";
+        EXPECT_EQ(ack.substr(1, 4), corvane::frameAround(body).substr(1, 4)) << "CRC";
         const std::string hex = body.substr(prefix.size());
         ASSERT_EQ(hex.size(), 64U);
         std::string cipher;

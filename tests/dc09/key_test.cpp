@@ -32,26 +32,26 @@ TEST(Dc09Key, ReadsHexAndTextFormsAndRefusesTheRest) {
         {std::string(15, 'a') + "\t", "printable", false},
     };
     for (const auto& c : cases) {
-        const KeyReading reading = readKey(c.typed);
-        ASSERT_EQ(reading.key.has_value(), c.ok) << c.typed;
+        const Result<Key> key = readKey(c.typed);
+        ASSERT_EQ(key.has_value(), c.ok) << c.typed;
         if (c.ok) {
-            EXPECT_EQ(reading.key->describe(), c.form) << c.typed;
+            EXPECT_EQ(key->describe(), c.form) << c.typed;
         } else {
-            EXPECT_NE(reading.error.find(c.form), std::string::npos) << reading.error;
+            EXPECT_NE(key.error().why.find(c.form), std::string::npos) << key.error().why;
         }
     }
-    EXPECT_EQ(readKey(hex32).key->data()[15], 0x0F);
-    EXPECT_EQ(readKey("text:" + hex32).key->data()[0], '0');
+    EXPECT_EQ(readKey(hex32)->data()[15], 0x0F);
+    EXPECT_EQ(readKey("text:" + hex32)->data()[0], '0');
 }
 
 TEST(Dc09Key, TableFindsTheAccountsKeyThenTheAnyKey) {
     KeyTable table;
     EXPECT_EQ(table.find("1234"), nullptr);
-    ASSERT_TRUE(table.set("12ab", *readKey(std::string(32, '1')).key));
-    EXPECT_FALSE(table.set("12-4", *readKey(std::string(32, '1')).key));
+    ASSERT_TRUE(table.set("12ab", *readKey(std::string(32, '1'))));
+    EXPECT_FALSE(table.set("12-4", *readKey(std::string(32, '1'))));
     EXPECT_NE(table.find("12AB"), nullptr);
     EXPECT_EQ(table.find("9999"), nullptr);
-    ASSERT_TRUE(table.set("*", *readKey(std::string(48, '2')).key));
+    ASSERT_TRUE(table.set("*", *readKey(std::string(48, '2'))));
     EXPECT_EQ(table.find("9999")->size(), 24U);
     EXPECT_EQ(table.find("12ab")->size(), 16U);
 }
@@ -70,22 +70,24 @@ TEST(Dc09KeyFile, ReadsLinesAndNamesTheBadOne) {
         {"1234,text:a,b,c,d,e,f,g,h,\n", "", 1},  // a text key may hold commas
     };
     for (const auto& c : cases) {
-        const KeyFileReading reading = readKeyText(c.text);
-        EXPECT_EQ(reading.error.substr(0, c.error.size()), c.error) << c.text;
-        EXPECT_EQ(reading.table.has_value(), c.error.empty());
-        if (reading.table) {
-            EXPECT_EQ(reading.table->size(), c.keys);
+        const Result<KeyTable> table = readKeyText(c.text);
+        ASSERT_EQ(table.has_value(), c.error.empty()) << c.text;
+        if (table) {
+            EXPECT_EQ(table->size(), c.keys);
+        } else {
+            EXPECT_EQ(table.error().why.substr(0, c.error.size()), c.error) << c.text;
         }
     }
 }
 
 TEST(Dc09KeyFile, MissingAndBinaryFilesAreRefused) {
-    EXPECT_NE(readKeyFile("/nonexistent/keys.txt").error.find("cannot open"), std::string::npos);
+    EXPECT_NE(readKeyFile("/nonexistent/keys.txt").error().why.find("cannot open"),
+              std::string::npos);
     const std::string path = ::testing::TempDir() + "dc09_binary_keys";
     std::ofstream(path, std::ios::binary) << std::string("1234,\0\x01\x02", 8);
-    EXPECT_NE(readKeyFile(path).error.find("not a text file"), std::string::npos);
+    EXPECT_NE(readKeyFile(path).error().why.find("not a text file"), std::string::npos);
     std::ofstream(path, std::ios::binary) << "1234,AAAAAAAAAAAAAAAA\n";
-    EXPECT_TRUE(readKeyFile(path).table.has_value());
+    EXPECT_TRUE(readKeyFile(path).has_value());
     std::remove(path.c_str());
 }
 

@@ -63,7 +63,7 @@ TEST_F(ClientLinkTest, AddressTextsThatAreNotIPv4AreRefused) {
         SCOPED_TRACE("address \"" + text + "\"");
         station.m_receiverIp = text;
         bool connected = true;
-        EXPECT_NO_THROW(connected = station.connect());
+        EXPECT_NO_THROW(connected = core.client().connect().has_value());
         EXPECT_FALSE(connected);
         EXPECT_EQ(capture.count("connect failed: ", 2), ++failures);
     }
@@ -77,11 +77,12 @@ TEST_F(ClientLinkTest, ConnectGivesUpOnASilentReceiver) {
     SilentListener silent;
     station.m_port = silent.port;
     station.m_timeouts.connect = std::chrono::milliseconds(100);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(station.connect());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+    const Result<void> connected = core.client().connect();
+    ASSERT_FALSE(connected);
+    EXPECT_EQ(connected.error().text(),
+              "connect to 127.0.0.1:" + std::to_string(silent.port) + ": Connection timed out");
     EXPECT_EQ(capture.count("connect failed: Connection timed out", 2), 1);
-    EXPECT_FALSE(station.m_socket.is_open());
+    EXPECT_FALSE(core.client().m_socket.is_open());
 }
 
 TEST_F(ClientLinkTest, ReachesTheLow16BitsOfThePort) {
@@ -90,11 +91,12 @@ TEST_F(ClientLinkTest, ReachesTheLow16BitsOfThePort) {
 }
 
 TEST_F(ClientLinkTest, MessageSplitOverTwoSegmentsIsAnsweredOnceAndQueuedWhole) {
-    station.m_responseMode = 2;  // NACK All But Heartbeats: each answer names its message's kind
+    station.m_responseMode =
+        responseModeAt(2);  // NACK All But Heartbeats: each answer names its message's kind
     ASSERT_TRUE(connectAndAccept());
     receiver.send(kCidMessage.substr(0, 9));
     // Wait until the station has read the first part, so the second really comes apart.
-    const int fd = station.m_socketFd;
+    const int fd = core.client().descriptor();
     ASSERT_TRUE(window.waitFor([fd] {
         int unread = -1;
         return ::ioctl(fd, FIONREAD, &unread) == 0 && unread == 0;
@@ -105,7 +107,7 @@ TEST_F(ClientLinkTest, MessageSplitOverTwoSegmentsIsAnsweredOnceAndQueuedWhole) 
     EXPECT_EQ(receiver.receive(1), std::string(1, kAck));
 
     ASSERT_TRUE(waitForLog(messageLine(kHeartbeatMessage)));
-    const std::string log = station.logText();
+    const std::string log = logText();
     EXPECT_EQ(log.find(messageLine(kCidMessage)), log.rfind(messageLine(kCidMessage)));
     EXPECT_LT(log.find(messageLine(kCidMessage)), log.find(messageLine(kHeartbeatMessage)));
     // Answers are written before the message is queued: nothing more can be on its way.
@@ -113,16 +115,16 @@ TEST_F(ClientLinkTest, MessageSplitOverTwoSegmentsIsAnsweredOnceAndQueuedWhole) 
 }
 
 TEST_F(ClientLinkTest, GluedMessagesAreEachAnsweredAndQueuedInOrder) {
-    station.m_responseMode = 2;
+    station.m_responseMode = responseModeAt(2);
     ASSERT_TRUE(connectAndAccept());
     receiver.send(kCidMessage + kHeartbeatMessage + kCidMessage);
     EXPECT_EQ(receiver.receive(3), (std::string{kNack, kAck, kNack}));
 
     ASSERT_TRUE(window.waitFor([&] {
-        const std::string log = station.logText();
+        const std::string log = logText();
         return log.find(messageLine(kCidMessage)) != log.rfind(messageLine(kCidMessage));
     }));
-    const std::string log = station.logText();
+    const std::string log = logText();
     const auto first = log.find(messageLine(kCidMessage));
     const auto heartbeat = log.find(messageLine(kHeartbeatMessage));
     EXPECT_LT(first, heartbeat);
@@ -132,7 +134,7 @@ TEST_F(ClientLinkTest, GluedMessagesAreEachAnsweredAndQueuedInOrder) {
 }
 
 TEST_F(ClientLinkTest, EmptyCustomAnswerSendsNothingButQueues) {
-    station.m_responseMode = 3;
+    station.m_responseMode = responseModeAt(3);
     station.setCustomResponse("0");
     ASSERT_TRUE(connectAndAccept());
     receiver.send(kHeartbeatMessage);
@@ -156,15 +158,15 @@ TEST_F(ClientLinkTest, ADeadLinkStopsAsDisconnectDoes) {
         ASSERT_TRUE(capture.waitFor(endless ? "error: read_until: Message too long"
                                             : "error: read_until: End of file"));
         ASSERT_TRUE(window.waitFor([&] { return window.linkCheckRequests() > requests; }));
-        station.checkClientLink();
+        core.control().checkClientLink();
         EXPECT_FALSE(station.m_running);
         EXPECT_FALSE(station.m_connected);
-        EXPECT_EQ(window.text(kConnectButton), "Connect");
-        EXPECT_EQ(window.text(kLinkStatusEdit), "TCP Client Disconnected");
-        EXPECT_TRUE(station.logText().ends_with("  -  Disconnected\r\n"));
+        EXPECT_EQ(window.lastReport(),
+                  (LinkReport{LinkMode::Client, LinkState::Stopped, StopCause::LinkLost}));
+        EXPECT_TRUE(logText().ends_with("  -  Disconnected\r\n"));
         EXPECT_EQ(capture.count("[CCorvaneDlg::doDisconnect(", 2), 1);
-        EXPECT_EQ(station.m_msgThread, nullptr);
-        EXPECT_EQ(station.m_socketFd, -1);
+        EXPECT_FALSE(core.client().threadRunning());
+        EXPECT_EQ(core.client().descriptor(), -1);
         if (endless) {
             EXPECT_TRUE(receiver.waitForClose());
         }
@@ -180,26 +182,29 @@ TEST_F(ClientLinkTest, ReconnectsAfterALossWhenAskedAndNotesEachTry) {
     ASSERT_TRUE(connectAndAccept());
     receiver.closeConnection();
     ASSERT_TRUE(window.waitFor([&] { return window.linkCheckRequests() > 0; }));
-    station.checkClientLink();
+    core.control().checkClientLink();
     EXPECT_FALSE(station.m_running);
-    station.m_reconnectDueTick = 1;  // the period has passed (set back instead of waiting)
-    station.checkClientLink();
+    core.control().checkClientLink();
+    EXPECT_FALSE(station.m_running) << "not before the period";
+    Vexo_SetTimeTickOffset(2000);  // the period has passed (without waiting for it)
+    core.control().checkClientLink();
+    Vexo_SetTimeTickOffset(0);
     EXPECT_TRUE(station.m_running);
     EXPECT_TRUE(receiver.accept());
     EXPECT_TRUE(
         logIs({"  -  Connected!", "  -  Disconnected", "  -  Reconnecting...", "  -  Connected!"}))
-        << station.logText();
-    EXPECT_TRUE(window.messageBoxes().empty());
+        << logText();
+    EXPECT_TRUE(window.failures().empty());
 }
 
 TEST_F(ClientLinkTest, DisconnectEndsAThreadWaitingForData) {
     ASSERT_TRUE(connectAndAccept());
     receiver.send(kHeartbeatMessage);
     ASSERT_EQ(receiver.receive(1), std::string(1, kAck));  // the thread now waits for more
-    station.doDisconnect();
-    EXPECT_EQ(station.m_msgThread, nullptr);
-    EXPECT_EQ(station.m_socketFd, -1);
-    EXPECT_FALSE(station.m_socket.is_open());
+    core.control().doDisconnect();
+    EXPECT_FALSE(core.client().threadRunning());
+    EXPECT_EQ(core.client().descriptor(), -1);
+    EXPECT_FALSE(core.client().m_socket.is_open());
     EXPECT_EQ(capture.count("[CCorvaneDlg::MessageProc(", 2), 1);
     EXPECT_TRUE(receiver.waitForClose());
 
@@ -209,10 +214,10 @@ TEST_F(ClientLinkTest, DisconnectEndsAThreadWaitingForData) {
 }
 
 TEST_F(ClientLinkTest, DestroyingTheStationEndsARunningLink) {
-    auto running = std::make_unique<Station>(&window);
-    running->m_protocol = "Sur-Gard";
-    running->m_port = receiver.port();
-    running->doConnect();
+    auto running = std::make_unique<StationCore>(&window);
+    running->station().m_protocol = Protocol::SurGard;
+    running->station().m_port = receiver.port();
+    running->control().doConnect();
     ASSERT_TRUE(receiver.accept());
     receiver.send(kHeartbeatMessage);
     ASSERT_EQ(receiver.receive(1), std::string(1, kAck));

@@ -128,9 +128,9 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(FrameReaderTest, FramingFollowsTheProtocol) {
-    EXPECT_EQ(FrameReader::framingFor("SIA-DCS"), Framing::SiaDcs);
-    EXPECT_EQ(FrameReader::framingFor("Sur-Gard"), Framing::SurGard);
-    EXPECT_EQ(FrameReader::framingFor("sia-dcs"), Framing::SurGard);
+    EXPECT_EQ(FrameReader::framingFor(Protocol::SiaDcs), Framing::SiaDcs);
+    EXPECT_EQ(FrameReader::framingFor(Protocol::SurGard), Framing::SurGard);
+    EXPECT_EQ(FrameReader::framingFor(protocolNamed("sia-dcs")), Framing::SurGard);
 }
 
 // The bound: what may be kept without a terminator stays below the limit, a complete message may

@@ -18,14 +18,15 @@ using Texts = std::vector<std::string>;
 // How long the races below are given to show up: a wrong order of reads or a missing lock shows
 // within a few hundred milliseconds of millisecond boundaries.
 std::chrono::steady_clock::time_point soon() {
-    return std::chrono::steady_clock::now() + std::chrono::milliseconds(600);
+    return std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
 }
 
 class HeartbeatTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        station.m_protocol = "Sur-Gard";
-        station.m_mode = "Client";
+        station.m_protocol = Protocol::SurGard;
+        station.m_mode = LinkMode::Client;
+        window.attach(&core.log());
     }
     void TearDown() override { Vexo_SetTimeTickOffset(0); }
 
@@ -41,9 +42,12 @@ class HeartbeatTest : public ::testing::Test {
         station.m_running = true;
     }
 
+    std::string logText() const { return core.log().logText(); }
+
     QuilletCapture capture;
     RecordingWindow window;
-    Station station{&window};
+    mutable StationCore core{&window};
+    Station& station = core.station();
 };
 
 TEST_F(HeartbeatTest, CountersAreShownInOrderOnEveryTick) {
@@ -52,16 +56,14 @@ TEST_F(HeartbeatTest, CountersAreShownInOrderOnEveryTick) {
     station.m_sgHeartbeatCount = 4294967301LL;  // 2^32 + 5
     station.m_sgPrivateCount = 9223372036854775807LL;
     station.m_deviceHeartCount = 12;
-    const Texts tick = {"text 1017 0", "text 1018 2147483648", "text 1020 4294967301",
-                        "text 1021 9223372036854775807", "text 1027 12"};
-    station.OnTimer();
-    EXPECT_EQ(window.events(), tick);
+    const Counts first{0, 2147483648LL, 4294967301LL, 9223372036854775807LL, 12};
+    core.control().OnTimer();
     station.m_deviceHeartCount = 13;
-    station.OnTimer();
-    Texts twoTicks = tick;
-    twoTicks.insert(twoTicks.end(), tick.begin(), tick.end() - 1);
-    twoTicks.push_back("text 1027 13");
-    EXPECT_EQ(window.events(), twoTicks);
+    core.control().OnTimer();
+    Counts second = first;
+    second.deviceHeart = 13;
+    EXPECT_EQ(window.shownCounts(), (std::vector<Counts>{first, second}));
+    EXPECT_EQ(window.events(), (Texts{"counts", "counts"}));
 }
 
 TEST_F(HeartbeatTest, NoTimeOutWithoutAConnectionHoweverOldTheTick) {
@@ -69,9 +71,9 @@ TEST_F(HeartbeatTest, NoTimeOutWithoutAConnectionHoweverOldTheTick) {
     station.m_running = true;  // a server waiting for its receiver
     station.m_heartbeatInterval = 1;
     station.setLastHeartbeatTick(0);
-    station.OnTimer();
+    core.control().OnTimer();
     EXPECT_TRUE(station.m_running);
-    EXPECT_EQ(window.events().size(), 5U);
+    EXPECT_EQ(window.events(), Texts{"counts"});
     EXPECT_FALSE(capture.contains("HeartBeatCheck"));
 }
 
@@ -92,10 +94,10 @@ TEST_P(HeartbeatSilenceTest, DropsTheLinkOnlyAfterTheInterval) {
     pretendConnected();
     station.m_heartbeatInterval = c.intervalSeconds;
     station.setLastHeartbeatTick(c.lastTick);
-    station.OnTimer();
+    core.control().OnTimer();
     if (!c.timedOut) {
         EXPECT_TRUE(station.m_connected);
-        EXPECT_EQ(window.events().size(), 5U);
+        EXPECT_EQ(window.events(), Texts{"counts"});
         EXPECT_TRUE(capture.entries().empty());
         return;
     }
@@ -103,12 +105,11 @@ TEST_P(HeartbeatSilenceTest, DropsTheLinkOnlyAfterTheInterval) {
     EXPECT_FALSE(station.m_running);
     EXPECT_EQ(capture.count("[CCorvaneDlg::OnTimer(", 2), 1);
     EXPECT_EQ(capture.count("HeartBeatCheck Timeout", 2), 1);
-    EXPECT_TRUE(std::regex_match(
-        station.logText(),
-        std::regex(kTimeText + "  -  Heartbeat timeout\r\n" + kTimeText + "  -  Disconnected\r\n")))
-        << station.logText();
-    EXPECT_EQ(window.text(kConnectButton), "Connect");
-    EXPECT_EQ(window.text(kLinkStatusEdit), "TCP Client Disconnected");
+    EXPECT_TRUE(std::regex_match(logText(), std::regex(kTimeText + "  -  Heartbeat timeout\r\n" +
+                                                       kTimeText + "  -  Disconnected\r\n")))
+        << logText();
+    EXPECT_EQ(window.lastReport(),
+              (LinkReport{LinkMode::Client, LinkState::Stopped, StopCause::TimeOut}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -128,8 +129,9 @@ INSTANTIATE_TEST_SUITE_P(
 // can never look like it lies in the future (which would wrap into a huge silence).
 TEST_F(HeartbeatTest, ConcurrentRenewalsNeverTimeOut) {
     setTickNear(0xFFFFF000U);  // the tick also wraps while this runs
-    Station headless;          // no window: many ticks, nothing recorded
-    headless.m_mode = "Client";
+    StationCore headlessCore;  // no window: many ticks, nothing recorded
+    Station& headless = headlessCore.station();
+    headless.m_mode = LinkMode::Client;
     headless.m_connected = true;
     headless.m_running = true;
     headless.m_heartbeatInterval = 1;
@@ -141,7 +143,7 @@ TEST_F(HeartbeatTest, ConcurrentRenewalsNeverTimeOut) {
         }
     });
     for (const auto end = soon(); headless.m_connected && std::chrono::steady_clock::now() < end;) {
-        headless.OnTimer();
+        headlessCore.control().OnTimer();
     }
     stop = true;
     renewer.join();
@@ -153,8 +155,9 @@ TEST_F(HeartbeatTest, ConcurrentRenewalsNeverTimeOut) {
 // server link does it) is never taken for a silence.
 TEST_F(HeartbeatTest, ConcurrentLossesNeverTimeOut) {
     setTickNear(0x80000000U);
-    Station headless;
-    headless.m_mode = "Server";
+    StationCore headlessCore;
+    Station& headless = headlessCore.station();
+    headless.m_mode = LinkMode::Server;
     headless.m_running = true;
     headless.m_heartbeatInterval = 300;
     std::atomic<bool> stop{false};
@@ -173,7 +176,7 @@ TEST_F(HeartbeatTest, ConcurrentLossesNeverTimeOut) {
         }
     });
     for (const auto end = soon(); headless.m_running && std::chrono::steady_clock::now() < end;) {
-        headless.OnTimer();
+        headlessCore.control().OnTimer();
     }
     stop = true;
     links.join();

@@ -7,6 +7,7 @@
 
 #include "link/fake_receiver.h"
 #include "server_harness.h"
+#include "support/fast_timeouts.h"
 #include "support/quillet_capture.h"
 #include "support/recording_window.h"
 
@@ -38,29 +39,32 @@ TEST(LinkFailures, EachFailedStartReportsAndLeavesNothingBehind) {
         SCOPED_TRACE(c.name);
         QuilletCapture capture;
         RecordingWindow window;
-        Station station(&window);
-        station.m_protocol = "Sur-Gard";
-        station.m_mode = c.mode;
+        StationCore core(&window);
+        Station& station = core.station();
+        station.m_protocol = Protocol::SurGard;
+        station.m_mode = linkModeNamed(c.mode);
+        station.m_timeouts = fastTimeouts();
         FakeReceiver receiver;  // something for the client to connect to
         station.m_port = c.mode == std::string("Client") ? receiver.port() : freePort();
         Vexo_FailNext(c.fault, 1, c.skip);
-        station.doConnect();
+        core.control().doConnect();
         Vexo_ClearFaults();
         EXPECT_TRUE(capture.contains(c.diagnostic));
         EXPECT_FALSE(station.m_running);
-        EXPECT_EQ(window.messageBoxes(),
-                  c.box
-                      ? std::vector<std::string>{"startServer failed, please check the parameters!"}
-                      : std::vector<std::string>{});
+        ASSERT_EQ(window.failures().size(), c.box ? 1U : 0U);
         if (c.box) {
-            EXPECT_EQ(station.m_listenSocket, Vexo_InvalidSocket) << "the socket is not leaked";
-            EXPECT_EQ(station.m_acceptThread, nullptr);
+            EXPECT_EQ(window.failures()[0].first, LinkMode::Server);
+            EXPECT_EQ(window.failures()[0].second.where,
+                      "0.0.0.0:" + std::to_string(station.m_port));
+            EXPECT_EQ(core.server().m_listenSocket, Vexo_InvalidSocket)
+                << "the socket is not leaked";
+            EXPECT_EQ(core.server().m_acceptThread, nullptr);
         }
         // A start right after it begins from a clean slate (no "already serving" shortcut).
-        station.doConnect();
+        core.control().doConnect();
         EXPECT_TRUE(station.m_running);
-        station.doDisconnect();
-        station.shutdownLink();
+        core.control().doDisconnect();
+        core.control().shutdownLink();
     }
     EXPECT_TRUE(waitUntil([&] { return openDescriptorCount() <= baseline; }));
 }

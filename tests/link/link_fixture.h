@@ -1,4 +1,4 @@
-// A station in Client mode with a recording window, a diagnostic capture and a fake receiver.
+// A station core in Client mode with a recording window, a diagnostic capture and a fake receiver.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "link/fake_receiver.h"
-#include "station/station.h"
+#include "link/station_core.h"
 #include "support/fast_timeouts.h"
 #include "support/quillet_capture.h"
 #include "support/recording_window.h"
@@ -27,22 +27,23 @@ inline const std::string kTimeText = R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d)";
 class ClientLinkFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        station.m_protocol = "Sur-Gard";
-        station.m_mode = "Client";
+        station.m_protocol = Protocol::SurGard;
+        station.m_mode = LinkMode::Client;
         station.m_receiverIp = "127.0.0.1";
-        station.m_timeouts = fastTimeouts();
         station.m_port = receiver.port();
-        window.attach(&station);
+        station.m_timeouts = fastTimeouts();
+        window.attach(&core.log());
     }
 
     // Starts the link and accepts it at the fake receiver.
     bool connectAndAccept() {
-        station.doConnect();
+        core.control().doConnect();
         return station.m_running && receiver.accept();
     }
     bool waitForLog(std::string_view text) {
-        return window.waitFor([&] { return station.logText().find(text) != std::string::npos; });
+        return window.waitFor([&] { return logText().find(text) != std::string::npos; });
     }
+    std::string logText() const { return core.log().logText(); }
     // The log line the worker writes for a message.
     static std::string messageLine(const std::string& message) {
         return "  -  " + message + " --> ";
@@ -53,13 +54,14 @@ class ClientLinkFixture : public ::testing::Test {
         for (const auto& line : lines) {
             pattern += kTimeText + line + "\r\n";
         }
-        return std::regex_match(station.logText(), std::regex(pattern));
+        return std::regex_match(logText(), std::regex(pattern));
     }
 
     QuilletCapture capture;
     FakeReceiver receiver;
     RecordingWindow window;
-    Station station{&window};
+    mutable StationCore core{&window};
+    Station& station = core.station();
 };
 
 }  // namespace corvane::test

@@ -21,17 +21,8 @@ const std::string kCid = "5011 18112345E13001003\x14";
 const std::string kSiaEvent = "\n0000002E\"SIA-DCS\"0007R1L2#1234[#1234|Nri1/BA01]\r";
 
 void scriptOn(Station& station, const std::string& script) {
-    ASSERT_FALSE(station.answerScripts().apply(script, "", station.m_protocol == "SIA-DCS"));
+    ASSERT_TRUE(station.answerScripts().apply(script, "", station.m_protocol == Protocol::SiaDcs));
     station.answerScripts().setEnabled(true);
-}
-
-std::vector<AnswerNote> notes(Station& station) {
-    Vexo_Guard guard(&station.m_msgListMutex);
-    std::vector<AnswerNote> out;
-    for (const ReceivedMessage& message : station.m_msgList) {
-        out.push_back(message.answer);
-    }
-    return out;
 }
 
 TEST(ServerAnswers, EachReceiverWalksAloneAndADelayHoldsOnlyItsConnection) {
@@ -55,13 +46,15 @@ TEST(ServerAnswers, EachReceiverWalksAloneAndADelayHoldsOnlyItsConnection) {
     server.stop();  // a stop during a 60 s delay: nothing more is sent
     EXPECT_TRUE(a.waitForClose());
     EXPECT_FALSE(capture.contains("ACK sent"));
-    const auto queued = notes(server.station());
+    EXPECT_TRUE(
+        capture.contains("nothing sent for ACK (step 1, delay 60000 ms): the station stopped", 2));
+    const auto queued = server.replies();
     ASSERT_EQ(queued.size(), 4U);
-    EXPECT_EQ(queued[1].word, "ACK");
+    EXPECT_EQ(queued[1].word, AnswerWord::Ack);
     EXPECT_EQ(queued[1].step, 1);
     EXPECT_EQ(queued[1].delayMs, 60000);
-    EXPECT_EQ(queued[1].sentUs, 0);
-    EXPECT_GT(queued[0].sentUs, 0);
+    EXPECT_EQ(queued[1].delivery.state, Delivery::State::Pending);
+    EXPECT_GT(queued[0].delivery.sentUs, 0);
 }
 
 TEST(ServerAnswers, OneConnectionsAnswersKeepTheirOrder) {
@@ -73,7 +66,8 @@ TEST(ServerAnswers, OneConnectionsAnswersKeepTheirOrder) {
     ASSERT_TRUE(receiver.send(kCid + kCid + kCid + kCid));
     EXPECT_EQ(receiver.receive(4), "\x06\x15\x41\x15");
     // Every answer reaches the records with its send time, the late ones too.
-    server.station().processQueuedMessages();
+    ASSERT_TRUE(test::waitUntil([&] { return server.core().queue().size() >= 9; }));
+    server.core().worker().processQueuedMessages();
     const MessageRecords& records = server.station().records();
     std::vector<std::int64_t> latencies;
     records.visitRange(records.span().first, records.span().next,
@@ -96,11 +90,12 @@ TEST(ServerAnswers, CloseInAGluedBurstAnswersUpToTheCloseThenCloses) {
     EXPECT_EQ(receiver.receive(3, 2s), "\x15\x06");
     EXPECT_TRUE(receiver.waitForClose());
     EXPECT_TRUE(server.waitForPeers(0));
-    std::vector<std::string> words;
-    for (const AnswerNote& note : notes(server.station())) {
-        words.push_back(note.word);
+    std::vector<AnswerWord> words;
+    for (const Reply& reply : server.replies()) {
+        words.push_back(reply.word);
     }
-    EXPECT_EQ(words, (std::vector<std::string>{"NACK", "ACK", "none", "none"}));
+    EXPECT_EQ(words, (std::vector<AnswerWord>{AnswerWord::Nack, AnswerWord::Ack, AnswerWord::None,
+                                              AnswerWord::None}));
     EXPECT_EQ(capture.count("the connection is closing"), 2);
 }
 
@@ -123,7 +118,7 @@ TEST(ServerAnswers, AReceiverThatLeavesWhileItsAnswerWaitsIsDroppedCleanly) {
 TEST(ServerAnswers, NackAllPausesEachConnectionOnItsOwn) {
     test::QuilletCapture capture;
     ServerHarness server("SIA-DCS");
-    server.station().m_responseMode = 1;
+    server.station().m_responseMode = ResponseMode::NackAll;
     ASSERT_TRUE(server.start());
     std::vector<std::unique_ptr<TestReceiver>> receivers;
     for (int i = 0; i < 3; ++i) {
@@ -133,9 +128,9 @@ TEST(ServerAnswers, NackAllPausesEachConnectionOnItsOwn) {
     for (auto& receiver : receivers) {
         EXPECT_NE(receiver->receive(20, 5s).find("\"NACK\""), std::string::npos);
     }
-    for (const AnswerNote& note : notes(server.station())) {
-        EXPECT_EQ(note.delayMs, 300);
-        EXPECT_EQ(note.word, "NACK");
+    for (const Reply& reply : server.replies()) {
+        EXPECT_EQ(reply.delayMs, 300);
+        EXPECT_EQ(reply.word, AnswerWord::Nack);
     }
     // All three waited together, not one after the other: each left well before twice the pause.
     const std::regex together("NACK sent \\(step -1, delay 300 ms\\) [345]\\d{5} us .*");

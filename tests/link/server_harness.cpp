@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "link/peer_set.h"
-#include "link/server_link.h"
 #include "platform/quillet.h"
 #include "support/fast_timeouts.h"
 
@@ -56,9 +55,11 @@ int descriptorBaseline() {
 }
 
 ServerHarness::ServerHarness(std::string protocol) {
-    m_station.m_protocol = std::move(protocol);
-    m_station.m_mode = "Server";
-    m_station.m_timeouts = fastTimeouts();
+    Station& s = m_core.station();
+    s.m_protocol = protocolNamed(protocol);
+    s.m_mode = LinkMode::Server;
+    s.m_timeouts = fastTimeouts();
+    m_window.attach(&m_core.log());
 }
 
 ServerHarness::~ServerHarness() {
@@ -75,51 +76,40 @@ bool ServerHarness::start() {
 }
 
 bool ServerHarness::startOn(int port) {
-    m_station.m_port = port;
-    if (!m_station.startServer()) {
-        return false;
-    }
-    m_station.m_selectStop = false;
-    if (m_station.m_selectThread == nullptr) {
-        m_station.m_selectThread = Vexo_Thread_Create(selectThreadEntry, &m_station, 0, 0, 0, 0);
-    }
-    return m_station.m_selectThread != nullptr;
+    m_core.station().m_port = port;
+    return m_core.server().startServer() && m_core.server().startSelectThread();
 }
 
 void ServerHarness::stop() {
-    Station& s = m_station;
-    s.m_selectStop = true;
-    if (s.m_selectThread != nullptr) {
-        Vexo_Thread_Wait(s.m_selectThread);
-        s.m_selectThread = nullptr;
+    m_core.server().stopThreads();
+    m_core.server().closeListening();
+}
+
+std::vector<ReceivedMessage> ServerHarness::items() {
+    for (ReceivedMessage& item : m_core.queue().takeAll()) {
+        m_taken.push_back(std::move(item));
     }
-    s.m_acceptStop = true;
-    if (s.m_acceptThread != nullptr) {
-        Vexo_Thread_Wait(s.m_acceptThread);
-        s.m_acceptThread = nullptr;
-    }
-    // The latest receiver is also in the set: take it out so it is closed once.
-    const Vexo_Socket peer = s.m_peerSocket.exchange(Vexo_InvalidSocket);
-    if (peer != Vexo_InvalidSocket) {
-        g_peerSet.remove(peer);
-        Vexo_CloseSocket(peer, 0);
-    }
-    closeServerPeers();
-    if (s.m_listenSocket != Vexo_InvalidSocket) {
-        Vexo_CloseSocket(s.m_listenSocket, 0);
-        s.m_listenSocket = Vexo_InvalidSocket;
-    }
-    Vexo_SemDestroy(&s.m_acceptSem);
+    return m_taken;
 }
 
 std::vector<std::string> ServerHarness::queued() {
-    Vexo_Guard guard(&m_station.m_msgListMutex);
     std::vector<std::string> raw;
-    raw.reserve(m_station.m_msgList.size());
-    for (const ReceivedMessage& message : m_station.m_msgList) {
-        raw.push_back(message.raw);
+    for (const ReceivedMessage& item : items()) {
+        if (item.event == ReceivedMessage::Event::Message) {
+            raw.push_back(item.raw);
+        }
     }
     return raw;
+}
+
+std::vector<Reply> ServerHarness::replies() {
+    std::vector<Reply> out;
+    for (const ReceivedMessage& item : items()) {
+        if (item.event == ReceivedMessage::Event::Message) {
+            out.push_back(item.reply);
+        }
+    }
+    return out;
 }
 
 bool ServerHarness::waitForQueued(std::size_t count, std::chrono::milliseconds timeout) {
@@ -130,8 +120,8 @@ bool ServerHarness::waitForPeers(std::uint32_t count, std::chrono::milliseconds 
     return waitUntil([&] { return g_peerSet.count() == count; }, timeout);
 }
 
-int ServerHarness::logCount(std::string_view text) const {
-    const std::string log = m_station.logText();
+int ServerHarness::logCount(std::string_view text) {
+    const std::string log = m_core.log().logText();
     int count = 0;
     for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
         ++count;

@@ -1,6 +1,7 @@
-// Test helpers for the server link: a station serving on an ephemeral port with its server
-// threads started and stopped the way connection control does it, and a receiver that connects
-// to it. Every wait is bounded.
+// Test helpers for the server link: a station core serving on an ephemeral port with its server
+// threads started and stopped the way connection control does it (no msgPro worker: what the
+// sessions queue stays for the test to read), and a receiver that connects to it. Every wait is
+// bounded.
 #pragma once
 
 #include <chrono>
@@ -10,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "link/station_core.h"
 #include "platform/vexo.h"
-#include "station/station.h"
 #include "support/recording_window.h"
 
 namespace corvane::test {
@@ -43,20 +44,26 @@ class ServerHarness {
     // Joins the select and the Accept thread, then closes the receivers and the listening socket.
     void stop();
 
-    Station& station() { return m_station; }
+    StationCore& core() { return m_core; }
+    Station& station() { return m_core.station(); }
     RecordingWindow& window() { return m_window; }
-    int port() const { return m_station.m_port; }
+    int port() const { return m_core.station().m_port; }
 
-    // A copy of the message queue (no worker runs, so it only grows).
+    // The raw bytes of every message queued so far, in order.
     std::vector<std::string> queued();
+    // Everything queued so far (messages and events), in order.
+    std::vector<ReceivedMessage> items();
+    // The Replies of the messages queued so far, in order.
+    std::vector<Reply> replies();
     bool waitForQueued(std::size_t count, std::chrono::milliseconds timeout = 10s);
     bool waitForPeers(std::uint32_t count, std::chrono::milliseconds timeout = 10s);
     // Occurrences of `text` in the activity log.
-    int logCount(std::string_view text) const;
+    int logCount(std::string_view text);
 
   private:
     RecordingWindow m_window;
-    Station m_station{&m_window};
+    StationCore m_core{&m_window};
+    std::vector<ReceivedMessage> m_taken;  // taken from the queue so far
 };
 
 // A receiver connected to the server on 127.0.0.1.

@@ -20,8 +20,8 @@ using test::TestReceiver;
 
 const std::string kMessage = "5011 18112345E13001003\x14";
 
-std::string statusOf(ServerHarness& server) {
-    return server.window().text(kLinkStatusEdit);
+LinkReport lastReport(ServerHarness& server) {
+    return server.window().lastReport();
 }
 
 TEST(ServerLink, AnnouncesAReceiverThatConnects) {
@@ -37,11 +37,11 @@ TEST(ServerLink, AnnouncesAReceiverThatConnects) {
     Station& station = server.station();
     EXPECT_TRUE(station.m_connected);
     EXPECT_NE(station.getLastHeartbeatTick(), 0u);
-    EXPECT_NE(station.m_peerSocket.load(), Vexo_InvalidSocket);
-    EXPECT_TRUE(g_peerSet.contains(station.m_peerSocket));
-    EXPECT_EQ(statusOf(server), "TCP Client Connected");
+    EXPECT_NE(server.core().server().m_peerSocket.load(), Vexo_InvalidSocket);
+    EXPECT_TRUE(g_peerSet.contains(server.core().server().m_peerSocket));
+    EXPECT_EQ(lastReport(server), (LinkReport{LinkMode::Server, LinkState::Connected}));
     EXPECT_EQ(server.logCount("  -  Connected!\r\n"), 1);
-    EXPECT_EQ(station.logText().find(Station::getTimeStamp().substr(0, 4)), 0u)
+    EXPECT_EQ(server.core().log().logText().find(ActivityLog::getTimeStamp().substr(0, 4)), 0u)
         << "the line starts with its time text";
     EXPECT_TRUE(diagnostics.contains("[CCorvaneDlg::isConnected(", 2));
     EXPECT_TRUE(diagnostics.contains("  -  Client Connected!", 2));
@@ -59,10 +59,11 @@ TEST(ServerLink, KeepsListeningAfterTheReceiverLeaves) {
     }
     ASSERT_TRUE(server.waitForPeers(0));
     Station& station = server.station();
-    EXPECT_EQ(statusOf(server), "TCP Client DisConnected");
+    EXPECT_EQ(lastReport(server),
+              (LinkReport{LinkMode::Server, LinkState::Listening, StopCause::None, true}));
     EXPECT_FALSE(station.m_connected);
     EXPECT_EQ(station.getLastHeartbeatTick(), 0u);
-    EXPECT_EQ(station.m_peerSocket.load(), Vexo_InvalidSocket);
+    EXPECT_EQ(server.core().server().m_peerSocket.load(), Vexo_InvalidSocket);
     EXPECT_EQ(g_peerSet.count(), 0u);
     EXPECT_EQ(server.logCount("  -  DisConnect!\r\n"), 1);
     EXPECT_TRUE(diagnostics.contains("[CCorvaneDlg::isDisconnect(", 2));
@@ -102,7 +103,7 @@ TEST(ServerLink, ClosesTheSixtyFifthReceiverAndServesTheOthers) {
         ASSERT_TRUE(receivers.back()->connected());
         ASSERT_TRUE(server.waitForPeers(i));
     }
-    const Vexo_Socket latest = server.station().m_peerSocket;
+    const Vexo_Socket latest = server.core().server().m_peerSocket;
 
     TestReceiver extra(server.port());
     ASSERT_TRUE(extra.connected());
@@ -110,7 +111,7 @@ TEST(ServerLink, ClosesTheSixtyFifthReceiverAndServesTheOthers) {
     EXPECT_TRUE(diagnostics.waitFor("receiver limit reached (64), connection closed"));
     EXPECT_EQ(diagnostics.count("] receiver limit reached (64), connection closed", 2), 1);
     EXPECT_EQ(server.logCount("  -  Connected!\r\n"), 64) << "the extra one is not announced";
-    EXPECT_EQ(server.station().m_peerSocket.load(), latest);
+    EXPECT_EQ(server.core().server().m_peerSocket.load(), latest);
     EXPECT_EQ(g_peerSet.count(), 64u);
 
     for (const std::size_t i : {std::size_t{0}, std::size_t{31}, std::size_t{63}}) {
@@ -140,12 +141,15 @@ TEST(ServerLink, ReportsABindRefusedBecauseThePortIsTaken) {
     ServerHarness server;
     const int before = test::descriptorBaseline();
     server.station().m_port = port;
-    EXPECT_FALSE(server.station().startServer());
+    const Result<void> started = server.core().server().startServer();
+    ASSERT_FALSE(started);
+    EXPECT_EQ(started.error().text(),
+              "listen on 0.0.0.0:" + std::to_string(port) + ": Address already in use");
     EXPECT_TRUE(diagnostics.contains("[CCorvaneDlg::startServer(", 5));
     EXPECT_TRUE(diagnostics.contains("] bind fail", 5));
     EXPECT_EQ(diagnostics.count("", 5), 1);
-    EXPECT_EQ(server.station().m_listenSocket, Vexo_InvalidSocket);
-    EXPECT_EQ(server.station().m_acceptThread, nullptr);
+    EXPECT_EQ(server.core().server().m_listenSocket, Vexo_InvalidSocket);
+    EXPECT_EQ(server.core().server().m_acceptThread, nullptr);
     EXPECT_EQ(test::openDescriptorCount(), before) << "the refused socket is closed";
     Vexo_CloseSocket(other, 0);
 }
@@ -154,8 +158,8 @@ TEST(ServerLink, UsesTheLowSixteenBitsOfThePort) {
     ServerHarness server;
     const int port = test::freePort();
     server.station().m_port = port + 0x10000;
-    ASSERT_TRUE(server.station().startServer());
-    EXPECT_EQ(Vexo_LocalPort(server.station().m_listenSocket), port);
+    ASSERT_TRUE(server.core().server().startServer());
+    EXPECT_EQ(Vexo_LocalPort(server.core().server().m_listenSocket), port);
 }
 
 TEST(ServerLink, RestartsOnThePortRightAfterAStop) {
@@ -183,11 +187,11 @@ TEST(ServerLink, StartingAgainWhileServingKeepsTheServer) {
     ASSERT_TRUE(server.start());
     TestReceiver receiver(server.port());
     ASSERT_TRUE(server.waitForPeers(1));
-    const Vexo_Socket listening = server.station().m_listenSocket;
+    const Vexo_Socket listening = server.core().server().m_listenSocket;
     const int before = test::descriptorBaseline();
 
-    EXPECT_TRUE(server.station().startServer());
-    EXPECT_EQ(server.station().m_listenSocket, listening);
+    EXPECT_TRUE(server.core().server().startServer());
+    EXPECT_EQ(server.core().server().m_listenSocket, listening);
     EXPECT_EQ(g_peerSet.count(), 1u) << "the receiver is still served";
     EXPECT_EQ(test::openDescriptorCount(), before);
     ASSERT_TRUE(receiver.send(kMessage));
@@ -203,30 +207,32 @@ TEST(ServerLink, ThreadEntriesReturnForANullStation) {
 // and a stop that closes every socket once.
 TEST(ServerLink, StartsAndStopsWithTheConnectButton) {
     test::RecordingWindow window;
-    Station station(&window);
-    station.m_protocol = "Sur-Gard";
-    station.m_mode = "Server";
+    StationCore core(&window);
+    Station& station = core.station();
+    station.m_protocol = Protocol::SurGard;
+    station.m_mode = LinkMode::Server;
     const int before = test::descriptorBaseline();
     for (int attempt = 0; attempt < 5 && !station.m_running; ++attempt) {
         station.m_port = test::freePort();
-        station.doConnect();
+        core.control().doConnect();
     }
     ASSERT_TRUE(station.m_running);
-    EXPECT_EQ(window.text(kLinkStatusEdit), "TCP Server Start");
+    EXPECT_EQ(window.lastReport(), (LinkReport{LinkMode::Server, LinkState::Listening}));
 
     TestReceiver first(station.m_port);
     TestReceiver second(station.m_port);
     ASSERT_TRUE(test::waitUntil([] { return g_peerSet.count() == 2; }));
     ASSERT_TRUE(second.send(kMessage));
     EXPECT_EQ(second.receive(1), "\x06");
-    EXPECT_TRUE(test::waitUntil(
-        [&] { return station.logText().find("  -  " + kMessage + " --> ") != std::string::npos; }));
+    EXPECT_TRUE(test::waitUntil([&] {
+        return core.log().logText().find("  -  " + kMessage + " --> ") != std::string::npos;
+    }));
 
-    station.doDisconnect();
+    core.control().doDisconnect();
     EXPECT_TRUE(first.waitForClose());
     EXPECT_TRUE(second.waitForClose());
-    EXPECT_EQ(station.m_peerSocket.load(), Vexo_InvalidSocket);
-    EXPECT_EQ(station.m_listenSocket, Vexo_InvalidSocket);
+    EXPECT_EQ(core.server().m_peerSocket.load(), Vexo_InvalidSocket);
+    EXPECT_EQ(core.server().m_listenSocket, Vexo_InvalidSocket);
     EXPECT_EQ(g_peerSet.count(), 0u);
     first.close();
     second.close();

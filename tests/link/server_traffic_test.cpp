@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "link/peer_set.h"
+#include "protocol/response.h"
 #include "server_harness.h"
 #include "support/quillet_capture.h"
 
@@ -62,7 +63,7 @@ TEST(ServerTraffic, AnswersAndQueuesEachCompleteMessage) {
             ASSERT_TRUE(receiver.send(chunk.bytes));
             std::string answers;
             for (const std::string& message : chunk.completes) {
-                answers += server.station().makeResponse(message);
+                answers += renderReply(makeResponse(message, server.station()));
                 all.push_back(message);
             }
             EXPECT_EQ(receiver.receive(answers.size()), answers);
@@ -172,7 +173,7 @@ TEST(ServerTraffic, DropsAReceiverThatResetsMidMessage) {
 TEST(ServerTraffic, DropsAReceiverThatDoesNotTakeItsAnswers) {
     ServerHarness server("SIA-DCS");
     Station& station = server.station();
-    station.m_responseMode = 3;  // custom text, here a large one
+    station.m_responseMode = ResponseMode::CustomToAll;  // a large custom text
     station.setCustomResponse(std::string(256 * 1024, 'x'));
     station.m_timeouts.send = std::chrono::milliseconds(300);
     ASSERT_TRUE(server.start());

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "pipeline/activity_log.h"
 #include "pipeline/line_breaks.h"
 #include "station/station.h"
 #include "support/recording_window.h"
@@ -24,22 +25,30 @@ std::string lineText(int i) {
     return "  -  line " + std::to_string(i) + "\r\n";
 }
 
+// A log without a window: its settings alone.
+struct BareLog {
+    Station station;
+    ActivityLog log{station, station.window()};
+};
+
 struct ShownLog {
     explicit ShownLog(int limit) {
-        window.attach(&station);
+        station.window().attach(&window);
+        window.attach(&activity);
         station.m_showLog = 1;
         station.m_linesToSave = limit;
     }
     void logLine(int i) {
-        station.appendLogLine(kTime, lineText(i));
-        station.updateLogView();
+        activity.appendLogLine(kTime, lineText(i));
+        activity.updateLogView();
     }
     test::RecordingWindow window;
-    Station station{&window};
+    Station station;
+    ActivityLog activity{station, station.window()};
 };
 
 TEST(ActivityLog, TimeStampIsLocalDateAndTime) {
-    const std::string stamp = Station::getTimeStamp();
+    const std::string stamp = ActivityLog::getTimeStamp();
     EXPECT_TRUE(std::regex_match(stamp, std::regex(R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2})")))
         << stamp;
 }
@@ -61,20 +70,20 @@ TEST(ActivityLog, OnlyCrLfEndsALine) {
         {"LF alone after CR-less text", {"a", "\n"}, 1},
     };
     for (const auto& c : cases) {
-        Station station;
+        BareLog bare;
         for (const auto& text : c.appends) {
-            station.appendLogLine("", text);
+            bare.log.appendLogLine("", text);
         }
-        EXPECT_EQ(station.logLineCount(), c.lines) << c.name;
-        EXPECT_EQ(station.logLineCount(), crLfPairs(station.logText()) + 1) << c.name;
+        EXPECT_EQ(bare.log.logLineCount(), c.lines) << c.name;
+        EXPECT_EQ(bare.log.logLineCount(), crLfPairs(bare.log.logText()) + 1) << c.name;
     }
 }
 
 TEST(ActivityLog, PairSplitBetweenTimeTextAndRestCountsOnce) {
-    Station station;
-    station.appendLogLine("x\r", "\ny\r");
-    station.appendLogLine("\n", "");
-    EXPECT_EQ(station.logLineCount(), 3);
+    BareLog bare;
+    bare.log.appendLogLine("x\r", "\ny\r");
+    bare.log.appendLogLine("\n", "");
+    EXPECT_EQ(bare.log.logLineCount(), 3);
 }
 
 TEST(ActivityLog, LimitFiftyEmptiesAtTheRefreshShowingLine49) {
@@ -82,7 +91,7 @@ TEST(ActivityLog, LimitFiftyEmptiesAtTheRefreshShowingLine49) {
     for (int i = 1; i <= 48; ++i) {
         log.logLine(i);
     }
-    EXPECT_EQ(log.station.logLineCount(), 49);
+    EXPECT_EQ(log.activity.logLineCount(), 49);
     EXPECT_EQ(crLfPairs(log.window.lastViewText()), 48);
 
     log.logLine(49);
@@ -90,10 +99,10 @@ TEST(ActivityLog, LimitFiftyEmptiesAtTheRefreshShowingLine49) {
     EXPECT_EQ(crLfPairs(shown), 49);
     EXPECT_EQ(shown.substr(0, std::string(kTime).size() + lineText(1).size()),
               std::string(kTime) + lineText(1));
-    EXPECT_EQ(log.station.logText(), "");
-    EXPECT_EQ(log.station.logLineCount(), 1);
+    EXPECT_EQ(log.activity.logText(), "");
+    EXPECT_EQ(log.activity.logLineCount(), 1);
     // Until the next refresh the box keeps painting those 49 lines.
-    EXPECT_EQ(log.station.logViewText(), shown);
+    EXPECT_EQ(log.activity.logViewText(), shown);
 
     log.logLine(50);
     EXPECT_EQ(log.window.lastViewText(), std::string(kTime) + lineText(50));
@@ -105,10 +114,10 @@ TEST(ActivityLog, DefaultLimitEmptiesAtTheRefreshShowingLine999) {
     for (int i = 1; i <= 998; ++i) {
         log.logLine(i);
     }
-    EXPECT_EQ(log.station.logLineCount(), 999);
+    EXPECT_EQ(log.activity.logLineCount(), 999);
     log.logLine(999);
     EXPECT_EQ(crLfPairs(log.window.lastViewText()), 999);
-    EXPECT_EQ(log.station.logLineCount(), 1);
+    EXPECT_EQ(log.activity.logLineCount(), 1);
     log.logLine(1000);
     EXPECT_EQ(log.window.lastViewText(), std::string(kTime) + lineText(1000));
 }
@@ -124,12 +133,12 @@ TEST(ActivityLog, HiddenLogIsNeverRefreshedAndStaysBounded) {
     int most = 0;
     for (int i = 4; i < 100'000; ++i) {
         log.logLine(i);
-        most = std::max(most, log.station.logLineCount());
+        most = std::max(most, log.activity.logLineCount());
     }
     EXPECT_LT(most, 50);
     EXPECT_EQ(log.window.refreshCount(), 3);
     // Emptying the hidden text must not change what the frozen box would paint.
-    EXPECT_EQ(log.station.logViewText(), shown);
+    EXPECT_EQ(log.activity.logViewText(), shown);
 }
 
 TEST(ActivityLog, HiddenFromStartShowsNothing) {
@@ -139,7 +148,7 @@ TEST(ActivityLog, HiddenFromStartShowsNothing) {
         log.logLine(i);
     }
     EXPECT_EQ(log.window.refreshCount(), 0);
-    EXPECT_EQ(log.station.logViewText(), "");
+    EXPECT_EQ(log.activity.logViewText(), "");
 }
 
 TEST(ActivityLog, SaveTransferReplacesAndRecounts) {
@@ -147,19 +156,19 @@ TEST(ActivityLog, SaveTransferReplacesAndRecounts) {
     log.logLine(1);
     const std::string shown = log.window.lastViewText();
 
-    log.station.setLogText("typed\r\nby\rthe\noperator\r\n");
-    EXPECT_EQ(log.station.logLineCount(), 3);
-    EXPECT_EQ(log.station.logText(), "typed\r\nby\rthe\noperator\r\n");
+    log.activity.setLogText("typed\r\nby\rthe\noperator\r\n");
+    EXPECT_EQ(log.activity.logLineCount(), 3);
+    EXPECT_EQ(log.activity.logText(), "typed\r\nby\rthe\noperator\r\n");
     // The box still paints what the latest refresh showed ...
-    EXPECT_EQ(log.station.logViewText(), shown);
+    EXPECT_EQ(log.activity.logViewText(), shown);
     // ... and the next refresh shows the new text with the new line.
     log.logLine(2);
     EXPECT_EQ(log.window.lastViewText(),
               "typed\r\nby\rthe\noperator\r\n" + std::string(kTime) + lineText(2));
-    EXPECT_EQ(log.station.logLineCount(), 4);
+    EXPECT_EQ(log.activity.logLineCount(), 4);
 
-    log.station.setLogText("");
-    EXPECT_EQ(log.station.logLineCount(), 1);
+    log.activity.setLogText("");
+    EXPECT_EQ(log.activity.logLineCount(), 1);
     log.logLine(3);
     EXPECT_EQ(log.window.lastViewText(), std::string(kTime) + lineText(3));
 }
@@ -167,20 +176,21 @@ TEST(ActivityLog, SaveTransferReplacesAndRecounts) {
 TEST(ActivityLog, LinesFromManyThreadsNeverInterleave) {
     constexpr int kThreads = 8;
     constexpr int kLines = 2000;
-    Station station;  // no window: refreshes still update the view state concurrently
-    station.m_showLog = 1;
-    station.m_linesToSave = 50000;
+    BareLog bare;  // no window: refreshes still update the view state concurrently
+    bare.station.m_showLog = 1;
+    bare.station.m_linesToSave = 50000;
+    ActivityLog& log = bare.log;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&station, t] {
+        threads.emplace_back([&log, t] {
             for (int i = 0; i < kLines; ++i) {
                 // Lone CR and LF inside the message, as in a raw frame, are not line breaks.
-                station.appendLogLine(
-                    Station::getTimeStamp(),
+                log.appendLogLine(
+                    ActivityLog::getTimeStamp(),
                     "  -  T" + std::to_string(t) + " L" + std::to_string(i) + " \r\x14\n --> \r\n");
-                station.updateLogView();
+                log.updateLogView();
                 if (i % 64 == 0) {
-                    (void)station.logViewText();
+                    (void)log.logViewText();
                 }
             }
         });
@@ -188,9 +198,9 @@ TEST(ActivityLog, LinesFromManyThreadsNeverInterleave) {
     for (auto& thread : threads) {
         thread.join();
     }
-    EXPECT_EQ(station.logLineCount(), kThreads * kLines + 1);
+    EXPECT_EQ(log.logLineCount(), kThreads * kLines + 1);
 
-    const std::string text = station.logText();
+    const std::string text = log.logText();
     const std::regex lineShape(
         R"(\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2}  -  T(\d) L(\d+) \r\x14\n --> )");
     std::vector<int> next(kThreads, 0);

@@ -1,5 +1,6 @@
 // The msgPro worker: queue order, one line and one refresh per message, the zero-byte cut, stop
-// and restart with messages still queued, and containment of a failing decode.
+// and restart with messages still queued, containment of a failing decode, and what it hands the
+// records and the tally.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,10 +11,8 @@
 #include <vector>
 
 #include "pipeline/contained_decode.h"
-#include "station/station.h"
+#include "pipeline_fixture.h"
 #include "support/quillet_capture.h"
-#include "support/recording_window.h"
-#include "worker_run.h"
 
 namespace corvane {
 namespace {
@@ -39,30 +38,14 @@ std::vector<std::string> linesAfterTime(const std::string& text) {
     return lines;
 }
 
-struct Pipeline {
-    Pipeline() {
-        window.attach(&station);
-        station.m_protocol = "Sur-Gard";
-        station.m_showLog = 1;
-        station.m_linesToSave = 50000;
-    }
-    bool waitForRefreshes(int count) {
-        return window.waitFor([&] { return window.refreshCount() >= count; });
-    }
-    std::size_t queued() {
-        Vexo_Guard guard(&station.m_msgListMutex);
-        return station.m_msgList.size();
-    }
-    test::RecordingWindow window;
-    Station station{&window};
-};
+using test::Pipeline;
 
 TEST(MsgWorker, QueueIgnoresEmptyMessages) {
     Pipeline p;
-    p.station.queueMessage("");
-    EXPECT_EQ(p.queued(), 0u);
-    p.station.queueMessage(kHeartbeat);
-    EXPECT_EQ(p.queued(), 1u);
+    p.queue.queueMessage("");
+    EXPECT_EQ(p.queue.size(), 0u);
+    p.queue.queueMessage(kHeartbeat);
+    EXPECT_EQ(p.queue.size(), 1u);
 }
 
 TEST(MsgWorker, NullEntryReturnsAtOnce) {
@@ -73,11 +56,11 @@ TEST(MsgWorker, LogsQueuedMessagesInOrderEachWithItsOwnRefresh) {
     Pipeline p;
     const std::vector<std::string> messages = {"1011 \x14", "1012 \x14", "1013 \x14"};
     for (const auto& m : messages) {
-        p.station.queueMessage(m);
+        p.queue.queueMessage(m);
     }
-    test::WorkerRun worker(p.station);
+    ASSERT_TRUE(p.worker.start());
     ASSERT_TRUE(p.waitForRefreshes(3));
-    worker.stop();
+    p.worker.stop();
 
     const auto views = p.window.viewTexts();
     ASSERT_EQ(views.size(), 3u);
@@ -89,32 +72,32 @@ TEST(MsgWorker, LogsQueuedMessagesInOrderEachWithItsOwnRefresh) {
             EXPECT_EQ(lines[k], "  -  " + messages[k] + " --> ");
         }
     }
-    EXPECT_EQ(p.queued(), 0u);
+    EXPECT_EQ(p.queue.size(), 0u);
 }
 
 TEST(MsgWorker, ZeroByteCutsTheMessageButKeepsTheArrow) {
     Pipeline p;
-    p.station.queueMessage("1011 \x14\0tail"s);
-    p.station.queueMessage("\0starts with zero"s);
-    test::WorkerRun worker(p.station);
+    p.queue.queueMessage("1011 \x14\0tail"s);
+    p.queue.queueMessage("\0starts with zero"s);
+    ASSERT_TRUE(p.worker.start());
     ASSERT_TRUE(p.waitForRefreshes(2));
-    worker.stop();
-    EXPECT_EQ(linesAfterTime(p.station.logText()),
+    p.worker.stop();
+    EXPECT_EQ(linesAfterTime(p.log.logText()),
               (std::vector<std::string>{"  -  1011 \x14 --> ", "  -   --> "}));
 }
 
 TEST(MsgWorker, DecodesEachMessageBeforeLoggingIt) {
     Pipeline p;
-    p.station.queueMessage(kCid);
-    p.station.queueMessage(kHeartbeat);
+    p.queue.queueMessage(kCid);
+    p.queue.queueMessage(kHeartbeat);
     // Unless the decoder saw the message cut at its zero byte, the length would be wrong.
-    p.station.queueMessage(kCid +
-                           "\0"
-                           "99"s);
-    test::WorkerRun worker(p.station);
+    p.queue.queueMessage(kCid +
+                         "\0"
+                         "99"s);
+    ASSERT_TRUE(p.worker.start());
     ASSERT_TRUE(p.waitForRefreshes(3));
-    worker.stop();
-    EXPECT_EQ(linesAfterTime(p.station.logText()),
+    p.worker.stop();
+    EXPECT_EQ(linesAfterTime(p.log.logText()),
               (std::vector<std::string>{"  -  " + kCid + " --> " + kCidText,
                                         "  -  " + kHeartbeat + " --> ",
                                         "  -  " + kCid + " --> " + kCidText}));
@@ -124,47 +107,42 @@ TEST(MsgWorker, DecodesEachMessageBeforeLoggingIt) {
 
 TEST(MsgWorker, EmptyQueueLogsNothing) {
     Pipeline p;
-    test::WorkerRun worker(p.station);
+    ASSERT_TRUE(p.worker.start());
     // Several idle cycles pass without any line or refresh.
     EXPECT_FALSE(p.window.waitFor([&] { return p.window.refreshCount() > 0; },
                                   std::chrono::milliseconds(200)));
-    worker.stop();
-    EXPECT_EQ(p.station.logText(), "");
+    p.worker.stop();
+    EXPECT_EQ(p.log.logText(), "");
     EXPECT_EQ(p.window.refreshCount(), 0);
 }
 
 // Asks the worker to stop at the first refresh, that is in the middle of its batch.
 class StopAtFirstRefresh : public test::RecordingWindow {
   public:
+    explicit StopAtFirstRefresh(MsgWorker& worker) : m_worker(worker) {}
     void refreshLogView() override {
-        m_station->m_stopFlag = true;
+        m_worker.m_stopFlag = true;
         RecordingWindow::refreshLogView();
-    }
-    void stopOnRefresh(Station* station) {
-        attach(station);
-        m_station = station;
     }
 
   private:
-    Station* m_station = nullptr;
+    MsgWorker& m_worker;
 };
 
 TEST(MsgWorker, StopDuringABatchLogsTheWholeBatch) {
-    StopAtFirstRefresh window;
-    Station station(&window);
-    window.stopOnRefresh(&station);
-    station.m_protocol = "Sur-Gard";
-    station.m_showLog = 1;
-    station.m_linesToSave = 50000;
+    Pipeline p;
+    StopAtFirstRefresh window(p.worker);
+    p.station.window().attach(&window);
     constexpr int kBatch = 200;
     for (int i = 0; i < kBatch; ++i) {
-        station.queueMessage("1" + std::to_string(i) + "\x14");
+        p.queue.queueMessage("1" + std::to_string(i) + "\x14");
     }
-    test::WorkerRun worker(station);
-    worker.join();
+    ASSERT_TRUE(p.worker.start());
+    ASSERT_TRUE(window.waitFor([&] { return window.refreshCount() == kBatch; }));
+    p.worker.stop();
 
     EXPECT_EQ(window.refreshCount(), kBatch);
-    const auto lines = linesAfterTime(station.logText());
+    const auto lines = linesAfterTime(p.log.logText());
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(kBatch));
     for (int i = 0; i < kBatch; ++i) {
         EXPECT_EQ(lines[i], "  -  1" + std::to_string(i) + "\x14 --> ");
@@ -173,18 +151,18 @@ TEST(MsgWorker, StopDuringABatchLogsTheWholeBatch) {
 
 TEST(MsgWorker, MessageQueuedAfterTheLastSwapIsLoggedAfterTheNextStart) {
     Pipeline p;
-    test::WorkerRun worker(p.station);
-    p.station.queueMessage("1001 \x14");
+    ASSERT_TRUE(p.worker.start());
+    p.queue.queueMessage("1001 \x14");
     ASSERT_TRUE(p.waitForRefreshes(1));
-    worker.stop();
+    p.worker.stop();
 
-    p.station.queueMessage("1002 \x14");
-    EXPECT_EQ(p.queued(), 1u);
+    p.queue.queueMessage("1002 \x14");
+    EXPECT_EQ(p.queue.size(), 1u);
     EXPECT_EQ(p.window.refreshCount(), 1);
 
-    worker.start();
+    ASSERT_TRUE(p.worker.start());
     ASSERT_TRUE(p.waitForRefreshes(2));
-    worker.stop();
+    p.worker.stop();
     EXPECT_EQ(linesAfterTime(p.window.lastViewText()),
               (std::vector<std::string>{"  -  1001 \x14 --> ", "  -  1002 \x14 --> "}));
 }
@@ -194,26 +172,25 @@ TEST(MsgWorker, ProducersOnSeveralThreadsKeepTheirOrder) {
     p.station.m_showLog = 0;  // hidden: nothing is copied per refresh
     constexpr int kProducers = 4;
     constexpr int kEach = 1000;
-    test::WorkerRun worker(p.station);
+    ASSERT_TRUE(p.worker.start());
     std::vector<std::thread> producers;
     for (int t = 0; t < kProducers; ++t) {
         producers.emplace_back([&p, t] {
             for (int i = 0; i < kEach; ++i) {
-                p.station.queueMessage("1P" + std::to_string(t) + "-" + std::to_string(i) + "\x14");
+                p.queue.queueMessage("1P" + std::to_string(t) + "-" + std::to_string(i) + "\x14");
             }
         });
     }
     for (auto& producer : producers) {
         producer.join();
     }
-    ASSERT_TRUE(
-        p.window.waitFor([&] { return p.station.logLineCount() == kProducers * kEach + 1; }));
-    worker.stop();
+    ASSERT_TRUE(p.window.waitFor([&] { return p.log.logLineCount() == kProducers * kEach + 1; }));
+    p.worker.stop();
     EXPECT_EQ(p.window.refreshCount(), 0);
 
     std::vector<int> next(kProducers, 0);
     static const std::regex shape("  -  1P(\\d)-(\\d+)\x14 --> ");
-    for (const auto& line : linesAfterTime(p.station.logText())) {
+    for (const auto& line : linesAfterTime(p.log.logText())) {
         std::smatch m;
         ASSERT_TRUE(std::regex_match(line, m, shape)) << line;
         const int t = std::stoi(m[1]);
@@ -232,16 +209,103 @@ TEST(MsgWorker, FailingDecodeIsContained) {
         {[] { throw 42; }, "decode failed: unknown exception"},
     };
     for (const auto& c : cases) {
-        std::string description = "half written";
-        EXPECT_FALSE(decodeContained(c.decode, description));
-        EXPECT_EQ(description, "");
+        const Decoded decoded = decodeContained([&]() -> Decoded {
+            c.decode();
+            return {};
+        });
+        EXPECT_EQ(decoded.kind, MessageKind::FormatError);
+        EXPECT_EQ(decoded.description, "");
         EXPECT_TRUE(capture.contains(c.diagnostic, 2)) << c.diagnostic;
     }
     EXPECT_EQ(capture.count("[CCorvaneDlg::processMessages("), 2);
+}
 
-    std::string description;
-    EXPECT_TRUE(decodeContained([&] { description = "kept"; }, description));
-    EXPECT_EQ(description, "kept");
+TEST(WorkerRecords, EveryMessageIsRecordedWithAllItsBytesAndTheDecodersKind) {
+    Pipeline p;
+    const std::string withZero("1011\0tail\x14", 10);
+    const char* messages[] = {"501001 181234113001015\x14",
+                              "501001 181234160200000\x14",
+                              "1011           @    \x14",
+                              "0private\x14",
+                              "S011[#1234|Nri1/BA01]\x14",
+                              "5011 18\x14",
+                              "x\x14"};
+    for (const char* m : messages) {
+        p.queue.queueMessage(ReceivedMessage(m));
+    }
+    p.queue.queueMessage(ReceivedMessage(withZero));
+    EXPECT_TRUE(p.worker.processQueuedMessages());
+    std::vector<MessageKind> kinds;
+    std::string lastRaw;
+    p.records.visitRange(1, 9, [&](const MessageRecord& r) {
+        kinds.push_back(r.decoded.kind);
+        lastRaw = r.raw;
+    });
+    const std::vector<MessageKind> expected = {
+        MessageKind::Cid, MessageKind::DeviceHeart, MessageKind::Heartbeat, MessageKind::Private,
+        MessageKind::Sia, MessageKind::FormatError, MessageKind::Unknown,   MessageKind::Heartbeat};
+    EXPECT_EQ(kinds, expected);
+    EXPECT_EQ(lastRaw, withZero);
+    // The tally counts the same decoded kinds, in step with the counters.
+    const TallyTotals totals = p.tally.totals();
+    for (const MessageKind kind : expected) {
+        EXPECT_GE(totals.byKind[static_cast<std::size_t>(kind)], 1U) << messageKindName(kind);
+    }
+    EXPECT_EQ(totals.messages, 8U);
+    EXPECT_EQ(p.station.counts(), (Counts{1, 1, 2, 1, 1}));
+}
+
+// A connection's events and a late answer reach the records and the tally in queue order, so a
+// late answer finds its message (here still waiting for the records' next hand-over).
+TEST(WorkerRecords, ConnectionEventsAndLateAnswersFollowTheQueue) {
+    Pipeline p;
+    p.queue.queueMessage(ReceivedMessage::connected(7, "10.0.0.9:4000", 1'000));
+    ReceivedMessage message(kCid);
+    message.connection = 7;
+    message.peer = "10.0.0.9:4000";
+    message.receivedUs = 2'000;
+    message.reply.word = AnswerWord::Nack;
+    message.reply.delayMs = 2000;  // its answer still waits when it is queued
+    p.queue.queueMessage(message);
+    ReceivedMessage sent;
+    sent.event = ReceivedMessage::Event::AnswerSent;
+    sent.connection = 7;
+    sent.receivedUs = 2'000;
+    sent.reply = message.reply;
+    sent.reply.delivery = {Delivery::State::Sent, Delivery::Reason::None, 2'002'000};
+    sent.answerBytes = "\x15";
+    p.queue.queueMessage(sent);
+    p.queue.queueMessage(ReceivedMessage::lost(7, 9'000));
+    EXPECT_TRUE(p.worker.processQueuedMessages());
+
+    p.records.visit(1, [](const MessageRecord& r) {
+        EXPECT_EQ(r.answerWord, AnswerWord::Nack);
+        EXPECT_EQ(r.answerBytes, "\x15");
+        EXPECT_EQ(r.latencyUs, 2'000'000);
+    });
+    const std::vector<ReceiverRow> rows = p.tally.receivers();
+    ASSERT_EQ(rows.size(), 1U);
+    EXPECT_EQ(rows[0].connectedUs, 1'000);
+    EXPECT_EQ(rows[0].lostUs, 9'000);
+    EXPECT_EQ(rows[0].byWord[static_cast<std::size_t>(AnswerWord::Nack)], 1U);
+    EXPECT_EQ(rows[0].latency.count(), 1U);
+    EXPECT_EQ(p.tally.totals().connections, 1U);
+}
+
+// A frame the DC-09 settings decrypted is decoded from its plain text and shown as decrypted.
+TEST(WorkerRecords, DecryptedFramesAreMarked) {
+    Pipeline p("SIA-DCS");
+    ReceivedMessage frame("\n0000003E\"*SIA-DCS\"0001R1L2#1234[00]\r");
+    frame.dc09.outcome = Dc09Reading::Outcome::Decrypted;
+    frame.dc09.text = "\"SIA-DCS\"0001R1L2#1234[#1234|Nri1/BA01]";
+    p.queue.queueMessage(frame);
+    EXPECT_TRUE(p.worker.processQueuedMessages());
+    p.records.visit(1, [](const MessageRecord& r) {
+        EXPECT_EQ(r.decoded.description,
+                  "(decrypted) SIA: Account=1234, EventCode=BA, System=1, Group=01");
+        EXPECT_TRUE(r.encrypted);
+    });
+    EXPECT_EQ(p.station.m_siaCount.load(), 1);
 }
 
 }  // namespace

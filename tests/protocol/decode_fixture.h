@@ -1,5 +1,5 @@
-// A station under test with its diagnostic lines captured, plus probes for the heartbeat tick and
-// the counters.
+// Decoding under test: decodeMessage, then parseLine on a station's counters, with the diagnostic
+// lines captured, plus probes for the heartbeat tick and the counts.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/vexo.h"
+#include "protocol/parse_line.h"
 #include "station/station.h"
 #include "support/quillet_capture.h"
 
@@ -39,22 +40,24 @@ struct DecodeLine {
     bool prefixOk;
 };
 
-// What parse() hands in as the description, to tell "not set" apart from "set empty".
-inline constexpr const char* kUntouched = "<caller's text>";
+// The description of a kind that has none.
+inline constexpr const char* kUntouched = "";
 
 class DecodeTest : public ::testing::Test {
   protected:
     void useProtocol(const std::string& protocol, const std::string& receiverType = "MLR2000") {
-        station.m_protocol = protocol;
-        station.setReceiverType(receiverType);
+        station.m_protocol = protocolNamed(protocol);
+        station.m_receiverType = receiverTypeNamed(receiverType);
     }
 
-    // Decodes `message` and returns the description, which starts as kUntouched.
+    // Decodes `message`, applies it to the counters and returns the description.
     std::string parse(const std::string& message) {
         armTick();
-        std::string description = kUntouched;
-        station.parseLine(message, description);
-        return description;
+        const Decoded decoded = decodeMessage(message, station.m_protocol, station.m_receiverType);
+        parseLine(decoded, message, station);
+        unknown += decoded.note == Decoded::Note::Unknown ? 1 : 0;
+        error += decoded.kind == MessageKind::FormatError ? 1 : 0;
+        return decoded.description;
     }
 
     // A tick far from now, so a stamp is told apart from no stamp.
@@ -69,10 +72,13 @@ class DecodeTest : public ::testing::Test {
     }
 
     Counts counts() const {
-        return {station.m_cidCount.load(),         station.m_siaCount.load(),
-                station.m_sgHeartbeatCount.load(), station.m_sgPrivateCount.load(),
-                station.m_deviceHeartCount.load(), station.m_unknownCount.load(),
-                station.m_errorCount.load()};
+        return {station.m_cidCount.load(),
+                station.m_siaCount.load(),
+                station.m_sgHeartbeatCount.load(),
+                station.m_sgPrivateCount.load(),
+                station.m_deviceHeartCount.load(),
+                unknown,
+                error};
     }
 
     std::vector<DecodeLine> lines() const {
@@ -107,6 +113,8 @@ class DecodeTest : public ::testing::Test {
 
     QuilletCapture log;
     Station station;
+    std::int64_t unknown = 0;  // logged as unknown, and decoded as format errors
+    std::int64_t error = 0;
 
   private:
     std::uint32_t m_armedTick = 0;

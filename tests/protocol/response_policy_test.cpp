@@ -5,6 +5,7 @@
 #include <string>
 
 #include "answer/answer_plan.h"
+#include "protocol/response.h"
 #include "station/station.h"
 
 namespace corvane::test {
@@ -17,10 +18,14 @@ const std::string kCid = "501001 181234113001015\x14";
 
 std::string answer(Station& station, const std::string& protocol, int mode,
                    const std::string& message, const std::string& custom = "") {
-    station.m_protocol = protocol;
-    station.m_responseMode = mode;
+    station.m_protocol = protocolNamed(protocol);
+    station.m_responseMode = responseModeAt(mode);
     station.setCustomResponse(custom);
-    return station.makeResponse(message);
+    const Reply reply = makeResponse(message, station);
+    const std::string bytes = renderReply(reply);
+    // Nothing to send is the word none, whatever made it so.
+    EXPECT_EQ(bytes.empty(), reply.word == AnswerWord::None) << answerWordName(reply.word);
+    return bytes;
 }
 
 TEST(SurGardResponse, Modes) {
@@ -120,14 +125,44 @@ TEST(SiaDcsResponse, NackAllAnswersAfterTwoSeconds) {
     Station station;
     const std::string nack = answer(station, "SIA-DCS", 1, kLinkTest);
     EXPECT_EQ(nack, "\n69BE0015\"NACK\"0000R0L0#0000[]\r");
+    Dc09Settings dc09;
+    answer::AnswerScripts scripts;
     answer::ScriptCursor cursor;
     Dc09Reading reading;
-    const answer::PlannedAnswer plan = answer::planAnswer(station, kLinkTest, cursor, reading);
-    EXPECT_EQ(plan.bytes, nack);
-    EXPECT_EQ(plan.word, "NACK");
-    EXPECT_EQ(plan.delayMs, 2000);
-    station.m_responseMode = 2;
-    EXPECT_EQ(answer::planAnswer(station, kLinkTest, cursor, reading).delayMs, 0);
+    const Reply reply = answer::planAnswer(kLinkTest, {station, dc09, scripts}, cursor, reading);
+    EXPECT_EQ(renderReply(reply), nack);
+    EXPECT_EQ(reply.word, AnswerWord::Nack);
+    EXPECT_EQ(reply.delayMs, 2000);
+    station.m_responseMode = ResponseMode::NackAllButHeartbeats;
+    EXPECT_EQ(answer::planAnswer(kLinkTest, {station, dc09, scripts}, cursor, reading).delayMs, 0);
+}
+
+// The word is what the policy chose, never read back from the bytes: a custom byte that happens
+// to be 0x06 is still the custom answer, and the heartbeat's ACK an ACK.
+TEST(Response, TheWordIsThePolicysNotTheBytes) {
+    struct Case {
+        const char* protocol;
+        int mode;
+        std::string message;
+        std::string custom;
+        AnswerWord word;
+    };
+    const Case cases[] = {
+        {"Sur-Gard", 4, kCid, "6", AnswerWord::Custom},
+        {"Sur-Gard", 4, kHeartbeat, "6", AnswerWord::Ack},
+        {"Sur-Gard", 3, kCid, "21", AnswerWord::Custom},
+        {"Sur-Gard", 3, kCid, "256", AnswerWord::None},
+        {"SIA-DCS", 3, kEvent, kEventAck, AnswerWord::Custom},
+        {"SIA-DCS", 4, kLinkTest, "x", AnswerWord::Ack},
+        {"SIA-DCS", 2, kEvent, "", AnswerWord::Nack},
+    };
+    Station station;
+    for (const Case& c : cases) {
+        station.m_protocol = protocolNamed(c.protocol);
+        station.m_responseMode = responseModeAt(c.mode);
+        station.setCustomResponse(c.custom);
+        EXPECT_EQ(makeResponse(c.message, station).word, c.word) << c.protocol << " " << c.mode;
+    }
 }
 
 TEST(Response, OtherProtocolAnswersNothing) {

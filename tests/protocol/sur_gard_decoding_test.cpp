@@ -177,7 +177,7 @@ TEST_F(SurGardDecoding, LongSiaDescriptionIsCutAt255Characters) {
 TEST_F(SurGardDecoding, ReceiverTypeIsReadAtEachMessage) {
     useProtocol("Sur-Gard", "MLR2");
     EXPECT_EQ(parse(kCid4), "CID 4 format error!");
-    station.setReceiverType("MLR2000");
+    station.m_receiverType = ReceiverType::Mlr2000;
     EXPECT_EQ(parse(kCid4), kCid4Desc);
 }
 

@@ -1,13 +1,11 @@
-// The ring of records, late answers, the receiver table, and the worker filling records with the
-// kind the decoder found.
+// The ring of records and the late answers it takes in; the tally's counts per receiver.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
-#include "pipeline/worker_run.h"
 #include "record/message_records.h"
-#include "station/station.h"
+#include "record/tally.h"
 
 namespace corvane {
 namespace {
@@ -53,87 +51,104 @@ TEST(MessageRecords, KeepsTheNewestInOrderAcrossWrapsAndCapacityChanges) {
     EXPECT_EQ(records.span().next, 13U);
 }
 
-TEST(MessageRecords, LateAnswersReachTheirMessageWhetherRecordedYetOrNot) {
-    MessageRecords records;
-    AnswerNote ack;
-    ack.bytes = "\x06";
-    records.recordAnswer(2, 1, ack);  // before the message is recorded
+Reply sentReply(AnswerWord word, std::int64_t sentUs) {
+    Reply reply;
+    reply.word = word;
+    reply.delivery = {Delivery::State::Sent, Delivery::Reason::None, sentUs};
+    return reply;
+}
+
+TEST(MessageRecords, LateAnswersReachTheirMessageUntilItLeavesTheRing) {
+    MessageRecords records(3);
     std::vector<MessageRecord> batch = {recordOn(2, "a"), recordOn(2, "b"), recordOn(3, "c")};
-    for (auto& r : batch) {
-        r.protocol = RecordProtocol::SurGard;
-    }
+    batch[1].indexOnConnection = 1;
     records.append(batch);
-    AnswerNote nack;
-    nack.bytes = "\x15";
-    nack.sentUs = 1250;
-    records.recordAnswer(2, 0, nack);  // after
+    records.recordAnswer(2, 0, sentReply(AnswerWord::Nack, 1250), "\x15");
+    records.recordAnswer(2, 1, sentReply(AnswerWord::Ack, 0), "");  // nothing left: no latency
 
     std::vector<AnswerWord> words;
     records.visitRange(1, 4, [&](const MessageRecord& r) { words.push_back(r.answerWord); });
     EXPECT_EQ(words,
               (std::vector<AnswerWord>{AnswerWord::Nack, AnswerWord::Ack, AnswerWord::None}));
     records.visit(1, [](const MessageRecord& r) { EXPECT_EQ(r.latencyUs, 250); });
+    records.visit(2, [](const MessageRecord& r) { EXPECT_EQ(r.latencyUs, -1); });
 
-    const auto rows = records.receivers();
+    batch = {recordOn(4, "d"), recordOn(4, "e"), recordOn(4, "f")};
+    records.append(batch);  // connection 2's records have left the ring
+    records.recordAnswer(2, 0, sentReply(AnswerWord::Duh, 9999), "x");
+    records.visitRange(1, 7,
+                       [](const MessageRecord& r) { EXPECT_NE(r.answerWord, AnswerWord::Duh); });
+}
+
+// The record takes the word the Reply carries, whatever its bytes look like.
+TEST(MessageRecords, TheAnswersWordIsTheRepliesNotTheBytes) {
+    MessageRecord record = recordOn(1, "5");
+    Reply custom;
+    custom.word = AnswerWord::Custom;
+    custom.encrypted = true;
+    applyAnswer(record, custom, "\x06");
+    EXPECT_EQ(record.answerWord, AnswerWord::Custom);
+    EXPECT_EQ(record.answerBytes, "\x06");
+    EXPECT_TRUE(record.encrypted);
+    EXPECT_EQ(record.latencyUs, -1) << "not sent";
+}
+
+TEST(Tally, CountsPerReceiverAndInAll) {
+    Tally tally;
+    tally.connected(1, "10.0.0.1:5000", 100);
+    tally.message(1, "10.0.0.1:5000", 200, MessageKind::Cid, AnswerWord::Ack, 40);
+    tally.message(1, "10.0.0.1:5000", 300, MessageKind::LinkTest, AnswerWord::Nack, -1);
+    tally.lateAnswer(1, 2'000'000);
+    tally.message(2, "10.0.0.2:6000", 400, MessageKind::Unknown, AnswerWord::None, -1);
+    tally.lost(1, 500);
+    tally.lostAll(600);
+
+    const TallyTotals totals = tally.totals();
+    EXPECT_EQ(totals.messages, 3U);
+    EXPECT_EQ(tally.messages(), 3U);
+    EXPECT_EQ(totals.byKind[static_cast<std::size_t>(MessageKind::LinkTest)], 1U);
+    EXPECT_EQ(totals.byWord[static_cast<std::size_t>(AnswerWord::Nack)], 1U);
+    EXPECT_EQ(totals.latency.count(), 2U);
+    EXPECT_EQ(totals.latencySumUs, 2'000'040);
+    EXPECT_EQ(totals.connections, 1U) << "only the connection that was seen to connect";
+    EXPECT_EQ(totals.byAddress,
+              (std::map<std::string, std::uint64_t>{{"10.0.0.1", 2}, {"10.0.0.2", 1}}));
+    const std::vector<ReceiverRow> rows = tally.receivers();
     ASSERT_EQ(rows.size(), 2U);
-    EXPECT_EQ(rows[0].byWord[static_cast<int>(AnswerWord::Ack)], 1U);
-    EXPECT_EQ(rows[0].byWord[static_cast<int>(AnswerWord::Nack)], 1U);
-    EXPECT_EQ(rows[0].byWord[static_cast<int>(AnswerWord::None)], 0U);
-    EXPECT_EQ(rows[0].latency.percentile(0.5), 240);  // its bucket's lower bound
+    EXPECT_EQ(rows[0].connectedUs, 100);
+    EXPECT_EQ(rows[0].lostUs, 500) << "a loss stays when the stop comes later";
+    EXPECT_EQ(rows[0].lastMessageUs, 300);
+    EXPECT_EQ(rows[1].connectedUs, 400) << "connected since its first message";
+    EXPECT_EQ(rows[1].lostUs, 600) << "lost at the stop";
+    EXPECT_EQ(rows[0].latency.count(), 2U);
+    const std::int64_t p99 = rows[0].latency.percentile(0.99);
+    EXPECT_GE(p99, 1'940'000);
+    EXPECT_LE(p99, 2'060'000) << "within 3%";
 }
 
-TEST(AnswerWords, FollowTheProtocol) {
-    struct Case {
-        RecordProtocol protocol;
-        std::string bytes;
-        AnswerWord word;
-    } cases[] = {
-        {RecordProtocol::SurGard, "\x06", AnswerWord::Ack},
-        {RecordProtocol::SurGard, "\x15", AnswerWord::Nack},
-        {RecordProtocol::SurGard, "XY", AnswerWord::Custom},
-        {RecordProtocol::SurGard, "", AnswerWord::None},
-        {RecordProtocol::SiaDcs, "\nABCD0012\"NAK\"0000R0L0#0[]\r", AnswerWord::Nak},
-        {RecordProtocol::SiaDcs, "\nABCD0012\"ACK\"0001[]\r", AnswerWord::Ack},
-        {RecordProtocol::SiaDcs, "\nABCD0012\"DUH\"\r", AnswerWord::Duh},
-        {RecordProtocol::SiaDcs, "\x06", AnswerWord::Custom},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(answerWordFor(c.protocol, c.bytes), c.word) << c.bytes;
+TEST(LatencyHistogram, PercentilesWithinThreePercent) {
+    LatencyHistogram h;
+    EXPECT_EQ(h.percentile(0.5), -1);
+    for (std::int64_t v = 1; v <= 10000; ++v) {
+        h.add(v);
     }
+    for (const auto& [p, exact] : {std::pair{0.5, 5000.0}, {0.99, 9900.0}, {1.0, 10000.0}}) {
+        EXPECT_NEAR(static_cast<double>(h.percentile(p)), exact, exact * 0.03) << p;
+    }
+    LatencyHistogram small;
+    small.add(7);
+    EXPECT_EQ(small.percentile(0.99), 7);
 }
 
-TEST(WorkerRecords, EveryMessageIsRecordedWithAllItsBytesAndTheDecodersKind) {
-    Station station;
-    station.m_protocol = "Sur-Gard";
-    const std::string withZero("1011\0tail\x14", 10);
-    const char* messages[] = {"501001 181234113001015\x14",
-                              "501001 181234160200000\x14",
-                              "1011           @    \x14",
-                              "0private\x14",
-                              "S011[#1234|Nri1/BA01]\x14",
-                              "5011 18\x14",
-                              "x\x14"};
-    for (const char* m : messages) {
-        station.queueMessage(ReceivedMessage(m));
+TEST(Tally, AddressesPastTheLimitCountTogether) {
+    Tally tally;
+    for (std::uint64_t c = 1; c <= Tally::kAddressLimit + 2; ++c) {
+        tally.message(c, "10.1.0." + std::to_string(c) + ":1", 1, MessageKind::Sia, AnswerWord::Ack,
+                      1);
     }
-    station.queueMessage(ReceivedMessage(withZero));
-    {
-        test::WorkerRun worker(station);
-        for (int i = 0; i < 400 && station.records().span().size() < 8; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    }
-    std::vector<MessageKind> kinds;
-    std::string lastRaw;
-    station.records().visitRange(1, 9, [&](const MessageRecord& r) {
-        kinds.push_back(r.kind);
-        lastRaw = r.raw;
-    });
-    EXPECT_EQ(kinds, (std::vector<MessageKind>{MessageKind::Cid, MessageKind::DeviceHeart,
-                                               MessageKind::Heartbeat, MessageKind::Private,
-                                               MessageKind::Sia, MessageKind::FormatError,
-                                               MessageKind::Unknown, MessageKind::Heartbeat}));
-    EXPECT_EQ(lastRaw, withZero);
+    const TallyTotals totals = tally.totals();
+    EXPECT_EQ(totals.byAddress.size(), Tally::kAddressLimit);
+    EXPECT_EQ(totals.otherAddresses, 2U);
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ struct ExportTest : ::testing::Test {
             r.sequence = out.size() + 1;
             r.connection = out.size() % 2 + 1;
             r.receivedUs = 1'765'000'000'000'000 + static_cast<std::int64_t>(out.size());
-            r.description = raw.substr(0, 40);
+            r.decoded.description = raw.substr(0, 40);
             r.raw = std::move(raw);
             out.push_back(std::move(r));
         }
@@ -53,14 +53,14 @@ TEST_F(ExportTest, BothFormatsRoundTripEveryByte) {
     const auto records = tricky();
     for (const char* name : {"out.csv", "out.jsonl"}) {
         const fs::path path = dir / name;
-        ASSERT_EQ(exportRecords(records, path.string()), "");
-        const ImportResult back = importRecords(path.string());
-        ASSERT_EQ(back.error, "") << name;
-        ASSERT_EQ(back.messages.size(), records.size());
+        ASSERT_TRUE(exportRecords(records, path.string()));
+        const auto back = importRecords(path.string());
+        ASSERT_TRUE(back) << back.error().why;
+        ASSERT_EQ(back->size(), records.size());
         for (std::size_t i = 0; i < records.size(); ++i) {
-            EXPECT_EQ(back.messages[i].raw, records[i].raw) << name << " " << i;
-            EXPECT_EQ(back.messages[i].connection, records[i].connection);
-            EXPECT_EQ(back.messages[i].receivedUs, records[i].receivedUs);
+            EXPECT_EQ((*back)[i].raw, records[i].raw) << name << " " << i;
+            EXPECT_EQ((*back)[i].connection, records[i].connection);
+            EXPECT_EQ((*back)[i].receivedUs, records[i].receivedUs);
         }
     }
     const std::string csv = read(dir / "out.csv");
@@ -73,20 +73,23 @@ TEST_F(ExportTest, AnUnwritablePlaceFailsCleanlyAndLeavesNoFile) {
     fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
     // Root writes into read-only folders; nobody creates files in /proc.
     const fs::path path = ::geteuid() == 0 ? fs::path("/proc/self/x.csv") : dir / "x.csv";
-    const std::string error = exportRecords(tricky(), path.string());
+    const std::string error = exportRecords(tricky(), path.string()).error().why;
     EXPECT_EQ(error.rfind("Cannot write " + path.string() + ": ", 0), 0U) << error;
     EXPECT_TRUE(fs::is_empty(dir));
 }
 
 TEST_F(ExportTest, AMissingFolderIsNamedInTheError) {
     const std::string path = (dir / "nowhere" / "x.jsonl").string();
-    EXPECT_EQ(exportRecords(tricky(), path).rfind("Cannot write " + path + ": ", 0), 0U);
+    const Result<void> written = exportRecords(tricky(), path);
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error().why.rfind("Cannot write " + path + ": ", 0), 0U);
+    EXPECT_EQ(written.error().where, path);
 }
 
 TEST_F(ExportTest, BadOrCutFilesNameTheLine) {
     const auto records = tricky();
-    ASSERT_EQ(exportRecords(records, (dir / "a.csv").string()), "");
-    ASSERT_EQ(exportRecords(records, (dir / "a.jsonl").string()), "");
+    ASSERT_TRUE(exportRecords(records, (dir / "a.csv").string()));
+    ASSERT_TRUE(exportRecords(records, (dir / "a.jsonl").string()));
     const std::string csv = read(dir / "a.csv");
     const std::string jsonl = read(dir / "a.jsonl");
     struct Case {
@@ -100,8 +103,9 @@ TEST_F(ExportTest, BadOrCutFilesNameTheLine) {
         {csvHeader() + "1,2\r\n", "f:2: expected 17 fields, found 2"},
     };
     for (const Case& c : cases) {
-        const ImportResult result = importRecordsText(c.text, "f");
-        EXPECT_EQ(result.error.rfind(c.error, 0), 0U) << result.error;
+        const auto result = importRecordsText(c.text, "f");
+        ASSERT_FALSE(result) << c.error;
+        EXPECT_EQ(result.error().why.rfind(c.error, 0), 0U) << result.error().why;
     }
 }
 

@@ -1,5 +1,5 @@
 // corvane-station's contract in-process: which command lines run and which are usage errors, the
-// --expect list, the answer words, and the latency percentiles.
+// --expect list, and the summary made from the tally.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "station_cli/answer_word.h"
 #include "station_cli/command_line.h"
-#include "station_cli/latency_histogram.h"
+#include "station_cli/run_summary.h"
 
 namespace corvane::cli {
 namespace {
@@ -86,14 +85,14 @@ TEST(StationCommandLine, OptionsReachTheStationSettings) {
               "--heartbeat-interval 0 --expect heartbeat=2,error=0"));
     ASSERT_TRUE(parsed.options);
     const StationOptions& o = *parsed.options;
-    EXPECT_EQ(o.protocol, "Sur-Gard");
+    EXPECT_EQ(o.protocol, Protocol::SurGard);
     EXPECT_TRUE(o.client);
     EXPECT_EQ(o.host, "10.0.0.7");
     EXPECT_EQ(o.port, 3061);
-    EXPECT_EQ(o.responseMode, 2);
+    EXPECT_EQ(o.responseMode, ResponseMode::NackAllButHeartbeats);
     EXPECT_EQ(o.heartbeatInterval, 0);
     ASSERT_EQ(o.expectations.size(), 2U);
-    EXPECT_EQ(o.expectations[0].kind, MessageKind::Heartbeat);
+    EXPECT_EQ(o.expectations[0].kind, CountedKind::Heartbeat);
     EXPECT_EQ(o.expectations[1].count, 0);
 }
 
@@ -152,43 +151,28 @@ TEST(StationCommandLine, ScriptKeysAndExportOptions) {
     std::remove(badKeys.c_str());
 }
 
-TEST(StationSummary, AnswerWords) {
-    struct Case {
-        const char* protocol;
-        std::string bytes;
-        const char* word;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"Sur-Gard", "\x06", "", "ACK"},
-        {"Sur-Gard", "\x15", "", "NACK"},
-        {"Sur-Gard", "\x07", "", "custom"},
-        {"Sur-Gard", "", "", "none"},
-        {"SIA-DCS", "\n8C2A0017\"ACK\"0007R1L2#1234[]\r", "", "ACK"},
-        {"SIA-DCS", "\nE3C00018\"NACK\"0000R0L0A0#0[]\r", "", "NACK"},
-        {"SIA-DCS", "OK", "", "custom"},
-        {"SIA-DCS", "\x01\x02", "DUH", "DUH"},
-    };
-    for (const Case& c : cases) {
-        AnswerNote note;
-        note.bytes = c.bytes;
-        note.word = c.word;
-        EXPECT_EQ(answerWord(c.protocol, note), c.expected) << c.bytes;
-    }
-}
-
-TEST(StationSummary, LatencyPercentilesWithinThreePercent) {
-    LatencyHistogram h;
-    EXPECT_FALSE(h.percentile(50).has_value());
-    for (std::uint64_t v = 1; v <= 10000; ++v) {
-        h.add(v);
-    }
-    for (const auto& [p, exact] : {std::pair{50.0, 5000.0}, {99.0, 9900.0}, {100.0, 10000.0}}) {
-        EXPECT_NEAR(static_cast<double>(*h.percentile(p)), exact, exact * 0.03) << p;
-    }
-    LatencyHistogram small;
-    small.add(7);
-    EXPECT_EQ(small.percentile(99), 7U);
+// The summary reads the tally: kinds under their command-line names (link tests count as
+// heartbeats), answers by word in name order, latencies, receivers and the expectations.
+TEST(StationSummary, ReadsTheTally) {
+    Tally tally;
+    tally.connected(1, "10.0.0.5:4000", 1);
+    tally.message(1, "10.0.0.5:4000", 2, MessageKind::Heartbeat, AnswerWord::Nack, 100);
+    tally.message(1, "10.0.0.5:4000", 3, MessageKind::LinkTest, AnswerWord::Ack, 100);
+    tally.message(1, "10.0.0.5:4000", 4, MessageKind::FormatError, AnswerWord::Custom, -1);
+    const RunSummary summary =
+        makeSummary(tally.totals(), *parseExpectations("heartbeat=2,error=0"), 1.25, "duration");
+    EXPECT_EQ(summaryText(summary),
+              "summary: 3 messages in 1.2 s, stopped by duration\n"
+              "kinds: cid=0 sia=0 heartbeat=2 private=0 device-heart=0 unknown=0 error=1 "
+              "undecryptable=0\n"
+              "answers: ACK=1 NACK=1 custom=1\n"
+              "latency: p50=102us p99=102us\n"
+              "receivers: connections=1 10.0.0.5=3\n"
+              "expect: heartbeat=2 met, error=0 MISSED (counted 1)\n"
+              "result: expectation missed\n");
+    EXPECT_NE(summaryJson(summary).find("\"answers\":{\"ACK\":1,\"NACK\":1,\"custom\":1}"),
+              std::string::npos)
+        << summaryJson(summary);
 }
 
 }  // namespace

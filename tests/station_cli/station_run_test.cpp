@@ -32,7 +32,7 @@ namespace sim = corvane::sim;
 // One run of the program; `onOutput` may signal it while it runs.
 struct Finished {
     int exitCode = -1;
-    std::string out;
+    std::string out;  // standard output and standard error
 };
 
 Finished runProgram(std::vector<std::string> args,
@@ -48,6 +48,7 @@ Finished runProgram(std::vector<std::string> args,
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDERR_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
     pid_t pid = -1;
     EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
@@ -156,13 +157,19 @@ TEST(StationRun, LinkThatCannotStartExitsThree) {
     ASSERT_TRUE(taken.valid()) << error;
     const std::string busy = std::to_string(sim::localPort(taken.get()));
     for (const char* protocol : {"sur-gard", "sia-dcs"}) {
-        EXPECT_EQ(runProgram({"--protocol", protocol, "--server", busy}).exitCode, 3) << protocol;
+        const Finished run = runProgram({"--protocol", protocol, "--server", busy});
+        EXPECT_EQ(run.exitCode, 3) << protocol;
+        EXPECT_EQ(run.out, "corvane-station: cannot listen on 0.0.0.0:" + busy +
+                               ": Address already in use\n");
     }
     // Nothing listens on a port once its socket is closed: the connection is refused.
     sim::Fd gone = sim::listenTcp("127.0.0.1", 0, error);
     const std::string port = std::to_string(sim::localPort(gone.get()));
     gone.reset();
-    EXPECT_EQ(runProgram({"--protocol", "sur-gard", "--client", "127.0.0.1:" + port}).exitCode, 3);
+    const Finished run = runProgram({"--protocol", "sur-gard", "--client", "127.0.0.1:" + port});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.out,
+              "corvane-station: cannot connect to 127.0.0.1:" + port + ": Connection refused\n");
 }
 
 TEST(StationRun, SigtermDuringAFloodCountsEveryAnsweredMessage) {

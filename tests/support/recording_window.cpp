@@ -1,40 +1,48 @@
 #include "support/recording_window.h"
 
-#include <utility>
+#include <array>
 
 namespace corvane::test {
+
+std::string reportText(const LinkReport& report) {
+    static constexpr std::array kStates = {"Idle", "Starting", "Listening", "Connected", "Stopped"};
+    static constexpr std::array kCauses = {"", " Operator", " TimeOut", " LinkLost"};
+    return std::string(kStates[static_cast<std::size_t>(report.state)]) + " " +
+           std::string(linkModeName(report.mode)) +
+           kCauses[static_cast<std::size_t>(report.cause)] + (report.receiverLeft ? " left" : "");
+}
 
 void RecordingWindow::record(std::string event) {
     m_events.push_back(std::move(event));
     m_changed.notify_all();
 }
 
-void RecordingWindow::setControlText(int controlId, const std::string& text) {
+void RecordingWindow::linkChanged(const LinkReport& report) {
     std::lock_guard lock(m_mutex);
-    m_texts[controlId].push_back(text);
-    record("text " + std::to_string(controlId) + " " + text);
-}
-
-void RecordingWindow::enableControl(int controlId, bool enabled) {
-    std::lock_guard lock(m_mutex);
-    m_enabled[controlId] = enabled;
-    record("enable " + std::to_string(controlId) + " " + (enabled ? "1" : "0"));
+    m_reports.push_back(report);
+    record("link " + reportText(report));
 }
 
 void RecordingWindow::refreshLogView() {
-    std::string view = m_station != nullptr ? m_station->logViewText() : std::string();
+    std::string view = m_log != nullptr ? m_log->logViewText() : std::string();
     std::lock_guard lock(m_mutex);
     ++m_refreshes;
-    if (m_station != nullptr) {
+    if (m_log != nullptr) {
         m_viewTexts.push_back(std::move(view));
     }
     record("refresh");
 }
 
-void RecordingWindow::showMessageBox(const std::string& text) {
+void RecordingWindow::showCounts(const Counts& counts) {
     std::lock_guard lock(m_mutex);
-    m_boxes.push_back(text);
-    record("box " + text);
+    m_counts.push_back(counts);
+    record("counts");
+}
+
+void RecordingWindow::startFailed(LinkMode mode, const Failure& why) {
+    std::lock_guard lock(m_mutex);
+    m_failures.emplace_back(mode, why);
+    record("failed " + why.text());
 }
 
 bool RecordingWindow::saveTransfer() {
@@ -52,27 +60,24 @@ void RecordingWindow::onSaveTransfer(std::function<bool()> handler) {
     m_saveTransfer = std::move(handler);
 }
 
-std::string RecordingWindow::text(int controlId) const {
+std::vector<LinkReport> RecordingWindow::reports() const {
     std::lock_guard lock(m_mutex);
-    auto it = m_texts.find(controlId);
-    return it == m_texts.end() || it->second.empty() ? std::string() : it->second.back();
+    return m_reports;
 }
 
-bool RecordingWindow::enabled(int controlId) const {
+LinkReport RecordingWindow::lastReport() const {
     std::lock_guard lock(m_mutex);
-    auto it = m_enabled.find(controlId);
-    return it == m_enabled.end() ? true : it->second;
+    return m_reports.empty() ? LinkReport{} : m_reports.back();
 }
 
-std::vector<std::string> RecordingWindow::textsOf(int controlId) const {
+std::vector<std::pair<LinkMode, Failure>> RecordingWindow::failures() const {
     std::lock_guard lock(m_mutex);
-    auto it = m_texts.find(controlId);
-    return it == m_texts.end() ? std::vector<std::string>() : it->second;
+    return m_failures;
 }
 
-std::vector<std::string> RecordingWindow::messageBoxes() const {
+std::vector<Counts> RecordingWindow::shownCounts() const {
     std::lock_guard lock(m_mutex);
-    return m_boxes;
+    return m_counts;
 }
 
 std::vector<std::string> RecordingWindow::events() const {

@@ -1,42 +1,45 @@
-// A Window that records what the core asks of it, for tests. Thread-safe; waits are bounded.
+// A Window that records what the core reports to it, for tests. Thread-safe; waits are bounded.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
 #include <functional>
-#include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "station/station.h"
+#include "pipeline/activity_log.h"
 #include "station/window.h"
 
 namespace corvane::test {
 
+// "Connected Client", "Listening Server left", "Stopped Server TimeOut", ...
+std::string reportText(const LinkReport& report);
+
 class RecordingWindow : public Window {
   public:
-    // When a station is attached, each refresh also records the station's logViewText().
-    void attach(Station* station) { m_station = station; }
+    // When a log is attached, each refresh also records the log's view text.
+    void attach(const ActivityLog* log) { m_log = log; }
 
-    void setControlText(int controlId, const std::string& text) override;
-    void enableControl(int controlId, bool enabled) override;
+    void linkChanged(const LinkReport& report) override;
     void refreshLogView() override;
-    // Counted, not recorded as an event: the test plays the UI thread and calls checkClientLink.
+    // Counted, not recorded as an event: the test plays the UI thread and checks the link.
     void requestLinkCheck() override;
     int linkCheckRequests() const;
-    void showMessageBox(const std::string& text) override;
+    void showCounts(const Counts& counts) override;
+    void startFailed(LinkMode mode, const Failure& why) override;
     bool saveTransfer() override;
 
     // What saveTransfer does and answers (default: nothing, true).
     void onSaveTransfer(std::function<bool()> handler);
 
-    std::string text(int controlId) const;                  // latest text, "" when never set
-    bool enabled(int controlId) const;                      // latest state, true when never set
-    std::vector<std::string> textsOf(int controlId) const;  // every text set, in order
-    std::vector<std::string> messageBoxes() const;
-    std::vector<std::string> events()
-        const;  // "text <id> <text>", "enable <id> <0|1>", "box <text>", "refresh"
+    std::vector<LinkReport> reports() const;
+    LinkReport lastReport() const;  // Idle when none came
+    std::vector<std::pair<LinkMode, Failure>> failures() const;
+    std::vector<Counts> shownCounts() const;
+    // "link <report>", "counts", "failed <what> <where>: <why>", "save", "refresh"
+    std::vector<std::string> events() const;
     int refreshCount() const;
     std::string lastViewText() const;            // view text at the latest refresh (attached)
     std::vector<std::string> viewTexts() const;  // view text at every refresh (attached)
@@ -48,12 +51,12 @@ class RecordingWindow : public Window {
   private:
     void record(std::string event);
 
-    Station* m_station = nullptr;
+    const ActivityLog* m_log = nullptr;
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
-    std::map<int, std::vector<std::string>> m_texts;
-    std::map<int, bool> m_enabled;
-    std::vector<std::string> m_boxes;
+    std::vector<LinkReport> m_reports;
+    std::vector<std::pair<LinkMode, Failure>> m_failures;
+    std::vector<Counts> m_counts;
     std::vector<std::string> m_events;
     std::vector<std::string> m_viewTexts;
     int m_refreshes = 0;

@@ -34,8 +34,8 @@ class AnswerScriptWindowTest : public QObject {
         Q_EMIT window->examples()->activated(1);
         QCOMPARE(window->mainScriptEdit()->text(), QString("NACK*3, ACK"));
         window->scriptSwitch()->setChecked(true);
-        QVERIFY(w.dlg->answerScripts().enabled());
-        QVERIFY(w.dlg->logText().find("  -  Answer script started: NACK*3, ACK\r\n") !=
+        QVERIFY(w.station().answerScripts().enabled());
+        QVERIFY(w.log().logText().find("  -  Answer script started: NACK*3, ACK\r\n") !=
                 std::string::npos);
 
         // A refused script names position and reason; the running one stays.
@@ -44,29 +44,29 @@ class AnswerScriptWindowTest : public QObject {
         QCOMPARE(window->errorLabel()->text(),
                  QString("Main script, position 6: \"NAK\" is a SIA-DCS answer (the answers in "
                          "force are unchanged)"));
-        QCOMPARE(w.dlg->answerScripts().current()->mainText, std::string("NACK*3, ACK"));
+        QCOMPARE(w.station().answerScripts().current()->mainText, std::string("NACK*3, ACK"));
 
         window->scriptSwitch()->setChecked(false);
-        QVERIFY(!w.dlg->answerScripts().enabled());
-        QVERIFY(w.dlg->logText().ends_with("  -  Answer script stopped\r\n"));
+        QVERIFY(!w.station().answerScripts().enabled());
+        QVERIFY(w.log().logText().ends_with("  -  Answer script stopped\r\n"));
         // Switching on with a refused script leaves the radio buttons answering.
         window->scriptSwitch()->setChecked(true);
-        QVERIFY(!window->scriptSwitch()->isChecked() && !w.dlg->answerScripts().enabled());
+        QVERIFY(!window->scriptSwitch()->isChecked() && !w.station().answerScripts().enabled());
     }
 
     void showsTheStepOfEachReceiverAndSetsReconnect() {
         OpenWindow w("Sur-Gard");
         corvane::ui::openAnswerScriptWindow(*w.dlg);
         auto* window = w.dlg->findChild<AnswerScriptWindow*>();
-        w.dlg->answerScripts().noteStep(7, "10.0.0.5:4000", "step 2 of 4: NACK");
+        w.station().answerScripts().noteStep(7, "10.0.0.5:4000", "step 2 of 4: NACK");
         QTRY_COMPARE(window->receiverSteps()->count(), 1);
         QCOMPARE(window->receiverSteps()->item(0)->text(),
                  QString("#7 10.0.0.5:4000  step 2 of 4: NACK"));
-        w.dlg->answerScripts().forget(7);
+        w.station().answerScripts().forget(7);
         QTRY_COMPARE(window->receiverSteps()->count(), 0);
         QCOMPARE(window->reconnectSeconds()->text(), QString("off"));
         window->reconnectSeconds()->setValue(5);
-        QCOMPARE(w.dlg->m_reconnectSeconds.load(), 5);
+        QCOMPARE(w.station().m_reconnectSeconds.load(), 5);
     }
 };
 

@@ -51,7 +51,7 @@ class Dc09KeysWindowTest : public QObject {
         QCOMPARE(w.cell(1, 1), QString("********"));
         w.keys->showKeys()->setChecked(true);
         QCOMPARE(w.cell(1, 1), QString("000102030405060708090A0B0C0D0E0F"));
-        QVERIFY(w.main.dlg->m_dc09.current()->keys.find("1234") != nullptr);
+        QVERIFY(w.main.station().dc09().current()->keys.find("1234") != nullptr);
     }
 
     void refusesBadKeysAndBadFilesKeepingTheTable() {
@@ -75,19 +75,20 @@ class Dc09KeysWindowTest : public QObject {
         w.keys->loadFile(good);
         QCOMPARE(w.keys->table()->rowCount(), 2);
         QCOMPARE(w.cell(0, 2), QString("hex, AES-256"));
-        QCOMPARE(w.main.dlg->m_dc09.current()->keys.find("1234")->size(), 32U);  // only "*" now
+        QCOMPARE(w.main.station().dc09().current()->keys.find("1234")->size(),
+                 32U);  // only "*" now
     }
 
     void settingsReachTheStation() {
         Opened w;
-        const auto defaults = w.main.dlg->m_dc09.current();
+        const auto defaults = w.main.station().dc09().current();
         QCOMPARE(int(defaults->undecryptable), int(corvane::UndecryptableAnswer::Policy));
         QVERIFY(!defaults->timeWindowOn && !defaults->dc09Words);
         w.keys->undecryptableChoice()->setCurrentIndex(1);
         w.keys->windowSwitch()->setChecked(true);
         w.keys->pastBound()->setValue(90);
         w.keys->wordsSwitch()->setChecked(true);
-        const auto config = w.main.dlg->m_dc09.current();
+        const auto config = w.main.station().dc09().current();
         QCOMPARE(int(config->undecryptable), int(corvane::UndecryptableAnswer::Duh));
         QVERIFY(config->timeWindowOn && config->dc09Words);
         QCOMPARE(config->timeWindow.pastSeconds, 90);

@@ -6,6 +6,7 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include "platform/vexo.h"
 #include "protocol/crc16.h"
 #include "ui/log_box_text.h"
 #include "window_fixture.h"
@@ -43,7 +44,7 @@ QString shownLog(const OpenWindow& w) {
 
 void showLog(OpenWindow& w) {
     QTest::mouseClick(w.button(kShowLogCheck), Qt::LeftButton);
-    QCOMPARE(w.dlg->m_showLog.load(), 1);
+    QCOMPARE(w.station().m_showLog.load(), 1);
 }
 
 }  // namespace
@@ -94,7 +95,9 @@ class LinkRunTest : public QObject {
         OpenWindow w("Sur-Gard");
         w.edit(kPortEdit)->setText(QString::number(port));
         QTest::mouseClick(w.button(kConnectButton), Qt::LeftButton);
-        QCOMPARE(*w.prompts, QStringList{"Connect failed, please check the parameters!"});
+        QCOMPARE(*w.prompts, QStringList{"Connect failed, please check the parameters!\n"
+                                         "Connection refused (127.0.0.1:" +
+                                         QString::number(port) + ")"});
         QCOMPARE(w.text(kConnectButton), QString("Connect"));
         QCOMPARE(w.text(kLinkStatusEdit), QString("TCP Disconnected"));
     }
@@ -126,7 +129,9 @@ class LinkRunTest : public QObject {
         QTest::mouseClick(w.button(kConnectButton), Qt::LeftButton);
         QCOMPARE(w.text(kConnectButton), QString("Disconnect"));
 
+        Vexo_SetTimeTickOffset(2000);  // the interval has passed, without waiting for it
         QTRY_COMPARE_WITH_TIMEOUT(w.text(kConnectButton), QString("Connect"), kWaitMs);
+        Vexo_SetTimeTickOffset(0);
         QCOMPARE(w.text(kLinkStatusEdit), QString("TCP Client Disconnected"));
         const QString log = shownLog(w);
         QVERIFY(log.indexOf("  -  Heartbeat timeout\n") < log.indexOf("  -  Disconnected\n"));
@@ -169,6 +174,29 @@ class LinkRunTest : public QObject {
                                "Server Close!\\n$")
                 .match(shownLog(w))
                 .hasMatch());
+    }
+
+    void siaDcsStopKeepsTheModeSelectorDisabled() {
+        OpenWindow w("SIA-DCS");
+        w.edit(kPortEdit)->setText(QString::number(freePort()));
+        QTest::mouseClick(w.button(kConnectButton), Qt::LeftButton);
+        QCOMPARE(w.text(kConnectButton), QString("Close"));
+        QTest::mouseClick(w.button(kConnectButton), Qt::LeftButton);
+        QCOMPARE(w.text(kConnectButton), QString("Start"));
+        QCOMPARE(w.text(kLinkStatusEdit), QString("TCP Server Close"));
+        QVERIFY(!w.combo(kModeCombo)->isEnabled());
+    }
+
+    void serverStartOnATakenPortSaysWhy() {
+        QTcpServer taken;
+        QVERIFY(taken.listen(QHostAddress::Any, 0));
+        OpenWindow w("SIA-DCS");
+        w.edit(kPortEdit)->setText(QString::number(taken.serverPort()));
+        QTest::mouseClick(w.button(kConnectButton), Qt::LeftButton);
+        QCOMPARE(*w.prompts, QStringList{"startServer failed, please check the parameters!\n"
+                                         "Address already in use (0.0.0.0:" +
+                                         QString::number(taken.serverPort()) + ")"});
+        QCOMPARE(w.text(kConnectButton), QString("Start"));
     }
 
     void siaDcsServerRunAnswersWithAckFrames() {

@@ -99,7 +99,7 @@ class MainWindowTest : public QObject {
     void surGardSetUp() {
         OpenWindow w("Sur-Gard");
         QCOMPARE(w.dlg->windowTitle(), QString("Sur-Gard"));
-        QCOMPARE(w.dlg->m_protocol, std::string("Sur-Gard"));
+        QCOMPARE(w.station().m_protocol, Protocol::SurGard);
         QComboBox* mode = w.combo(kModeCombo);
         QCOMPARE(mode->count(), 2);
         QCOMPARE(mode->itemText(0), QString("Client"));
@@ -123,8 +123,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.text(kCidCountEdit), QString("0"));
         QVERIFY(w.button(kAckAllRadio)->isChecked());
         QVERIFY(!w.button(kShowLogCheck)->isChecked());
-        QCOMPARE(w.dlg->m_mode, std::string("Client"));
-        QCOMPARE(w.dlg->receiverType(), std::string("MLR2000"));
+        QCOMPARE(w.station().m_mode, LinkMode::Client);
+        QCOMPARE(w.station().m_receiverType.load(), ReceiverType::Mlr2000);
     }
 
     void siaDcsSetUp() {
@@ -136,33 +136,33 @@ class MainWindowTest : public QObject {
         QVERIFY(!w.combo(kReceiverTypeCombo)->isEnabled());
         QVERIFY(!w.edit(kReceiverIpEdit)->isEnabled());
         QCOMPARE(w.text(kConnectButton), QString("Start"));
-        QCOMPARE(w.dlg->m_mode, std::string("Server"));
+        QCOMPARE(w.station().m_mode, LinkMode::Server);
     }
 
     void modeChoiceSetsCaptionAndAddressField() {
         OpenWindow w("Sur-Gard");
         w.choose(kModeCombo, "Server");
-        QCOMPARE(w.dlg->m_mode, std::string("Server"));
+        QCOMPARE(w.station().m_mode, LinkMode::Server);
         QVERIFY(!w.edit(kReceiverIpEdit)->isEnabled());
         QCOMPARE(w.text(kConnectButton), QString("Start"));
         w.choose(kModeCombo, "Client");
-        QCOMPARE(w.dlg->m_mode, std::string("Client"));
+        QCOMPARE(w.station().m_mode, LinkMode::Client);
         QVERIFY(w.edit(kReceiverIpEdit)->isEnabled());
         QCOMPARE(w.text(kConnectButton), QString("Connect"));
         // Only a confirmed choice counts, not a change of the current entry alone.
         w.combo(kModeCombo)->setCurrentIndex(1);
-        QCOMPARE(w.dlg->m_mode, std::string("Client"));
+        QCOMPARE(w.station().m_mode, LinkMode::Client);
         QCOMPARE(w.text(kConnectButton), QString("Connect"));
     }
 
     void receiverTypeChoice() {
         OpenWindow w("Sur-Gard");
         w.choose(kReceiverTypeCombo, "MLR2");
-        QCOMPARE(w.dlg->receiverType(), std::string("MLR2"));
+        QCOMPARE(w.station().m_receiverType.load(), ReceiverType::Mlr2);
         w.combo(kReceiverTypeCombo)->setCurrentIndex(0);
-        QCOMPARE(w.dlg->receiverType(), std::string("MLR2"));
+        QCOMPARE(w.station().m_receiverType.load(), ReceiverType::Mlr2);
         w.choose(kReceiverTypeCombo, "MLR2000");
-        QCOMPARE(w.dlg->receiverType(), std::string("MLR2000"));
+        QCOMPARE(w.station().m_receiverType.load(), ReceiverType::Mlr2000);
     }
 
     void radioClickChangesOnlyThePolicy() {
@@ -175,28 +175,28 @@ class MainWindowTest : public QObject {
         const int modes[] = {1, 2, 3, 4, 0};
         for (int i = 0; i < 5; ++i) {
             QTest::mouseClick(w.button(ids[i]), Qt::LeftButton);
-            QCOMPARE(w.dlg->m_responseMode.load(), modes[i]);
+            QCOMPARE(w.station().m_responseMode.load(), responseModeAt(modes[i]));
             QVERIFY(w.button(ids[i])->isChecked());
         }
         QVERIFY(w.prompts->isEmpty());
-        QCOMPARE(w.dlg->m_port, 1025);
-        QCOMPARE(w.dlg->m_receiverIp, std::string("127.0.0.1"));
+        QCOMPARE(w.station().m_port, 1025);
+        QCOMPARE(w.station().m_receiverIp, std::string("127.0.0.1"));
     }
 
     void customResponseCopyFollowsTheField() {
         OpenWindow w("Sur-Gard");
         QTest::keyClicks(w.edit(kCustomResponseEdit), "65");
-        QCOMPARE(w.dlg->customResponse(), std::string("65"));
+        QCOMPARE(w.station().customResponse(), std::string("65"));
         w.edit(kCustomResponseEdit)->setText(QString::fromUtf8("é"));
-        QCOMPARE(w.dlg->customResponse(), std::string("\xE9"));
+        QCOMPARE(w.station().customResponse(), std::string("\xE9"));
     }
 
     void showLogWithAValidSettingStoresTheSwitch() {
         OpenWindow w("Sur-Gard");
         QTest::mouseClick(w.button(kShowLogCheck), Qt::LeftButton);
-        QCOMPARE(w.dlg->m_showLog.load(), 1);
+        QCOMPARE(w.station().m_showLog.load(), 1);
         QTest::mouseClick(w.button(kShowLogCheck), Qt::LeftButton);
-        QCOMPARE(w.dlg->m_showLog.load(), 0);
+        QCOMPARE(w.station().m_showLog.load(), 0);
         QVERIFY(w.prompts->isEmpty());
     }
 
@@ -205,7 +205,7 @@ class MainWindowTest : public QObject {
         w.edit(kPortEdit)->setText("x1");
         QTest::mouseClick(w.button(kShowLogCheck), Qt::LeftButton);
         QCOMPARE(*w.prompts, QStringList{"Please enter an integer."});
-        QCOMPARE(w.dlg->m_showLog.load(), 0);
+        QCOMPARE(w.station().m_showLog.load(), 0);
         QVERIFY(w.button(kShowLogCheck)->isChecked());
         QCOMPARE(w.dlg->focusWidget(), w.edit(kPortEdit));
     }
@@ -221,7 +221,7 @@ class MainWindowTest : public QObject {
         QTest::keyClick(w.edit(kPortEdit), Qt::Key_Return);
         QVERIFY(!w.dlg->isVisible());
         QCOMPARE(w.dlg->result(), int(QDialog::Accepted));
-        QCOMPARE(w.dlg->m_port, 4000);
+        QCOMPARE(w.station().m_port, 4000);
     }
 
     void escapeClosesWithoutATransfer() {
@@ -231,45 +231,46 @@ class MainWindowTest : public QObject {
         QVERIFY(!w.dlg->isVisible());
         QCOMPARE(w.dlg->result(), int(QDialog::Rejected));
         QVERIFY(w.prompts->isEmpty());
-        QCOMPARE(w.dlg->m_port, 1025);
+        QCOMPARE(w.station().m_port, 1025);
     }
 
     void workerUpdatesArriveInOrderWithoutWaiting() {
         OpenWindow w("Sur-Gard");
         // A worker's request is queued; a later one from the UI thread must still win.
         std::thread worker([&] {
-            w.coreWindow().setControlText(kLinkStatusEdit, "TCP Client Connected");
-            w.coreWindow().enableControl(kModeCombo, false);
+            w.coreWindow().linkChanged({LinkMode::Server, LinkState::Starting});
+            w.coreWindow().linkChanged({LinkMode::Server, LinkState::Connected});
         });
         worker.join();
         QCOMPARE(w.text(kLinkStatusEdit), QString("TCP Disconnected"));  // not yet applied
-        w.coreWindow().setControlText(kLinkStatusEdit, "TCP Server Close");
-        QCOMPARE(w.text(kLinkStatusEdit), QString("TCP Server Close"));
+        QVERIFY(w.combo(kModeCombo)->isEnabled());
+        w.coreWindow().linkChanged({LinkMode::Server, LinkState::Listening, StopCause::None, true});
+        QCOMPARE(w.text(kLinkStatusEdit), QString("TCP Client DisConnected"));
         QVERIFY(!w.combo(kModeCombo)->isEnabled());
         QCoreApplication::processEvents();
-        QCOMPARE(w.text(kLinkStatusEdit), QString("TCP Server Close"));
+        QCOMPARE(w.text(kLinkStatusEdit), QString("TCP Client DisConnected"));
     }
 
     void floodOfRefreshesEndsShowingTheLatestView() {
         OpenWindow w("Sur-Gard");
         QTest::mouseClick(w.button(kShowLogCheck), Qt::LeftButton);
-        w.dlg->m_linesToSave = 50000;
+        w.station().m_linesToSave = 50000;
         std::thread worker([&] {
             for (int i = 0; i < 3000; ++i) {
-                w.dlg->appendLogLine("2024/03/07 09:05:02",
-                                     "  -  1011 @\x14 --> " + std::to_string(i) + "\r\n");
-                w.dlg->updateLogView();
+                w.log().appendLogLine("2024/03/07 09:05:02",
+                                      "  -  1011 @\x14 --> " + std::to_string(i) + "\r\n");
+                w.log().updateLogView();
             }
         });
         worker.join();
-        const QString expected = ui::logBytesToBoxText(w.dlg->logViewText());
+        const QString expected = ui::logBytesToBoxText(w.log().logViewText());
         QTRY_COMPARE(w.logBox()->toPlainText(), expected);
         QVERIFY(expected.endsWith(QString::fromUtf8("\u2414 --> 2999\n")));
         // The operator's own edit is replaced by the next refresh.
         w.logBox()->appendPlainText("typed");
-        w.dlg->appendLogLine("2024/03/07 09:05:03", "  -  Disconnected\r\n");
-        w.dlg->updateLogView();
-        QCOMPARE(w.logBox()->toPlainText(), ui::logBytesToBoxText(w.dlg->logViewText()));
+        w.log().appendLogLine("2024/03/07 09:05:03", "  -  Disconnected\r\n");
+        w.log().updateLogView();
+        QCOMPARE(w.logBox()->toPlainText(), ui::logBytesToBoxText(w.log().logViewText()));
     }
 };
 

@@ -6,6 +6,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include "protocol/parse_line.h"
 #include "record/message_records.h"
 #include "ui/messages_window.h"
 #include "ui/record_table_model.h"
@@ -17,11 +18,15 @@ using namespace corvane;
 
 namespace {
 
-void addRecords(MessageRecords& records, int count, MessageKind kind, const std::string& raw) {
+// Records of `raw`, decoded as the worker would have decoded `decodedFrom`.
+void addRecords(MessageRecords& records, int count, const std::string& raw,
+                const std::string& decodedFrom = {}) {
+    const Decoded decoded = decodeMessage(decodedFrom.empty() ? raw : decodedFrom,
+                                          Protocol::SurGard, ReceiverType::Mlr2000);
     std::vector<MessageRecord> batch;
     for (int i = 0; i < count; ++i) {
         MessageRecord r;
-        r.kind = kind;
+        r.decoded = decoded;
         r.raw = raw;
         r.connection = 1;
         r.peer = "127.0.0.1:4000";
@@ -38,8 +43,8 @@ class MessagesWindowTest : public QObject {
   private slots:
     void window() {
         OpenWindow open("Sur-Gard");
-        MessageRecords& records = open.dlg->records();
-        addRecords(records, 5, MessageKind::Heartbeat, "1011  @\x14");
+        MessageRecords& records = open.station().records();
+        addRecords(records, 5, "1011  @\x14");
         open.dlg->toolButton("Messages...")->click();
         auto* messages = open.dlg->findChild<ui::MessagesWindow*>("MessagesWindow");
         QVERIFY(messages != nullptr && messages->isVisible());
@@ -49,8 +54,8 @@ class MessagesWindowTest : public QObject {
 
         // 3,000 new records: one insert announcement, and the view follows them.
         QSignalSpy inserted(&messages->model(), &QAbstractItemModel::rowsInserted);
-        addRecords(records, 1000, MessageKind::Cid, "5010011812341130010150\x14");
-        addRecords(records, 2000, MessageKind::Sia, std::string("S\0[#1|NBA01]\x14", 13));
+        addRecords(records, 1000, "501001 181234113001015\x14");
+        addRecords(records, 2000, std::string("S\0[#1|NBA01]\x14", 13), "S[#1|NBA01]\x14");
         messages->tick();
         QCOMPARE(inserted.count(), 1);
         QCOMPARE(messages->model().rowCount(), 3005);
@@ -59,7 +64,7 @@ class MessagesWindowTest : public QObject {
 
         // Scrolled away, it stays where the operator put it.
         bar->setValue(0);
-        addRecords(records, 50, MessageKind::Cid, "5");
+        addRecords(records, 50, "501001 181234113001015\x14");
         messages->tick();
         QCOMPARE(bar->value(), 0);
 

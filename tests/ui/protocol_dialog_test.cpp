@@ -79,7 +79,7 @@ class ProtocolDialogTest : public QObject {
         CCorvaneDlg dlg;
         QVERIFY(!dlg.initialise([] { return std::optional<QString>(); }));
         QCOMPARE(dlg.windowTitle(), QString("Automation"));
-        QVERIFY(dlg.m_protocol.empty());
+        QVERIFY(dlg.station().m_protocol == corvane::Protocol::None);
     }
 
     void aboutBoxOpensFromF1AndTheContextMenu() {

@@ -110,11 +110,11 @@ class TransfersTest : public QObject {
         w.button(kShowLogCheck)->setChecked(true);  // after every numeric field
 
         QCOMPARE(w.dlg->saveTransfer(), accepted);
-        QCOMPARE(w.dlg->m_receiverIp, std::string("10.0.0.9"));
-        QCOMPARE(w.dlg->m_port, portAfter);
-        QCOMPARE(w.dlg->m_linesToSave.load(), linesAfter);
-        QCOMPARE(w.dlg->m_heartbeatInterval, intervalAfter);
-        QCOMPARE(w.dlg->m_showLog.load(), accepted ? 1 : 0);
+        QCOMPARE(w.station().m_receiverIp, std::string("10.0.0.9"));
+        QCOMPARE(w.station().m_port, portAfter);
+        QCOMPARE(w.station().m_linesToSave.load(), linesAfter);
+        QCOMPARE(w.station().m_heartbeatInterval, intervalAfter);
+        QCOMPARE(w.station().m_showLog.load(), accepted ? 1 : 0);
         if (accepted) {
             QVERIFY(w.prompts->isEmpty());
         } else {
@@ -135,35 +135,35 @@ class TransfersTest : public QObject {
         w.edit(kCustomResponseEdit)->setText("21");
         w.edit(kLinkStatusEdit)->setText("TCP Client Connected");
         w.edit(kCidCountEdit)->setText("999");  // a display only: never read back
-        w.dlg->m_sgPrivateCount = 7;
+        w.station().m_sgPrivateCount = 7;
 
         QVERIFY(w.dlg->saveTransfer());
-        QCOMPARE(w.dlg->logText(), std::string("typed line\r\nframe \n\x14 \xE9"));
-        QCOMPARE(w.dlg->m_responseMode.load(), -1);
-        QCOMPARE(w.dlg->customResponse(), std::string("21"));
-        QCOMPARE(w.dlg->m_linkStatus, std::string("TCP Client Connected"));
-        QCOMPARE(w.dlg->m_cidCount.load(), 0);
-        QCOMPARE(w.dlg->m_sgPrivateCount.load(), 7);
-        QCOMPARE(w.dlg->m_showLog.load(), 0);
+        QCOMPARE(w.log().logText(), std::string("typed line\r\nframe \n\x14 \xE9"));
+        QCOMPARE(w.station().m_responseMode.load(), ResponseMode::None);
+        QCOMPARE(w.station().customResponse(), std::string("21"));
+        QCOMPARE(w.station().m_linkStatus, std::string("TCP Client Connected"));
+        QCOMPARE(w.station().m_cidCount.load(), 0);
+        QCOMPARE(w.station().m_sgPrivateCount.load(), 7);
+        QCOMPARE(w.station().m_showLog.load(), 0);
     }
 
     void checkedRadioGivesItsPlace() {
         OpenWindow w("Sur-Gard");
         w.button(kCustomToAllButHeartbeatsRadio)->setChecked(true);  // no click handler runs
-        QCOMPARE(w.dlg->m_responseMode.load(), 0);
+        QCOMPARE(w.station().m_responseMode.load(), ResponseMode::AckAll);
         QVERIFY(w.dlg->saveTransfer());
-        QCOMPARE(w.dlg->m_responseMode.load(), 4);
+        QCOMPARE(w.station().m_responseMode.load(), ResponseMode::CustomToAllButHeartbeats);
     }
 
     void firstShowLogDropsTheHiddenLog() {
         OpenWindow w("Sur-Gard");
-        w.dlg->appendLogLine("2024/03/07 09:05:02", "  -  1011 @\x14 --> \r\n");
-        w.dlg->updateLogView();
+        w.log().appendLogLine("2024/03/07 09:05:02", "  -  1011 @\x14 --> \r\n");
+        w.log().updateLogView();
         QVERIFY(w.logBox()->toPlainText().isEmpty());
         QTest::mouseClick(w.button(kShowLogCheck), Qt::LeftButton);
-        QCOMPARE(w.dlg->logText(), std::string());  // the box held nothing
-        w.dlg->appendLogLine("2024/03/07 09:05:03", "  -  Disconnected\r\n");
-        w.dlg->updateLogView();
+        QCOMPARE(w.log().logText(), std::string());  // the box held nothing
+        w.log().appendLogLine("2024/03/07 09:05:03", "  -  Disconnected\r\n");
+        w.log().updateLogView();
         QCOMPARE(w.logBox()->toPlainText(), QString("2024/03/07 09:05:03  -  Disconnected\n"));
     }
 };

@@ -14,18 +14,22 @@
 
 #include "station/window.h"
 #include "support/fast_timeouts.h"
+#include "ui/control_ids.h"
 #include "ui/corvane_dlg.h"
 
 namespace corvane::test {
 
 struct OpenWindow {
+    static constexpr int kTimerPeriodMs = 20;
+
     std::unique_ptr<CCorvaneDlg> dlg = std::make_unique<CCorvaneDlg>();
     std::shared_ptr<QStringList> prompts = std::make_shared<QStringList>();
 
     explicit OpenWindow(const QString& protocol, bool show = true) {
         dlg->setPrompt([prompts = prompts](const QString& text) { prompts->append(text); });
-        static_cast<corvane::Station&>(*dlg).m_timeouts = fastTimeouts();
+        dlg->station().m_timeouts = fastTimeouts();
         dlg->initialise([protocol] { return std::optional<QString>(protocol); });
+        dlg->setTimerPeriod(kTimerPeriodMs);  // the counters show without a second's wait
         if (show) {
             dlg->show();
         }
@@ -50,7 +54,10 @@ struct OpenWindow {
         box->setCurrentIndex(index);
         Q_EMIT box->activated(index);
     }
-    corvane::Window& coreWindow() const { return static_cast<corvane::Station&>(*dlg).window(); }
+    corvane::Station& station() const { return dlg->station(); }
+    corvane::ActivityLog& log() const { return dlg->core().log(); }
+    // The window as the core sees it.
+    corvane::Window& coreWindow() const { return *dlg->station().window(); }
 };
 
 }  // namespace corvane::test

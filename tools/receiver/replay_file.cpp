@@ -48,22 +48,22 @@ Kind kindOf(const std::string& raw, Protocol protocol) {
 }  // namespace
 
 std::string loadReplay(const std::string& path, RunOptions& options) {
-    ImportResult imported = importRecords(path);
-    if (!imported.error.empty()) {
-        return imported.error;
+    Result<std::vector<ImportedMessage>> imported = importRecords(path);
+    if (!imported) {
+        return imported.error().why;
     }
-    if (imported.messages.empty()) {
+    if (imported->empty()) {
         return path + ": holds no message to replay";
     }
-    if (imported.messages.front().protocol == "SIA-DCS") {
+    if (imported->front().protocol == "SIA-DCS") {
         options.protocol = Protocol::SiaDcs;
-    } else if (imported.messages.front().protocol == "Sur-Gard") {
+    } else if (imported->front().protocol == "Sur-Gard") {
         options.protocol = Protocol::SurGard;
     }
-    const std::int64_t start = imported.messages.front().receivedUs;
+    const std::int64_t start = imported->front().receivedUs;
     std::map<std::uint64_t, std::size_t> slotOf;  // recorded connection -> replay connection
     options.replay.clear();
-    for (ImportedMessage& m : imported.messages) {
+    for (ImportedMessage& m : *imported) {
         const auto [slot, added] = slotOf.emplace(m.connection, options.replay.size());
         if (added) {
             options.replay.emplace_back();

@@ -13,7 +13,7 @@
 #include <QThread>
 #include <cstdio>
 
-#include "station/window.h"
+#include "ui/control_ids.h"
 #include "ui/corvane_dlg.h"
 #include "ui/messages_window.h"
 #include "ui/record_table_model.h"

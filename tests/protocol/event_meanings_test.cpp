@@ -1,12 +1,12 @@
-// The event code tables against a sample of the published code lists, and the full SIA data block
-// reading the records use.
+// The event code tables against a sample of the published code lists, and the meanings of decoded
+// messages: every event of an SIA data block, a Contact ID event with its qualifier.
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "record/event_meanings.h"
-#include "record/message_record.h"
-#include "record/sia_data_block.h"
+#include "protocol/event_meanings.h"
+#include "protocol/parse_line.h"
+#include "protocol/sia_data_block.h"
 
 namespace corvane {
 namespace {
@@ -50,18 +50,19 @@ TEST(SiaDataBlock, ReadsModifiersSeveralEventsAndBlocksWithoutRi) {
         {"\"SIA-DCS\"0007R1L2#1234[#1234|Nri1/BA01/BA02]",
          "BA Burglary Alarm, zone 01, area 1; "
          "BA Burglary Alarm, zone 02, area 1"},
-        {"\"SIA-DCS\"0007R1L2#1234[#1234|NBA01]", "BA Burglary Alarm, zone 01"},
-        {"[#1|Nti12:30/id7/ri2/OP7^front door^]",
+        {"\"SIA-DCS\"0007R1L2#1234[#1234|Nri1/BA01]_12:00:00,12-07-2026",
+         "BA Burglary Alarm, zone 01, area 1"},
+        {"S011[#1|Nti12:30/id7/ri2/OP7^front door^]",
          "OP Opening Report, zone 7, area 2, "
          "\"front door\""},
-        {"[#1|NZQ05]", "ZQ unknown, zone 05"},
-        {"[#1|N]", "No event code readable"},
+        {"S011[#1|NZQ05]", "ZQ unknown, zone 05"},
+        {"S011[#1|N]", "No event code readable"},
     };
     for (const Case& c : cases) {
-        MessageRecord record;
-        record.kind = MessageKind::Sia;
-        record.raw = c.message;
-        EXPECT_EQ(recordMeaning(record), c.meaning) << c.message;
+        const Protocol protocol = c.message[0] == 'S' ? Protocol::SurGard : Protocol::SiaDcs;
+        const Decoded decoded = decodeMessage(c.message, protocol, ReceiverType::Mlr2);
+        EXPECT_EQ(decoded.kind, MessageKind::Sia) << c.message;
+        EXPECT_EQ(meaningOf(decoded), c.meaning) << c.message;
     }
     const SiaDataBlock block = readSiaDataBlock("[#1|Nti12:30/id7/ri2/OP7]");
     EXPECT_EQ(block.account, "1");
@@ -72,14 +73,21 @@ TEST(SiaDataBlock, ReadsModifiersSeveralEventsAndBlocksWithoutRi) {
 }
 
 TEST(ContactIdMeaning, NamesQualifierAndCode) {
-    MessageRecord record;
-    record.kind = MessageKind::Cid;
-    record.cidQualifier = '3';
-    record.cidEvent = 130;
-    EXPECT_EQ(recordMeaning(record), "New restore or closing: 130 Burglary");
-    record.cidQualifier = 'x';
-    record.cidEvent = 999;
-    EXPECT_EQ(recordMeaning(record), "Qualifier unknown: 999 unknown");
+    const std::pair<const char*, const char*> cases[] = {
+        {"501001 181234313001015\x14", "New restore or closing: 130 Burglary"},
+        {"501001 181234660200000\x14", "Previous event: 602 Periodic Test Report"},
+        {"501001 1812340130010\x14", ""},  // a format error: no event
+        {"501001 181234x99901015\x14", "Qualifier unknown: 999 unknown"},
+    };
+    for (const auto& [line, meaning] : cases) {
+        EXPECT_EQ(meaningOf(decodeMessage(line, Protocol::SurGard, ReceiverType::Mlr2000)), meaning)
+            << line;
+    }
+    // Contact ID inside DC-09 names its qualifier the same way.
+    const Decoded admCid = decodeMessage("\"ADM-CID\"0001R1L1#9876[#9876|1401 02 012]",
+                                         Protocol::SiaDcs, ReceiverType::Mlr2000);
+    EXPECT_EQ(admCid.account, "9876");
+    EXPECT_EQ(meaningOf(admCid), "New event or opening: 401 Open/Close by User");
 }
 
 }  // namespace

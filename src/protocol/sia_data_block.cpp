@@ -1,4 +1,4 @@
-#include "record/sia_data_block.h"
+#include "protocol/sia_data_block.h"
 
 #include <cctype>
 

@@ -1,10 +1,9 @@
-#include "record/event_meanings.h"
+#include "protocol/event_meanings.h"
 
 #include <cstdio>
 #include <unordered_map>
 
-#include "record/message_record.h"
-#include "record/sia_data_block.h"
+#include "protocol/decoded.h"
 
 namespace corvane {
 
@@ -63,27 +62,26 @@ std::string_view contactIdQualifierMeaning(char qualifier) {
     }
 }
 
-std::string recordMeaning(const MessageRecord& record) {
+std::string meaningOf(const Decoded& decoded) {
     std::string out;
-    if (record.kind == MessageKind::Cid || record.kind == MessageKind::DeviceHeart) {
-        const std::string_view qualifier = contactIdQualifierMeaning(record.cidQualifier);
+    if (decoded.kind == MessageKind::Cid || decoded.kind == MessageKind::DeviceHeart) {
+        const std::string_view qualifier = contactIdQualifierMeaning(decoded.cidQualifier);
         if (qualifier.empty()) {
             out = "Qualifier unknown";
         } else {
             out = qualifier;
         }
         char code[16];
-        std::snprintf(code, sizeof code, ": %03d ", record.cidEvent);
+        std::snprintf(code, sizeof code, ": %03d ", decoded.cidEvent);
         out += code;
-        const std::string_view meaning = contactIdEventMeaning(record.cidEvent);
+        const std::string_view meaning = contactIdEventMeaning(decoded.cidEvent);
         out += meaning.empty() ? std::string_view("unknown") : meaning;
         return out;
     }
-    if (record.kind != MessageKind::Sia) {
+    if (decoded.kind != MessageKind::Sia) {
         return out;
     }
-    const SiaDataBlock block = readSiaDataBlock(record.raw);
-    for (const SiaEvent& event : block.events) {
+    for (const SiaEvent& event : decoded.siaEvents) {
         if (!out.empty()) {
             out += "; ";
         }

@@ -9,7 +9,7 @@
 
 namespace corvane {
 
-struct MessageRecord;
+struct Decoded;
 
 struct EventCodeEntry {
     const char* code;
@@ -31,8 +31,9 @@ std::string_view contactIdEventMeaning(int code);
 // '1' "New event or opening", '3' "New restore or closing", '6' "Previous event"; empty else.
 std::string_view contactIdQualifierMeaning(char qualifier);
 
-// The meaning of a record's event(s) in words: "New event or opening: 130 Burglary" for Contact
-// ID, "BA Burglary Alarm, zone 01, area 1" per event for SIA; empty for kinds without events.
-std::string recordMeaning(const MessageRecord& record);
+// The meaning of a decoded message's event(s) in words: "New event or opening: 130 Burglary" for
+// Contact ID, "BA Burglary Alarm, zone 01, area 1" per event for SIA; empty for kinds without
+// events.
+std::string meaningOf(const Decoded& decoded);
 
 }  // namespace corvane

@@ -1,0 +1,54 @@
+// Connection control: the Connect button starts or stops the link to the receiver (client or
+// server) with the msgPro worker, notes each start and stop in the activity log and the diagnostic
+// log, and reports the link's state to the window; and the one-second timer, which shows the
+// counts and drops a link that has been silent for longer than the heartbeat interval. UI thread.
+#pragma once
+
+#include <cstdint>
+
+#include "link/client_link.h"
+#include "link/server_link.h"
+#include "pipeline/activity_log.h"
+#include "pipeline/msg_worker.h"
+#include "station/station.h"
+
+namespace corvane {
+
+class ConnectionControl {
+  public:
+    ConnectionControl(Station& station, ActivityLog& log, MsgWorker& worker, ClientLink& client,
+                      ServerLink& server)
+        : m_station(station), m_log(log), m_worker(worker), m_client(client), m_server(server) {}
+
+    // Click on the Connect button: stops a running link, starts an idle one.
+    void OnConnectButton();
+    void doConnect();
+    // Stops the link as the operator's Disconnect does, or for `cause` (a heartbeat time-out, a
+    // lost client link).
+    void doDisconnect(StopCause cause = StopCause::Operator);
+    // The one-second timer: shows the counts, checks the client link, drops a silent link.
+    void OnTimer();
+    // Stops a client link whose msg thread ended on its own (a lost connection or an answer
+    // script's CLOSE) as Disconnect does, and connects again when reconnecting is on. The msg
+    // thread asks for it through the window; the timer checks too.
+    void checkClientLink();
+    // Stops whatever link runs and joins every thread; does nothing when all is idle. Used when
+    // the station goes away.
+    void shutdownLink();
+
+  private:
+    // Starts the link; `interactive` reports a failed client connect to the window.
+    void startLink(bool interactive);
+    void tryReconnect();
+    void report(LinkState state, StopCause cause = StopCause::None);
+    void logDisconnected();
+
+    Station& m_station;
+    ActivityLog& m_log;
+    MsgWorker& m_worker;
+    ClientLink& m_client;
+    ServerLink& m_server;
+    std::uint64_t m_reconnectDueTick = 0;  // 0 when no reconnect waits
+};
+
+}  // namespace corvane

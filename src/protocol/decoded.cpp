@@ -1,0 +1,29 @@
+#include "protocol/decoded.h"
+
+namespace corvane {
+
+const char* messageKindName(MessageKind kind) {
+    switch (kind) {
+        case MessageKind::Cid:
+            return "CID";
+        case MessageKind::Sia:
+            return "SIA";
+        case MessageKind::Heartbeat:
+            return "heartbeat";
+        case MessageKind::Private:
+            return "private";
+        case MessageKind::DeviceHeart:
+            return "device heart";
+        case MessageKind::LinkTest:
+            return "link test";
+        case MessageKind::Unknown:
+            return "unknown";
+        case MessageKind::FormatError:
+            return "format error";
+        case MessageKind::CannotDecrypt:
+            return "cannot decrypt";
+    }
+    return "unknown";
+}
+
+}  // namespace corvane

@@ -1,0 +1,129 @@
+#include "record/tally.h"
+
+namespace corvane {
+
+std::string receiverAddress(const std::string& peer) {
+    const auto colon = peer.rfind(':');
+    return colon == std::string::npos ? peer : peer.substr(0, colon);
+}
+
+Tally::Row& Tally::rowFor(std::uint64_t connection) {
+    auto found = m_rows.find(connection);
+    if (found != m_rows.end()) {
+        return found->second;
+    }
+    if (m_rows.size() >= kMaxRows) {
+        // Drop the oldest lost connection, else the oldest one.
+        auto victim = m_rows.begin();
+        for (auto it = m_rows.begin(); it != m_rows.end(); ++it) {
+            if (it->second.shown.lostUs != 0) {
+                victim = it;
+                break;
+            }
+        }
+        m_rows.erase(victim);
+    }
+    Row& row = m_rows[connection];
+    row.shown.connection = connection;
+    return row;
+}
+
+std::uint64_t* Tally::addressCountOf(const std::string& peer) {
+    std::string address = receiverAddress(peer);
+    auto known = m_totals.byAddress.find(address);
+    if (known != m_totals.byAddress.end()) {
+        return &known->second;
+    }
+    if (m_totals.byAddress.size() < kAddressLimit) {
+        return &m_totals.byAddress.emplace(std::move(address), 0).first->second;
+    }
+    return &m_totals.otherAddresses;
+}
+
+void Tally::countLatency(ReceiverRow& row, std::int64_t latencyUs) {
+    if (latencyUs < 0) {
+        return;
+    }
+    row.latency.add(latencyUs);
+    m_totals.latency.add(latencyUs);
+    m_totals.latencySumUs += latencyUs;
+}
+
+void Tally::connected(std::uint64_t connection, const std::string& peer, std::int64_t us) {
+    std::lock_guard lock(m_mutex);
+    ReceiverRow& row = rowFor(connection).shown;
+    row.peer = peer;
+    row.connectedUs = us;
+    ++m_totals.connections;
+}
+
+void Tally::lost(std::uint64_t connection, std::int64_t us) {
+    std::lock_guard lock(m_mutex);
+    rowFor(connection).shown.lostUs = us;
+}
+
+void Tally::lostAll(std::int64_t us) {
+    std::lock_guard lock(m_mutex);
+    for (auto& [connection, row] : m_rows) {
+        if (row.shown.lostUs == 0) {
+            row.shown.lostUs = us;
+        }
+    }
+}
+
+void Tally::message(std::uint64_t connection, const std::string& peer, std::int64_t receivedUs,
+                    MessageKind kind, AnswerWord word, std::int64_t latencyUs) {
+    std::lock_guard lock(m_mutex);
+    Row& state = rowFor(connection);
+    ReceiverRow& row = state.shown;
+    if (row.peer.empty()) {
+        row.peer = peer;
+    }
+    if (row.connectedUs == 0) {
+        row.connectedUs = receivedUs;
+    }
+    row.lastMessageUs = receivedUs;
+    ++row.byKind[static_cast<std::size_t>(kind)];
+    ++row.byWord[static_cast<std::size_t>(word)];
+    ++m_totals.messages;
+    ++m_totals.byKind[static_cast<std::size_t>(kind)];
+    ++m_totals.byWord[static_cast<std::size_t>(word)];
+    countLatency(row, latencyUs);
+    if (state.addressCount == nullptr) {
+        state.addressCount = addressCountOf(row.peer);
+    }
+    ++*state.addressCount;
+    m_messages.fetch_add(1, std::memory_order_relaxed);
+}
+
+void Tally::lateAnswer(std::uint64_t connection, std::int64_t latencyUs) {
+    std::lock_guard lock(m_mutex);
+    countLatency(rowFor(connection).shown, latencyUs);
+}
+
+void Tally::clearReceivers() {
+    std::lock_guard lock(m_mutex);
+    m_rows.clear();
+}
+
+Tally::Progress Tally::progress() const {
+    std::lock_guard lock(m_mutex);
+    return {m_totals.messages, m_totals.latency.count(), m_totals.latencySumUs};
+}
+
+TallyTotals Tally::totals() const {
+    std::lock_guard lock(m_mutex);
+    return m_totals;
+}
+
+std::vector<ReceiverRow> Tally::receivers() const {
+    std::vector<ReceiverRow> out;
+    std::lock_guard lock(m_mutex);
+    out.reserve(m_rows.size());
+    for (const auto& [connection, row] : m_rows) {
+        out.push_back(row.shown);
+    }
+    return out;
+}
+
+}  // namespace corvane

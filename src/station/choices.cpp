@@ -1,0 +1,51 @@
+#include "station/choices.h"
+
+namespace corvane {
+
+std::string_view protocolName(Protocol protocol) {
+    switch (protocol) {
+        case Protocol::SurGard:
+            return "Sur-Gard";
+        case Protocol::SiaDcs:
+            return "SIA-DCS";
+        case Protocol::None:
+            break;
+    }
+    return "";
+}
+
+Protocol protocolNamed(std::string_view name) {
+    if (name == "Sur-Gard") {
+        return Protocol::SurGard;
+    }
+    return name == "SIA-DCS" ? Protocol::SiaDcs : Protocol::None;
+}
+
+std::string_view linkModeName(LinkMode mode) {
+    return mode == LinkMode::Client ? "Client" : "Server";
+}
+
+LinkMode linkModeNamed(std::string_view name) {
+    return name == "Client" ? LinkMode::Client : LinkMode::Server;
+}
+
+std::string_view receiverTypeName(ReceiverType type) {
+    switch (type) {
+        case ReceiverType::Mlr2000:
+            return "MLR2000";
+        case ReceiverType::Mlr2:
+            return "MLR2";
+        case ReceiverType::Other:
+            break;
+    }
+    return "";
+}
+
+ReceiverType receiverTypeNamed(std::string_view name) {
+    if (name == "MLR2000") {
+        return ReceiverType::Mlr2000;
+    }
+    return name == "MLR2" ? ReceiverType::Mlr2 : ReceiverType::Other;
+}
+
+}  // namespace corvane
