@@ -1,5 +1,6 @@
 // The failure seam: per kind of call, how many calls still succeed and how many fail after them.
 #include <array>
+#include <cerrno>
 #include <mutex>
 
 #include "platform/vexo_fault.h"
@@ -39,6 +40,9 @@ bool faultHits(Vexo_Fault fault) {
         return false;
     }
     --plan.count;
+    // As the system would say it: no descriptor, no thread, no memory left.
+    constexpr std::array kErrors = {EAGAIN, EMFILE, ENOMEM};
+    errno = kErrors[static_cast<std::size_t>(fault)];
     return true;
 }
 

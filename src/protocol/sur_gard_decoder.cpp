@@ -49,11 +49,11 @@ Decoded decodeSia(std::string_view text, ReceiverType type) {
 // The seven numbers of a Contact ID line; fields the scan cannot read stay 0. The account is held
 // in 64 bits so a ten-digit account shows as received.
 struct ContactIdFields {
-    std::int64_t rr = 0;
-    std::int64_t lll = 0;
-    std::int64_t number = 0;
+    std::int64_t rr = 0;      // the receiver number
+    std::int64_t lll = 0;     // the line number (L under MLR2)
+    std::int64_t number = 0;  // read, never shown
     std::int64_t account = 0;
-    std::int64_t eventCode = 0;
+    std::int64_t eventCode = 0;  // 602: a device heartbeat
     std::int64_t groupCode = 0;
     std::int64_t zoneCode = 0;
 };

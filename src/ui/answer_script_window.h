@@ -40,14 +40,14 @@ class AnswerScriptWindow : public QDialog {
     void onExampleChosen(int index);
 
     CCorvaneDlg& m_main;
-    QLineEdit* m_mainEdit = nullptr;
-    QLineEdit* m_heartbeatEdit = nullptr;
-    QCheckBox* m_switch = nullptr;
+    QLineEdit* m_mainEdit = nullptr;       // the main script
+    QLineEdit* m_heartbeatEdit = nullptr;  // the script for heartbeats and link tests
+    QCheckBox* m_switch = nullptr;         // "Answer by script"
     QComboBox* m_examples = nullptr;
-    QLabel* m_error = nullptr;
-    QListWidget* m_steps = nullptr;
+    QLabel* m_error = nullptr;       // why the fields were refused
+    QListWidget* m_steps = nullptr;  // one line per receiver connection
     QSpinBox* m_reconnect = nullptr;
-    QTimer* m_refresh = nullptr;
+    QTimer* m_refresh = nullptr;  // reads the live steps twice a second
 };
 
 }  // namespace corvane::ui
