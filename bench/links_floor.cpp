@@ -1,11 +1,14 @@
 #include "links_floor.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "receiver/latency_stats.h"
 #include "receiver/receiver_run.h"
@@ -70,7 +73,83 @@ class BarePeer {
     std::thread m_thread;
 };
 
+// The many-receiver floor's peer: accepts `connections` receivers and serves them all on one
+// thread with poll(), answering each 0x14-terminated message with one byte.
+class BareManyPeer {
+  public:
+    explicit BareManyPeer(int connections) : m_connections(connections) {
+        std::string error;
+        m_listener = sim::listenTcp("127.0.0.1", 0, error);
+        m_port = sim::localPort(m_listener.get());
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~BareManyPeer() { m_thread.join(); }  // ends when every receiver has closed (or is silent)
+    BareManyPeer(const BareManyPeer&) = delete;
+    BareManyPeer& operator=(const BareManyPeer&) = delete;
+    std::uint16_t port() const { return m_port; }
+
+  private:
+    void serve() {
+        std::vector<sim::Fd> peers;
+        std::vector<pollfd> watched;
+        std::string error;
+        while (static_cast<int>(peers.size()) < m_connections) {
+            sim::Fd fd = sim::acceptTcp(m_listener.get(), 5000, error);
+            if (!fd.valid()) {
+                return;
+            }
+            watched.push_back({fd.get(), POLLIN, 0});
+            peers.push_back(std::move(fd));
+        }
+        char buffer[4096];
+        std::size_t open = watched.size();
+        while (open > 0 && ::poll(watched.data(), watched.size(), 5000) > 0) {
+            for (pollfd& p : watched) {
+                if (p.fd < 0 || p.revents == 0) {
+                    continue;
+                }
+                const ssize_t n = ::recv(p.fd, buffer, sizeof buffer, MSG_DONTWAIT);
+                if (n <= 0) {
+                    p.fd = -1;  // closed: poll passes it over from now on
+                    --open;
+                    continue;
+                }
+                const std::string answers(
+                    static_cast<std::size_t>(std::count(buffer, buffer + n, '\x14')), '\x06');
+                if (!answers.empty() &&
+                    ::send(p.fd, answers.data(), answers.size(), MSG_NOSIGNAL) < 0) {
+                    p.fd = -1;
+                    --open;
+                }
+            }
+        }
+    }
+
+    const int m_connections;
+    sim::Fd m_listener;
+    std::uint16_t m_port = 0;
+    std::thread m_thread;
+};
+
 }  // namespace
+
+Floor measureManyFloor(int connections, std::uint64_t perReceiver, Row& row) {
+    BareManyPeer peer(connections);
+    sim::RunOptions o;
+    o.port = peer.port();
+    o.count = perReceiver;
+    o.connections = connections;
+    o.kinds = {sim::Kind::Cid};
+    const sim::RunResult r = sim::runReceiver(o);
+    row.name = "floor: " + std::to_string(connections) + " bare ping-pongs, one thread";
+    row.messages = r.expected;
+    row.rate = r.messagesPerSecond();
+    row.median = r.total.latency.median();
+    row.p99 = r.total.latency.p99();
+    row.failed = !r.allGood();
+    row.check = row.failed ? "FAIL " + r.error : "OK";
+    return measuredBy(row);
+}
 
 Floor measureFloor(std::uint64_t messages, Row& row) {
     BarePeer peer;
@@ -126,7 +205,7 @@ Row measureSimulatorFloor(std::uint64_t messages) {
     row.rate = r.messagesPerSecond();
     row.median = r.total.latency.median();
     row.p99 = r.total.latency.p99();
-    row.compared = true;
+    row.versus = Row::Versus::OneFloor;
     row.failed = !r.allGood();
     row.check = row.failed ? "FAIL " + r.error : "OK";
     return row;

@@ -13,5 +13,9 @@ Floor measureFloor(std::uint64_t messages, Row& row);
 // The receiver simulator against the same bare peer: how much of a gap to the floor is the
 // measuring client's own.
 Row measureSimulatorFloor(std::uint64_t messages);
+// The floor of the 64-receiver rows: the simulator's `connections` receivers in lockstep against
+// bare peers served by one thread that answers each message with one byte, as the station's one
+// select thread does. Fills `row` with it.
+Floor measureManyFloor(int connections, std::uint64_t perReceiver, Row& row);
 
 }  // namespace corvane::bench

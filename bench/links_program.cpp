@@ -143,7 +143,7 @@ Row lockstepAgainstProgram(const char* program, const char* mode, const char* pr
     row.rate = r.messagesPerSecond();
     row.median = r.total.latency.median();
     row.p99 = r.total.latency.p99();
-    row.compared = true;
+    row.versus = Row::Versus::OneFloor;
     const std::uint64_t counted = countedIn(summary);
     row.failed = !r.allGood() || counted != r.expected;
     row.check = (row.failed ? "FAIL answered " : "OK answered ") + std::to_string(r.total.good) +

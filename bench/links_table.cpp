@@ -31,18 +31,20 @@ void printTable(const std::vector<Row>& rows) {
 }
 
 // Rate, median and p99 of `measured` against the floor, with the targets' verdict if asked.
-std::string versusFloor(const Floor& floor, const Floor& measured, bool verdict) {
+std::string versusFloor(const Floor& floor, const Floor& measured, const Targets& targets) {
     const auto ratio = [](double value, double base) { return base > 0 ? value / base : 0.0; };
     const double rate = ratio(measured.rate, floor.rate);
     const double median =
         ratio(static_cast<double>(measured.median), static_cast<double>(floor.median));
     const double p99 = ratio(static_cast<double>(measured.p99), static_cast<double>(floor.p99));
-    const bool met = rate >= 0.8 && median <= 1.5 && p99 <= 1.5;
+    const bool judged = targets.rate > 0 || targets.median > 0 || targets.p99 > 0;
+    const bool met = rate >= targets.rate && (targets.median <= 0 || median <= targets.median) &&
+                     (targets.p99 <= 0 || p99 <= targets.p99);
     char text[96];
     std::snprintf(text, sizeof text, "%3.0f%% %4.2fx %4.2fx %s", rate * 100, median, p99,
-                  !verdict ? ""
-                  : met    ? "(met)"
-                           : "(missed)");
+                  !judged ? ""
+                  : met   ? "(met)"
+                          : "(missed)");
     return text;
 }
 }  // namespace corvane::bench
