@@ -56,6 +56,10 @@ MessageRecord* staged(std::vector<MessageRecord>& records, const ReceivedMessage
 Result<void> MsgWorker::start() {
     m_stopFlag = false;
     if (m_msgProThread == nullptr) {
+        // The idle wait ends early when a stop posts a token; none is left from a former run.
+        if (Vexo_SemCreate(&m_wake, 0) != 0) {
+            return fail("create", "msgPro wake", "the system refused a semaphore");
+        }
         m_msgProThread = Vexo_Thread_Create(msgProThreadEntry, this, 0, 0, 0, 0);
         if (m_msgProThread == nullptr) {
             return fail("create", "msgPro thread", "the system refused a new thread");
@@ -67,6 +71,7 @@ Result<void> MsgWorker::start() {
 void MsgWorker::stop() {
     m_stopFlag = true;
     if (m_msgProThread != nullptr) {
+        Vexo_SemPost(&m_wake);
         Vexo_Thread_Wait(m_msgProThread);
         m_msgProThread = nullptr;
     }
@@ -75,7 +80,7 @@ void MsgWorker::stop() {
 void MsgWorker::processMessages() {
     while (!m_stopFlag.load()) {
         if (!processQueuedMessages()) {
-            Vexo_Sleep(kIdlePollMs);
+            Vexo_SemTimedWait(&m_wake, kIdlePollMs);
         }
     }
 }

@@ -33,7 +33,10 @@ class MsgWorker {
     };
 
     explicit MsgWorker(Parts parts) : m_parts(parts) {}
-    ~MsgWorker() { stop(); }
+    ~MsgWorker() {
+        stop();
+        Vexo_SemDestroy(&m_wake);
+    }
     MsgWorker(const MsgWorker&) = delete;
     MsgWorker& operator=(const MsgWorker&) = delete;
 
@@ -55,6 +58,7 @@ class MsgWorker {
 
   private:
     Parts m_parts;
+    Vexo_Sem m_wake;  // posted by stop: the idle wait ends at once
 };
 
 // The msgPro thread's entry: the worker pointer; returns 0 at once for null.
