@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
                 r.connection = 1 + n % 3;
                 r.peer = "127.0.0.1:40123";
                 r.raw = "501001 18123411300101" + std::to_string(n++ % 10) + "\x14";
-                r.decoded.kind = MessageKind::Cid;
-                r.decoded.description = "CID: RR=01, LLL=001, Account=1234, EventCode=130";
+                r.kind = MessageKind::Cid;
+                r.description = "CID: RR=01, LLL=001, Account=1234, EventCode=130";
                 r.latencyUs = 40;
                 batch.push_back(std::move(r));
             }

@@ -34,12 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     corvane::Station& s = station();
     s.m_protocol = kProtocols[data[0] % 3];
-    s.setReceiverType(kReceiverTypes[(data[0] / 3) % 3]);
+    s.m_receiverType = kReceiverTypes[(data[0] / 3) % 3];
     const std::string message(reinterpret_cast<const char*>(data + 1), size - 1);
 
-    std::string description = kUntouched;
-    s.parseLine(message, description);
-    FUZZ_CHECK(description == kUntouched || description.size() <= 255);
-    FUZZ_CHECK(description.find('\0') == std::string::npos);
+    const corvane::Decoded decoded =
+        corvane::decodeMessage(message, s.m_protocol, s.m_receiverType);
+    corvane::parseLine(decoded, message, s);
+    FUZZ_CHECK(decoded.description.size() <= 255);
+    FUZZ_CHECK(decoded.description.find('\0') == std::string::npos);
+    FUZZ_CHECK(decoded.kind == corvane::MessageKind::Sia || decoded.events().empty());
+    (void)corvane::meaningOf(decoded);
     return 0;
 }

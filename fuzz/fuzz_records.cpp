@@ -7,7 +7,6 @@
 
 #include "fuzz_check.h"
 #include "protocol/event_meanings.h"
-#include "record/event_meanings.h"
 #include "record/message_record.h"
 #include "record/record_export.h"
 #include "record/record_import.h"
@@ -18,10 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     corvane::MessageRecord record;
     record.raw = input;
-    record.decoded.kind = corvane::MessageKind::Sia;
-    record.decoded.description = input.substr(0, 255);
-    record.decoded.siaEvents = corvane::readSiaDataBlock(input).events;
-    (void)corvane::meaningOf(record.decoded);
+    record.kind = corvane::MessageKind::Sia;
+    record.description = input.substr(0, 255);
+    (void)corvane::meaningOf(corvane::decodedOf(record));
     if (input.empty()) {
         return 0;
     }

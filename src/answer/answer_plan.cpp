@@ -26,7 +26,7 @@ Reply stepReply(AnswerWord word, std::string_view message, const Settings& setti
             break;
         case AnswerWord::Nak:
             reply = frameReply(word, message);
-            reply.suffix = "_" + dc09::formatTimeStamp(std::time(nullptr));
+            reply.tail = "_" + dc09::formatTimeStamp(std::time(nullptr));
             break;
         case AnswerWord::Duh:
             reply = frameReply(word, message);
@@ -58,14 +58,12 @@ const Step& ScriptCursor::take(const ScriptSet& set, bool heartbeat, int& index)
     return script.steps[at];
 }
 
-Reply planAnswer(std::string_view message, const AnswerSources& sources, ScriptCursor& cursor,
-                 Dc09Reading& reading, std::string* liveStep) {
+namespace {
+
+// The answer once the DC-09 settings had their say.
+Reply planWith(std::string_view message, const AnswerSources& sources, ScriptCursor& cursor,
+               const FrameVerdict& verdict, std::string* liveStep) {
     const Settings& settings = sources.settings;
-    const bool siaDcs = settings.m_protocol == Protocol::SiaDcs;
-    FrameVerdict verdict;
-    if (siaDcs) {
-        verdict = sources.dc09.answer(untilFirstZero(message), std::time(nullptr), reading);
-    }
     std::shared_ptr<const ScriptSet> set;
     if (sources.scripts.enabled()) {
         set = sources.scripts.current();
@@ -92,6 +90,20 @@ Reply planAnswer(std::string_view message, const AnswerSources& sources, ScriptC
                     " of " + std::to_string(total) + ": " + stepText(step);
     }
     return reply;
+}
+
+}  // namespace
+
+Reply planAnswer(std::string_view message, const AnswerSources& sources, ScriptCursor& cursor,
+                 Dc09Reading& reading, std::string* liveStep) {
+    if (sources.settings.m_protocol != Protocol::SiaDcs) {
+        // Nothing to verify: no verdict is built (and cleared) for every Sur-Gard answer.
+        static const FrameVerdict kNoVerdict;
+        return planWith(message, sources, cursor, kNoVerdict, liveStep);
+    }
+    const FrameVerdict verdict =
+        sources.dc09.answer(untilFirstZero(message), std::time(nullptr), reading);
+    return planWith(message, sources, cursor, verdict, liveStep);
 }
 
 }  // namespace corvane::answer

@@ -58,7 +58,7 @@ Reply nakReply(std::time_t now) {
     reply.protocol = Protocol::SiaDcs;
     reply.word = AnswerWord::Nak;
     reply.text = "0000R0L0A0";
-    reply.suffix = "_" + formatTimeStamp(now);
+    reply.tail = "_" + formatTimeStamp(now);
     reply.longFrame = true;
     return reply;
 }
@@ -90,9 +90,9 @@ std::optional<Reply> encryptedAckReply(std::string_view message, const Key& key,
     reply.encrypted = true;
     reply.longFrame = true;
     reply.text.assign(replyCopiedText(message));
-    reply.cipherHex.reserve(2 * cipher.size());
+    reply.tail.reserve(2 * cipher.size());
     for (const char c : cipher) {
-        appendHex(reply.cipherHex, static_cast<unsigned char>(c), 2);
+        appendHex(reply.tail, static_cast<unsigned char>(c), 2);
     }
     return reply;
 }

@@ -15,9 +15,9 @@ struct Dc09Reading {
         Undecryptable,  // encrypted, and the cipher text or its plain text has no sense
     };
     Outcome outcome = Outcome::Plain;
+    bool stampOutside = false;  // the time stamp lay outside the window: a NAK was sent
     std::string text;           // with Decrypted: token without "*", header, "[", decrypted content
     std::string account;        // the frame's "#" field, for the log line of NoKey
-    bool stampOutside = false;  // the time stamp lay outside the window: a NAK was sent
 
     bool encrypted() const { return outcome != Outcome::Plain; }
 };

@@ -146,7 +146,7 @@ bool MsgWorker::processQueuedMessages() {
         record.peer = std::move(item.peer);
         record.protocol = protocol;
         record.raw = std::move(item.raw);
-        record.decoded = std::move(decoded);
+        keepDecoded(record, std::move(decoded));
         record.encrypted = item.dc09.encrypted();  // the frame itself
         applyAnswer(record, item.reply, std::move(item.answerBytes));
         // Small hand-overs keep the staging vector in cache and let readers in between.

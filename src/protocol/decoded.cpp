@@ -26,4 +26,8 @@ const char* messageKindName(MessageKind kind) {
     return "unknown";
 }
 
+std::vector<SiaEvent> Decoded::events() const {
+    return kind == MessageKind::Sia ? readSiaEvents(siaBlock) : std::vector<SiaEvent>{};
+}
+
 }  // namespace corvane

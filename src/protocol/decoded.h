@@ -49,10 +49,15 @@ struct Decoded {
     char cidQualifier = 0;       // Contact ID: the character before the event code, 0 otherwise
     std::int16_t cidEvent = -1;  // Contact ID: the event code, -1 otherwise
     std::string account;         // as the message writes it; empty when it names none
-    std::vector<SiaEvent> siaEvents;  // SIA: every event of the data block
+    // SIA: the data block's text between "[" and "]", which events() reads (kept as text: most
+    // blocks are short enough to need no allocation).
+    std::string siaBlock;
     // The activity log's text after " --> "; may be empty. The worker marks a decrypted
     // message's description once parseLine has logged it: "(decrypted) ...".
     std::string description;
+
+    // SIA: every event of the data block; none for other kinds.
+    std::vector<SiaEvent> events() const;
 };
 
 }  // namespace corvane

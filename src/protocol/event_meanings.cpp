@@ -81,7 +81,7 @@ std::string meaningOf(const Decoded& decoded) {
     if (decoded.kind != MessageKind::Sia) {
         return out;
     }
-    for (const SiaEvent& event : decoded.siaEvents) {
+    for (const SiaEvent& event : decoded.events()) {
         if (!out.empty()) {
             out += "; ";
         }

@@ -17,13 +17,13 @@ constexpr char kNackByte = 0x15;
 
 std::string frameOf(const Reply& reply, std::string_view word) {
     if (reply.encrypted) {
-        return encryptedFrame(word, reply.text, reply.cipherHex);
+        return encryptedFrame(word, reply.text, reply.tail);
     }
     if (reply.longFrame) {
-        return longReplyFrame(word, reply.text, reply.suffix);
+        return longReplyFrame(word, reply.text, reply.tail);
     }
     ReplyFrame frame;
-    buildReplyFrame(word, reply.text, frame, reply.suffix);
+    buildReplyFrame(word, reply.text, frame, reply.tail);
     return std::string(frame.view());
 }
 

@@ -41,22 +41,22 @@ const char* deliveryReasonText(Delivery::Reason reason);
 
 struct Reply {
     AnswerWord word = AnswerWord::None;
-    int step = -1;              // the answer script's step (0-based), -1 when the policy chose
-    std::int64_t delayMs = 0;   // how long after the message was read it leaves
-    std::int64_t closeMs = -1;  // close the connection this long after it; -1: stay open
-    bool encrypted = false;     // an encrypted DC-09 frame
-    Delivery delivery;
-
-    // What the bytes are made of.
-    Protocol protocol = Protocol::None;
-    // A frame: the text between the message's ID token and its "[" (so the answer names the
-    // message it answers). A custom answer: the operator's custom text.
-    std::string text;
-    std::string suffix;     // after a frame's "[]": a NAK's "_HH:MM:SS,MM-DD-YYYY"
-    std::string cipherHex;  // an encrypted ACK's cipher text in hexadecimal, after its "["
+    bool encrypted = false;  // an encrypted DC-09 frame
     // A frame of the DC-09 settings (NAK, DUH, encrypted ACK): up to 4095 body bytes. The others
     // are built in the 256 bytes of the plain ACK and NACK.
     bool longFrame = false;
+    Protocol protocol = Protocol::None;  // what the bytes are made for
+    int step = -1;              // the answer script's step (0-based), -1 when the policy chose
+    std::int64_t delayMs = 0;   // how long after the message was read it leaves
+    std::int64_t closeMs = -1;  // close the connection this long after it; -1: stay open
+    Delivery delivery;
+
+    // What the bytes are made of. A frame: the text between the message's ID token and its "["
+    // (so the answer names the message it answers). A custom answer: the operator's custom text.
+    std::string text;
+    // A frame's end: an encrypted ACK's cipher text in hexadecimal, after its "["; otherwise what
+    // follows its "[]" (a NAK's "_HH:MM:SS,MM-DD-YYYY").
+    std::string tail;
 };
 
 // The bytes on the wire: Sur-Gard 0x06, 0x15 or the custom byte; SIA-DCS the ACK, NACK, NAK or

@@ -22,21 +22,24 @@ std::size_t valueEnd(std::string_view s, std::size_t from) {
     return from;
 }
 
+// `full`: the modifiers and the unread characters are kept too, not only the events.
 void readSegment(std::string_view segment, SiaDataBlock& block, std::string& area,
-                 std::string& user) {
+                 std::string& user, bool full) {
     std::size_t i = 0;
     while (i < segment.size()) {
         const char c = segment[i];
         if (i + 1 < segment.size() && isLower(c) && isLower(segment[i + 1])) {
             const std::size_t end = valueEnd(segment, i + 2);
-            std::string name(segment.substr(i, 2));
-            std::string value(segment.substr(i + 2, end - i - 2));
+            const std::string_view name = segment.substr(i, 2);
+            const std::string_view value = segment.substr(i + 2, end - i - 2);
             if (name == "ri") {
                 area = value;
             } else if (name == "id") {
                 user = value;
             }
-            block.modifiers.emplace_back(std::move(name), std::move(value));
+            if (full) {
+                block.modifiers.emplace_back(name, value);
+            }
             i = end;
         } else if (i + 1 < segment.size() && isUpper(c) && isUpper(segment[i + 1])) {
             SiaEvent event;
@@ -57,28 +60,22 @@ void readSegment(std::string_view segment, SiaDataBlock& block, std::string& are
             block.events.push_back(std::move(event));
             i = end;
         } else {
-            block.unread.push_back(c);
+            if (full) {
+                block.unread.push_back(c);
+            }
             ++i;
         }
     }
 }
 
-}  // namespace
-
-SiaDataBlock readSiaDataBlock(std::string_view message) {
-    SiaDataBlock block;
-    const std::size_t open = message.find('[');
-    if (open == std::string_view::npos) {
-        return block;
-    }
-    block.found = true;
-    const std::size_t close = message.find(']', open + 1);
-    std::string_view data = message.substr(
-        open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1);
+// Reads a block's text (between its "[" and "]").
+void readBlock(std::string_view data, SiaDataBlock& block, bool full) {
     if (!data.empty() && data.front() == '#') {
         const std::size_t bar = data.find('|');
-        block.account = std::string(
-            data.substr(1, bar == std::string_view::npos ? std::string_view::npos : bar - 1));
+        if (full) {
+            block.account = std::string(
+                data.substr(1, bar == std::string_view::npos ? std::string_view::npos : bar - 1));
+        }
         data = bar == std::string_view::npos ? std::string_view{} : data.substr(bar + 1);
     } else if (!data.empty() && data.front() == '|') {
         data.remove_prefix(1);
@@ -97,13 +94,39 @@ SiaDataBlock readSiaDataBlock(std::string_view message) {
     std::string user;
     while (!data.empty()) {
         const std::size_t slash = data.find('/');
-        readSegment(data.substr(0, slash), block, area, user);
+        readSegment(data.substr(0, slash), block, area, user, full);
         if (slash == std::string_view::npos) {
             break;
         }
         data.remove_prefix(slash + 1);
     }
+}
+
+}  // namespace
+
+std::string_view siaBlockText(std::string_view message) {
+    const std::size_t open = message.find('[');
+    if (open == std::string_view::npos) {
+        return {};
+    }
+    const std::size_t close = message.find(']', open + 1);
+    return message.substr(
+        open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1);
+}
+
+SiaDataBlock readSiaDataBlock(std::string_view message) {
+    SiaDataBlock block;
+    block.found = message.find('[') != std::string_view::npos;
+    if (block.found) {
+        readBlock(siaBlockText(message), block, true);
+    }
     return block;
+}
+
+std::vector<SiaEvent> readSiaEvents(std::string_view blockText) {
+    SiaDataBlock block;
+    readBlock(blockText, block, false);
+    return std::move(block.events);
 }
 
 std::string_view siaModifierName(std::string_view modifier) {

@@ -29,6 +29,11 @@ struct SiaDataBlock {
 
 // Reads the first "[...]" block of a message (up to the end when "]" is missing).
 SiaDataBlock readSiaDataBlock(std::string_view message);
+// The text of a message's first block, between its "[" and "]" (to the end when "]" is missing);
+// empty when there is no "[".
+std::string_view siaBlockText(std::string_view message);
+// The events of a block's text alone (the modifiers in force are still applied to them).
+std::vector<SiaEvent> readSiaEvents(std::string_view blockText);
 
 // A modifier's name in words ("time", "date", "user", "area", "peripheral"), empty when unknown.
 std::string_view siaModifierName(std::string_view modifier);

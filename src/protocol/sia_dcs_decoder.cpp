@@ -77,7 +77,7 @@ Decoded decodeSiaDcs(std::string_view message) {
     decoded.stampsTick = true;
     decoded.description.assign(line.view());
     decoded.account.assign(account);
-    decoded.siaEvents = readSiaDataBlock(text.substr(at.open)).events;
+    decoded.siaBlock.assign(siaBlockText(text.substr(at.open)));
     return decoded;
 }
 

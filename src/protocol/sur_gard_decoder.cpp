@@ -42,7 +42,7 @@ Decoded decodeSia(std::string_view text, ReceiverType type) {
     }
     decoded.description.assign(line.view());
     decoded.account.assign(account);
-    decoded.siaEvents = readSiaDataBlock(text).events;
+    decoded.siaBlock.assign(siaBlockText(text));
     return decoded;
 }
 

@@ -1,6 +1,29 @@
 #include "record/message_record.h"
 
+#include <utility>
+
 namespace corvane {
+
+void keepDecoded(MessageRecord& record, Decoded&& decoded) {
+    record.kind = decoded.kind;
+    record.decrypted = decoded.decrypted;
+    record.cidQualifier = decoded.cidQualifier;
+    record.cidEvent = decoded.cidEvent;
+    record.description = std::move(decoded.description);
+}
+
+Decoded decodedOf(const MessageRecord& record) {
+    Decoded decoded;
+    decoded.kind = record.kind;
+    decoded.decrypted = record.decrypted;
+    decoded.cidQualifier = record.cidQualifier;
+    decoded.cidEvent = record.cidEvent;
+    decoded.description = record.description;
+    if (record.kind == MessageKind::Sia && !record.decrypted) {
+        decoded.siaBlock.assign(siaBlockText(record.raw));
+    }
+    return decoded;
+}
 
 void applyAnswer(MessageRecord& record, const Reply& reply, std::string bytes) {
     record.answerWord = reply.word;

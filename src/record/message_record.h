@@ -17,16 +17,28 @@ struct MessageRecord {
     std::uint64_t connection = 0;         // the link's connection number
     std::uint64_t indexOnConnection = 0;  // 0 for the first message of its connection
     std::string peer;                     // "address:port"
-    Protocol protocol = Protocol::None;
-    std::string raw;  // every byte, zero bytes included
-    Decoded decoded;  // what the msgPro worker's decoder made of it
-    // The answer
+    std::string raw;                      // every byte, zero bytes included
+    // What the msgPro worker's Decoded said of it. Its SIA data block is taken again from `raw`
+    // when its events are asked for, so a record stays as small as a record without them.
+    std::string description;  // the activity log's description
     std::string answerBytes;
+    Protocol protocol = Protocol::None;
+    MessageKind kind = MessageKind::Unknown;
+    bool decrypted = false;      // decoded from what the DC-09 settings decrypted
+    char cidQualifier = 0;       // Contact ID only
+    std::int16_t cidEvent = -1;  // Contact ID only
+    // The answer
     AnswerWord answerWord = AnswerWord::None;
+    bool encrypted = false;       // the frame was DC-09 encrypted
     int answerStep = -1;          // the answer script's step, -1 when none
     std::int64_t latencyUs = -1;  // read to send, -1 when unknown or nothing was sent
-    bool encrypted = false;       // the frame was DC-09 encrypted
 };
+
+// Keeps what the records hold of `decoded` (its description is moved).
+void keepDecoded(MessageRecord& record, Decoded&& decoded);
+// The record's Decoded again: what it kept, with the SIA data block taken anew from its bytes
+// (none for a decrypted frame, whose bytes are the cipher text).
+Decoded decodedOf(const MessageRecord& record);
 
 // Copies what the Reply says of the answer, and its bytes, into `record`; the latency once the
 // answer has been sent.

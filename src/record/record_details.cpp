@@ -37,14 +37,14 @@ std::string recordDetails(const MessageRecord& r, const std::string& localTime) 
           r.peer + ", connection " + std::to_string(r.connection) + ", message " +
               std::to_string(r.indexOnConnection + 1) + " on it");
     field(out, "Protocol", std::string(protocolName(r.protocol)));
-    field(out, "Kind", messageKindName(r.decoded.kind));
+    field(out, "Kind", messageKindName(r.kind));
     field(out, "Encrypted", r.encrypted ? "yes" : "no");
     field(out, "Raw bytes", std::to_string(r.raw.size()));
     out += hexLines(r.raw);
     field(out, "Raw text", escapedText(r.raw));
-    field(out, "Description", escapedText(r.decoded.description));
-    field(out, "Meaning", escapedText(meaningOf(r.decoded)));
-    if (r.decoded.kind == MessageKind::Sia) {
+    field(out, "Description", escapedText(r.description));
+    field(out, "Meaning", escapedText(meaningOf(decodedOf(r))));
+    if (r.kind == MessageKind::Sia) {
         const SiaDataBlock block = readSiaDataBlock(r.raw);
         field(out, "Account", escapedText(block.account));
         field(out, "Event type",

@@ -20,7 +20,7 @@ QString receiverText(const MessageRecord& record) {
 }  // namespace
 
 bool RecordFilter::matches(const MessageRecord& record) const {
-    if (kind && record.decoded.kind != *kind) {
+    if (kind && record.kind != *kind) {
         return false;
     }
     if (!receiver.isEmpty() && !receiverText(record).contains(receiver, Qt::CaseInsensitive)) {
@@ -28,7 +28,7 @@ bool RecordFilter::matches(const MessageRecord& record) const {
     }
     if (!text.isEmpty()) {
         const QString raw = QString::fromStdString(escapedText(record.raw));
-        const QString description = QString::fromStdString(escapedText(record.decoded.description));
+        const QString description = QString::fromStdString(escapedText(record.description));
         return raw.contains(text, Qt::CaseInsensitive) ||
                description.contains(text, Qt::CaseInsensitive);
     }
@@ -72,11 +72,11 @@ QString RecordTableModel::cell(const MessageRecord& r, int column) const {
         case Receiver:
             return receiverText(r);
         case Kind:
-            return QString::fromLatin1(messageKindName(r.decoded.kind));
+            return QString::fromLatin1(messageKindName(r.kind));
         case Message:
             return QString::fromStdString(escapedText(r.raw.substr(0, 512)));
         case Description:
-            return QString::fromStdString(escapedText(r.decoded.description));
+            return QString::fromStdString(escapedText(r.description));
         case Answer:
             return QString::fromLatin1(answerWordName(r.answerWord));
         case Latency:

@@ -238,7 +238,7 @@ TEST(WorkerRecords, EveryMessageIsRecordedWithAllItsBytesAndTheDecodersKind) {
     std::vector<MessageKind> kinds;
     std::string lastRaw;
     p.records.visitRange(1, 9, [&](const MessageRecord& r) {
-        kinds.push_back(r.decoded.kind);
+        kinds.push_back(r.kind);
         lastRaw = r.raw;
     });
     const std::vector<MessageKind> expected = {
@@ -301,8 +301,7 @@ TEST(WorkerRecords, DecryptedFramesAreMarked) {
     p.queue.queueMessage(frame);
     EXPECT_TRUE(p.worker.processQueuedMessages());
     p.records.visit(1, [](const MessageRecord& r) {
-        EXPECT_EQ(r.decoded.description,
-                  "(decrypted) SIA: Account=1234, EventCode=BA, System=1, Group=01");
+        EXPECT_EQ(r.description, "(decrypted) SIA: Account=1234, EventCode=BA, System=1, Group=01");
         EXPECT_TRUE(r.encrypted);
     });
     EXPECT_EQ(p.station.m_siaCount.load(), 1);

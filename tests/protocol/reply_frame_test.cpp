@@ -90,11 +90,11 @@ TEST(ReplyBytes, EachWordRendersOnce) {
         return r;
     };
     Reply nak = reply(Protocol::SiaDcs, AnswerWord::Nak, "0000R0L0A0");
-    nak.suffix = "_12:00:00,12-07-2026";
+    nak.tail = "_12:00:00,12-07-2026";
     nak.longFrame = true;
     Reply encrypted = reply(Protocol::SiaDcs, AnswerWord::Ack, "0007R1L2#1234");
     encrypted.encrypted = true;
-    encrypted.cipherHex = "00112233445566778899AABBCCDDEEFF";
+    encrypted.tail = "00112233445566778899AABBCCDDEEFF";
     const std::pair<Reply, std::string> cases[] = {
         {reply(Protocol::SurGard, AnswerWord::Ack), "\x06"},
         {reply(Protocol::SurGard, AnswerWord::Nack), "\x15"},

@@ -35,7 +35,7 @@ struct ExportTest : ::testing::Test {
             r.sequence = out.size() + 1;
             r.connection = out.size() % 2 + 1;
             r.receivedUs = 1'765'000'000'000'000 + static_cast<std::int64_t>(out.size());
-            r.decoded.description = raw.substr(0, 40);
+            r.description = raw.substr(0, 40);
             r.raw = std::move(raw);
             out.push_back(std::move(r));
         }

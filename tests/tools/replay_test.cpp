@@ -29,7 +29,7 @@ std::array<int, kMessageKindCount> kindCounts(const MessageRecords& records) {
     std::array<int, kMessageKindCount> counts{};
     const auto span = records.span();
     records.visitRange(span.first, span.next,
-                       [&](const MessageRecord& r) { ++counts[static_cast<int>(r.decoded.kind)]; });
+                       [&](const MessageRecord& r) { ++counts[static_cast<int>(r.kind)]; });
     return counts;
 }
 

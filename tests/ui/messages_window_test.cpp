@@ -26,7 +26,7 @@ void addRecords(MessageRecords& records, int count, const std::string& raw,
     std::vector<MessageRecord> batch;
     for (int i = 0; i < count; ++i) {
         MessageRecord r;
-        r.decoded = decoded;
+        keepDecoded(r, Decoded(decoded));
         r.raw = raw;
         r.connection = 1;
         r.peer = "127.0.0.1:4000";
