@@ -44,7 +44,8 @@ std::string recordDetails(const MessageRecord& r, const std::string& localTime) 
     field(out, "Raw text", escapedText(r.raw));
     field(out, "Description", escapedText(r.description));
     field(out, "Meaning", escapedText(meaningOf(decodedOf(r))));
-    if (r.kind == MessageKind::Sia) {
+    // A decrypted frame's bytes are its cipher text: its block is not read from them.
+    if (r.kind == MessageKind::Sia && !r.decrypted) {
         const SiaDataBlock block = readSiaDataBlock(r.raw);
         field(out, "Account", escapedText(block.account));
         field(out, "Event type",

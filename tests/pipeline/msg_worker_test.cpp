@@ -12,6 +12,8 @@
 
 #include "pipeline/contained_decode.h"
 #include "pipeline_fixture.h"
+#include "protocol/event_meanings.h"
+#include "record/record_details.h"
 #include "support/quillet_capture.h"
 
 namespace corvane {
@@ -292,7 +294,8 @@ TEST(WorkerRecords, ConnectionEventsAndLateAnswersFollowTheQueue) {
     EXPECT_EQ(p.tally.totals().connections, 1U);
 }
 
-// A frame the DC-09 settings decrypted is decoded from its plain text and shown as decrypted.
+// A frame the DC-09 settings decrypted is decoded from its plain text and shown as decrypted;
+// its record keeps no plain text.
 TEST(WorkerRecords, DecryptedFramesAreMarked) {
     Pipeline p("SIA-DCS");
     ReceivedMessage frame("\n0000003E\"*SIA-DCS\"0001R1L2#1234[00]\r");
@@ -303,6 +306,10 @@ TEST(WorkerRecords, DecryptedFramesAreMarked) {
     p.records.visit(1, [](const MessageRecord& r) {
         EXPECT_EQ(r.description, "(decrypted) SIA: Account=1234, EventCode=BA, System=1, Group=01");
         EXPECT_TRUE(r.encrypted);
+        // Its bytes are the cipher text: no events are read from them, nor a block shown.
+        EXPECT_TRUE(r.decrypted);
+        EXPECT_EQ(meaningOf(decodedOf(r)), "No event code readable");
+        EXPECT_EQ(recordDetails(r, "").find("Event type"), std::string::npos);
     });
     EXPECT_EQ(p.station.m_siaCount.load(), 1);
 }
