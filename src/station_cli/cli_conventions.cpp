@@ -157,21 +157,26 @@ CLI::Validator durationIn(TimeUnit bare, std::int64_t minMs, std::int64_t maxMs,
         "");
 }
 
+std::string readWholeNumber(std::string_view text, std::int64_t min, std::int64_t max,
+                            std::int64_t& number) {
+    std::int64_t parsed = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (ec != std::errc() || end != text.data() + text.size() || parsed < min || parsed > max) {
+        return "expected a whole number " +
+               (max == std::numeric_limits<std::int64_t>::max()
+                    ? "of at least " + std::to_string(min)
+                    : "from " + std::to_string(min) + " to " + std::to_string(max)) +
+               ", got " + quotedInput(text);
+    }
+    number = parsed;
+    return {};
+}
+
 CLI::Validator wholeNumberIn(std::int64_t min, std::int64_t max) {
     return CLI::Validator(
         [=](std::string& value) {
             std::int64_t number = 0;
-            const auto [end, ec] =
-                std::from_chars(value.data(), value.data() + value.size(), number);
-            if (ec != std::errc() || end != value.data() + value.size() || number < min ||
-                number > max) {
-                return "expected a whole number " +
-                       (max == std::numeric_limits<std::int64_t>::max()
-                            ? "of at least " + std::to_string(min)
-                            : "from " + std::to_string(min) + " to " + std::to_string(max)) +
-                       ", got " + quotedInput(value);
-            }
-            return std::string();
+            return readWholeNumber(value, min, max, number);
         },
         "");
 }
@@ -231,7 +236,31 @@ std::string quotedInput(std::string_view input) {
     return "'" + escapedBytes(input, kQuotedInputLimit) + "'";
 }
 
+// Every part of `text` in single quotes cut to kQuotedInputLimit bytes.
+std::string quotesBounded(const std::string& text) {
+    std::string out;
+    std::size_t from = 0;
+    for (std::size_t open = text.find('\''); open != std::string::npos;
+         open = text.find('\'', from)) {
+        const std::size_t close = text.find('\'', open + 1);
+        if (close == std::string::npos) {
+            break;
+        }
+        out.append(text, from, open + 1 - from);
+        const std::string_view inside = std::string_view(text).substr(open + 1, close - open - 1);
+        out += inside.size() > kQuotedInputLimit
+                   ? std::string(inside.substr(0, kQuotedInputLimit)) + "..."
+                   : std::string(inside);
+        from = close;
+        out += '\'';
+        ++from;
+    }
+    out.append(text, from, std::string::npos);
+    return out;
+}
+
 std::string oneLine(std::string text, const std::vector<std::string>& args) {
+    text = quotesBounded(text);
     for (const std::string& arg : args) {
         const auto equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
         for (const std::string& input :
@@ -254,8 +283,8 @@ std::string versionText(std::string_view program) {
     return std::string(program) + " " + CORVANE_VERSION;
 }
 
-void addVersionFlag(CLI::App& app, std::string_view program) {
-    app.set_version_flag("--version", versionText(program), "Print the version, and exit");
+CLI::Option* addVersionFlag(CLI::App& app, std::string_view program) {
+    return app.set_version_flag("--version", versionText(program), "Print the version, and exit");
 }
 
 }  // namespace corvane::cli

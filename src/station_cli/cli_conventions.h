@@ -39,6 +39,11 @@ std::string readDuration(std::string_view text, TimeUnit bare, std::int64_t minM
 // hands the option that number (whole units only when `whole`).
 CLI::Validator durationIn(TimeUnit bare, std::int64_t minMs, std::int64_t maxMs, bool whole);
 
+// Reads `text` as a whole decimal number from min to max into `number`; otherwise returns the
+// reason (one line, the input quoted; no upper bound named when max is the largest 64-bit value).
+std::string readWholeNumber(std::string_view text, std::int64_t min, std::int64_t max,
+                            std::int64_t& number);
+
 // A CLI11 check for a whole decimal number from min to max (no upper bound named when max is the
 // largest 64-bit value).
 CLI::Validator wholeNumberIn(std::int64_t min, std::int64_t max);
@@ -60,8 +65,8 @@ std::string escapedBytes(std::string_view bytes, std::size_t limit);
 // `input` in single quotes, escaped and cut to kQuotedInputLimit bytes.
 std::string quotedInput(std::string_view input);
 
-// An error text made one line: whatever it quotes of `args` cut to kQuotedInputLimit bytes, and
-// control bytes escaped.
+// An error text made one line: each part in single quotes, and whatever it quotes of `args`, cut
+// to kQuotedInputLimit bytes; control bytes escaped.
 std::string oneLine(std::string text, const std::vector<std::string>& args);
 
 // The one line a CLI11 error becomes (oneLine of CLI11's text); errors of the --config file are
@@ -72,6 +77,6 @@ std::string usageErrorLine(const CLI::Error& error, const std::vector<std::strin
 std::string versionText(std::string_view program);
 
 // --version: prints versionText(program) and exits (CLI::CallForVersion carries the text).
-void addVersionFlag(CLI::App& app, std::string_view program);
+CLI::Option* addVersionFlag(CLI::App& app, std::string_view program);
 
 }  // namespace corvane::cli

@@ -343,7 +343,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     addDc09Options(app, d, o);
     addRunOptions(app, d, o);
     addOutputOptions(app, o);
-    addVersionFlag(app, kProgram);
+    addVersionFlag(app, kProgram)->group("Output");
     // Every option but --config itself may come from the file, NAME = VALUE a line. The value is
     // the rest of the line, blanks and commas included (no lists: no option takes several), in
     // quotes or not; "#" starts a comment only at a line's start. An unknown name is an error.

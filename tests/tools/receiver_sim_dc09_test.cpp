@@ -42,7 +42,8 @@ TEST(ReceiverSimDc09Options, KeysSuiteAndAdmCid) {
 }
 
 TEST(ReceiverSimDc09Messages, AdmCidFrameAndEncryptedAckCheck) {
-    MessageGenerator generator(ReceiverType::Mlr2000, 0);
+    const RunOptions o;
+    MessageGenerator generator(o, 0);
     const Message cid = generator.next(Kind::AdmCid);
     EXPECT_EQ(cid.bytes, dc09Frame("\"ADM-CID\"0001R1L1#1000[#1000|1130 01 000]"));
     EXPECT_EQ(cid.echo, "0001R1L1#1000");
