@@ -319,7 +319,12 @@ std::optional<std::vector<Expectation>> parseExpectations(const std::string& tex
             count < 0) {
             return std::nullopt;
         }
-        const auto kind = kindNamed(item.substr(0, equals));
+        // Kinds are named in lower case; any case is taken.
+        std::string name(item.substr(0, equals));
+        std::transform(name.begin(), name.end(), name.begin(), [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        });
+        const auto kind = kindNamed(name);
         if (!kind || std::any_of(expectations.begin(), expectations.end(),
                                  [&](const Expectation& e) { return e.kind == *kind; })) {
             return std::nullopt;

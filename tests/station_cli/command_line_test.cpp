@@ -36,7 +36,7 @@ TEST(StationCommandLine, GoodLinesRunBadLinesExitTwoWithOneLine) {
         {"--protocol sia-dcs --server 65535 --policy custom-all --custom \"NOPE\"", -1},
         {"--protocol sur-gard --server 1 --policy custom-all-but-heartbeats --custom 0", -1},
         {"--protocol sur-gard --server 1 --heartbeat-interval 0 --duration 0.5 --quiet", -1},
-        {"--protocol sur-gard --server 1 --max-messages 10 --expect cid=3,undecryptable=0", -1},
+        {"--protocol sur-gard --server 1 --max-messages 10 --expect CID=3,undecryptable=0", -1},
         {"--protocol Sur-Gard --server 1 --receiver-type mlr2 --policy NACK-ALL --duration 1m", -1},
         {"--help", 0},
         {"--version", 0},
