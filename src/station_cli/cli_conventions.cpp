@@ -199,6 +199,10 @@ std::string alternatives(const std::vector<std::string>& names) {
 }
 
 CLI::Validator oneOf(std::vector<std::string> names) {
+    std::string listed;  // shown in the help after the value's type, as "TEXT:{a,b}"
+    for (const std::string& name : names) {
+        listed += (listed.empty() ? "{" : ",") + name;
+    }
     return CLI::Validator(
         [names = std::move(names)](std::string& value) {
             if (auto name = matchName(value, names)) {
@@ -207,7 +211,7 @@ CLI::Validator oneOf(std::vector<std::string> names) {
             }
             return "expected " + alternatives(names) + ", got " + quotedInput(value);
         },
-        "");
+        listed + "}");
 }
 
 std::string escapedBytes(std::string_view bytes, std::size_t limit) {

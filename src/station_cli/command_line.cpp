@@ -99,7 +99,7 @@ struct Declared {
 };
 
 void addLinkOptions(CLI::App& app, Declared& d, StationOptions& o) {
-    app.add_option("--protocol", d.protocol, "The automation protocol: sur-gard or sia-dcs")
+    app.add_option("--protocol", d.protocol, "The automation protocol")
         ->required()
         ->transform(oneOf({"sur-gard", "sia-dcs"}))
         ->group("Link");
@@ -114,8 +114,7 @@ void addLinkOptions(CLI::App& app, Declared& d, StationOptions& o) {
             ->excludes(d.serverOption)
             ->group("Link");
     d.serverOption->excludes(d.clientOption);
-    app.add_option("--receiver-type", o.receiverType,
-                   "Receiver type of the Sur-Gard lines: MLR2000 or MLR2")
+    app.add_option("--receiver-type", o.receiverType, "Receiver type of the Sur-Gard lines")
         ->transform(oneOf({"MLR2000", "MLR2"}))
         ->capture_default_str()
         ->group("Link");
