@@ -131,7 +131,7 @@ TEST(StationRun, SummaryAndExitStatusAgainstTheSimulator) {
          {"--json", "--max-messages", "40"},
          sim::Expect::Ack,
          0,
-         {"{\"event\":\"log\",\"time\":\"", "\"text\":\"1011           @    \u2414 --> \"}",
+         {"{\"event\":\"log\",\"time\":\"", "\"text\":\"101000           @    \u2414 --> \"}",
           "{\"event\":\"summary\",\"messages\":40,"}},
     };
     for (const Case& c : cases) {
@@ -214,6 +214,7 @@ TEST(StationRun, EncryptedSiaDcsServerWithKeysExportsEveryRecord) {
     o.count = 5;
     o.connectTimeoutMs = 10000;
     ASSERT_TRUE(sim::addSimKey(key, o.keys));
+    o.pad = sim::Pad::Printable;  // pads the station has read from the start
     std::future<sim::RunResult> receiver;
     const Finished station = runProgram(
         {"--protocol", "sia-dcs", "--server", std::to_string(o.port), "--keys", keys, "--duration",

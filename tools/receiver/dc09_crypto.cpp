@@ -82,6 +82,54 @@ std::string toHex(std::string_view bytes) {
     return hex;
 }
 
+// One random byte from a pool drawn a kilobyte at a time: a call to RAND_bytes costs
+// microseconds whatever its size. Nullopt if the generator fails.
+std::optional<unsigned char> randomByte() {
+    thread_local unsigned char pool[1024];
+    thread_local std::size_t used = sizeof pool;
+    if (used == sizeof pool) {
+        if (RAND_bytes(pool, static_cast<int>(sizeof pool)) != 1) {
+            return std::nullopt;
+        }
+        used = 0;
+    }
+    return pool[used++];
+}
+
+bool padByte(unsigned char c) {
+    return c != '|' && c != '[' && c != ']';
+}
+
+std::string padOf(std::size_t size, Pad pad) {
+    if (pad == Pad::Nul || pad == Pad::Zero) {
+        return std::string(size, pad == Pad::Nul ? '\0' : '0');
+    }
+    std::string bytes;
+    while (bytes.size() < size) {
+        const auto r = randomByte();
+        if (!r) {
+            return std::string(size, 'p');
+        }
+        const auto c = pad == Pad::Printable ? static_cast<unsigned char>(0x21 + *r % 94) : *r;
+        if (padByte(c)) {
+            bytes.push_back(static_cast<char>(c));
+        }
+    }
+    return bytes;
+}
+
+// "HH:MM:SS,MM-DD-YYYY": digits where digits belong, the separators in place.
+bool stampShaped(std::string_view stamp) {
+    constexpr std::string_view kShape = "00:00:00,00-00-0000";
+    for (std::size_t i = 0; i < kShape.size(); ++i) {
+        const bool digit = stamp[i] >= '0' && stamp[i] <= '9';
+        if (kShape[i] == '0' ? !digit : stamp[i] != kShape[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::optional<std::string> readKeyText(const std::string& text) {
     if (text.rfind("text:", 0) == 0) {
         const std::string rest = text.substr(5);
@@ -126,25 +174,54 @@ std::string simTimeStamp(std::time_t utc) {
 }
 
 std::string encryptedBody(std::string_view token, std::string_view header, std::string_view data,
-                          const std::string& key, std::time_t now) {
+                          const std::string& key, std::time_t now, Pad pad) {
     const std::string tail = "|" + std::string(data) + "_" + simTimeStamp(now);
-    std::string plain(kBlock - tail.size() % kBlock, 'p');
-    // Drawn a kilobyte at a time: a call to RAND_bytes costs microseconds whatever its size.
-    thread_local unsigned char random[1024];
-    thread_local std::size_t used = sizeof random;
-    if (used + plain.size() > sizeof random) {
-        used = RAND_bytes(random, static_cast<int>(sizeof random)) == 1 ? 0 : used;
-    }
-    if (used + plain.size() <= sizeof random) {
-        for (std::size_t i = 0; i < plain.size(); ++i) {
-            plain[i] = static_cast<char>('A' + random[used + i] % 26);
-        }
-        used += plain.size();
-    }
-    plain += tail;
+    std::string plain = padOf(kBlock - tail.size() % kBlock, pad) + tail;
     const auto cipher = crypt(key, plain, true);
     return "\"*" + std::string(token) + "\"" + std::string(header) + "[" +
            (cipher ? toHex(*cipher) : std::string("encryption failed"));
+}
+
+std::optional<ClearText> readClearText(std::string_view plain, std::string& why) {
+    constexpr std::size_t kStampSize = 19;  // HH:MM:SS,MM-DD-YYYY
+    const std::size_t bar = plain.find('|');
+    if (bar == std::string_view::npos || bar == 0) {
+        why = bar == 0 ? "no pad before the \"|\"" : "no \"|\" after the pad";
+        return std::nullopt;
+    }
+    ClearText clear;
+    clear.pad = plain.substr(0, bar);
+    if (clear.pad.find_first_of("[]") != std::string_view::npos) {
+        why = "the pad holds \"[\" or \"]\"";
+        return std::nullopt;
+    }
+    std::string_view rest = plain.substr(bar + 1);
+    if (rest.size() < kStampSize + 2 || rest[rest.size() - kStampSize - 1] != '_' ||
+        !stampShaped(rest.substr(rest.size() - kStampSize))) {
+        why = "no \"_HH:MM:SS,MM-DD-YYYY\" time stamp at the end";
+        return std::nullopt;
+    }
+    clear.stamp = rest.substr(rest.size() - kStampSize);
+    rest.remove_suffix(kStampSize + 1);
+    const std::size_t close = rest.find(']');
+    if (close == std::string_view::npos ||
+        rest.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+        why = close == std::string_view::npos ? "the data block has no \"]\""
+                                              : "CR, LF or NUL in the data";
+        return std::nullopt;
+    }
+    clear.data = rest.substr(0, close);
+    clear.extended = rest.substr(close + 1);
+    // Extended data: blocks "[...]" one after the other, nothing between them.
+    for (std::string_view blocks = clear.extended; !blocks.empty();) {
+        const std::size_t end = blocks.find(']');
+        if (blocks.front() != '[' || end == std::string_view::npos) {
+            why = "extended data that is not \"[...]\" blocks";
+            return std::nullopt;
+        }
+        blocks.remove_prefix(end + 1);
+    }
+    return clear;
 }
 
 std::string checkEncryptedAckBody(std::string_view body, std::string_view header,
@@ -161,26 +238,25 @@ std::string checkEncryptedAckBody(std::string_view body, std::string_view header
     if (!plain) {
         return "cannot decrypt the ACK";
     }
-    const std::size_t bar = plain->find('|');
-    if (bar == std::string::npos || bar == 0 || bar > kBlock || plain->find_first_of("[]") < bar) {
-        return "bad pad in the ACK";
+    std::string why;
+    const auto clear = readClearText(*plain, why);
+    if (!clear) {
+        return "ACK clear text: " + why;
     }
-    const std::string_view rest = std::string_view(*plain).substr(bar);
-    if (rest.size() != 22 || rest.substr(0, 3) != "|]_") {
-        return "ACK content is not |]_ and a time stamp";
+    if (!clear->data.empty()) {
+        return "ACK data block is not empty";
     }
     std::tm t{};
-    const std::string stamp(rest.substr(3));
+    const std::string stamp(clear->stamp);
     if (std::sscanf(stamp.c_str(), "%2d:%2d:%2d,%2d-%2d-%4d", &t.tm_hour, &t.tm_min, &t.tm_sec,
-                    &t.tm_mon, &t.tm_mday, &t.tm_year) == 6 &&
-        simTimeStamp(now).size() == stamp.size()) {
+                    &t.tm_mon, &t.tm_mday, &t.tm_year) == 6) {
         t.tm_mon -= 1;
         t.tm_year -= 1900;
         if (std::labs(static_cast<long>(timegm(&t) - now)) <= kStampSlackSeconds) {
             return "";
         }
     }
-    return "ACK time stamp " + std::string(rest.substr(3)) + " is not within 2 s of now";
+    return "ACK time stamp " + stamp + " is not within 2 s of now";
 }
 
 }  // namespace corvane::sim
