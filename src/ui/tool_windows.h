@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QRect>
+#include <QString>
 #include <span>
+#include <string>
 
 class CCorvaneDlg;
 
@@ -14,6 +16,12 @@ struct ToolWindowEntry {
     const char* caption;  // the button's and the menu entry's caption
     QRect dlu;            // the button's place, in dialog units
     void (*open)(CCorvaneDlg& window);
+    const char* toolTip;       // what the window is for
+    const char* onlyFor;       // the one protocol it serves; null: every protocol
+    const char* whyNotOthers;  // the tooltip while it is disabled under the other protocol
+
+    bool servesProtocol(const std::string& protocol) const;
+    QString toolTipFor(const std::string& protocol) const;
 };
 
 // The row of tool buttons starts below the console's last control; the window grows by this.
