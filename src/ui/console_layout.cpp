@@ -8,13 +8,15 @@ namespace corvane::ui {
 
 namespace {
 
-// How far the horizontal unit may shrink below the default one.
-constexpr double kNarrowestUnit = 0.5;
+// How far the horizontal unit may shrink below the default one: enough for the window to fit a
+// 1920x1080 screen at scale 2 (960 pixels wide), with room to spare.
+constexpr double kNarrowestUnit = 0.6;
 // The log keeps at least this height (about six lines) and this width, in dialog units.
 constexpr int kMinLogHeightDlu = 48;
 constexpr int kMinLogWidthDlu = 200;
-// Controls pushed along keep at least this gap to the control on their left, in dialog units.
-constexpr int kMinGapDlu = 3;
+// Controls pushed along keep at least this gap to the control on their left, in dialog units of
+// the default size (a gap that shrank with the unit would let a label touch its field).
+constexpr int kMinGapDlu = 4;
 // A group box keeps this margin to the controls inside it, in dialog units.
 constexpr int kFrameMarginDlu = 7;
 
@@ -75,7 +77,7 @@ ConsoleLayout::Columns ConsoleLayout::columnsAt(double unit) const {
     });
     std::vector<int> shift(count, 0);
     std::vector<int> extra(count, 0);
-    const int minGap = std::max(2, px(kMinGapDlu, unit));
+    const int minGap = m_units.toPixelsX(kMinGapDlu);
     for (std::size_t at = 0; at < order.size(); ++at) {
         const std::size_t c = order[at];
         const Item& item = m_items[c];
@@ -87,9 +89,14 @@ ConsoleLayout::Columns ConsoleLayout::columnsAt(double unit) const {
             if (left.x() + left.width() > item.dlu.x() || !sameRow(left, item.dlu)) {
                 continue;
             }
-            const int gap = px(item.dlu.x(), unit) - px(left.x(), unit) - px(left.width(), unit);
-            const int slack = std::max(0, gap - minGap);
-            shift[c] = std::max(shift[c], shift[p] + extra[p] - slack);
+            // A control that grew or moved gives up the gap beyond the minimum to its right
+            // neighbour, and never less than the minimum remains between them.
+            const int pushed = shift[p] + extra[p];
+            if (pushed > 0) {
+                const int gap =
+                    px(item.dlu.x(), unit) - px(left.x(), unit) - px(left.width(), unit);
+                shift[c] = std::max(shift[c], pushed - (gap - minGap));
+            }
         }
         columns.left[c] = px(item.dlu.x(), unit) + shift[c];
         columns.width[c] = baseWidth + extra[c];
