@@ -192,9 +192,7 @@ void openAnswerScriptWindow(CCorvaneDlg& window) {
     if (existing == nullptr) {
         existing = new AnswerScriptWindow(window);
     }
-    existing->show();
-    existing->raise();
-    existing->activateWindow();
+    showToolWindow(*existing);
 }
 
 }  // namespace corvane::ui

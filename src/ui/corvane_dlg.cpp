@@ -124,9 +124,8 @@ QSize CCorvaneDlg::defaultSize() const {
 }
 
 void CCorvaneDlg::fitInto(const QRect& available) {
-    // Room for the title bar and frame, which the window manager adds once the window is shown.
-    const QSize frameAllowance(16, 48);
-    resize(defaultSize().boundedTo(available.size() - frameAllowance).expandedTo(minimumSize()));
+    resize(
+        defaultSize().boundedTo(available.size() - ui::kFrameAllowance).expandedTo(minimumSize()));
 }
 
 void CCorvaneDlg::relayout() {

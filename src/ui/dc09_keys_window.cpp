@@ -206,9 +206,7 @@ void openDc09KeysWindow(CCorvaneDlg& window) {
     if (keys == nullptr) {
         keys = new Dc09KeysWindow(window);
     }
-    keys->show();
-    keys->raise();
-    keys->activateWindow();
+    showToolWindow(*keys);
 }
 
 }  // namespace corvane::ui

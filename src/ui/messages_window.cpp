@@ -289,9 +289,7 @@ void openMessagesWindow(CCorvaneDlg& window) {
     if (messages == nullptr) {
         messages = new MessagesWindow(window.sharedRecordSaving(), &window);
     }
-    messages->show();
-    messages->raise();
-    messages->activateWindow();
+    showToolWindow(*messages);
 }
 
 }  // namespace corvane::ui

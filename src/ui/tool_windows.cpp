@@ -1,6 +1,8 @@
 #include "ui/tool_windows.h"
 
+#include <QScreen>
 #include <QString>
+#include <QWidget>
 #include <array>
 
 #include "ui/control_table.h"
@@ -40,6 +42,18 @@ constexpr std::array kToolWindows = {
 
 std::span<const ToolWindowEntry> toolWindows() {
     return kToolWindows;
+}
+
+void showToolWindow(QWidget& window) {
+    if (!window.isVisible()) {
+        if (const QScreen* screen = window.screen()) {
+            const QSize room = screen->availableGeometry().size() - kFrameAllowance;
+            window.resize(window.size().boundedTo(room).expandedTo(window.minimumSizeHint()));
+        }
+    }
+    window.show();
+    window.raise();
+    window.activateWindow();
 }
 
 bool ToolWindowEntry::servesProtocol(const std::string& protocol) const {

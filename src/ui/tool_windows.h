@@ -4,11 +4,13 @@
 #pragma once
 
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <span>
 #include <string>
 
 class CCorvaneDlg;
+class QWidget;
 
 namespace corvane::ui {
 
@@ -28,6 +30,11 @@ struct ToolWindowEntry {
 inline constexpr int kToolRowHeightDlu = 20;
 
 std::span<const ToolWindowEntry> toolWindows();
+
+// Room for the title bar and frame that the window manager adds to a window of this size.
+inline constexpr QSize kFrameAllowance{16, 48};
+// Shows (or raises) a tool window; opened for the first time, it fits the screen it is on.
+void showToolWindow(QWidget& window);
 
 // Each opens (or raises) its window, owned by the main window and not modal.
 void openDc09KeysWindow(CCorvaneDlg& window);

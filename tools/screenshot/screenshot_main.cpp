@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTableView>
@@ -212,7 +213,8 @@ int main(int argc, char** argv) {
     cli.add_option("messages", options.messagesPng, "The Messages window's picture");
     cli.add_option("--protocol", options.protocol, "Sur-Gard (a short run) or SIA-DCS (no run)")
         ->check(CLI::IsMember({"Sur-Gard", "SIA-DCS"}));
-    cli.add_option("--size", options.size, "The main window's size: WxH, or min");
+    cli.add_option("--size", options.size,
+                   "The main window's size: WxH, min, or screen (as the application opens it)");
     cli.add_flag("--dark", options.dark, "A dark palette (Fusion style)");
     cli.add_option("--keys", options.keysPng, "The DC-09 Keys window's picture");
     cli.add_option("--script", options.scriptPng, "The Answer Script window's picture");
@@ -238,12 +240,14 @@ int main(int argc, char** argv) {
     });
     const QString protocol = QString::fromStdString(options.protocol);
     dlg.initialise([protocol] { return std::optional<QString>(protocol); });
-    if (options.size == "min") {
+    if (options.size == "screen") {
+        dlg.fitInto(dlg.screen()->availableGeometry());  // as the application starts it
+    } else if (options.size == "min") {
         dlg.resize(dlg.minimumSize());
     } else if (!options.size.empty()) {
         const QStringList parts = QString::fromStdString(options.size).split('x');
         if (parts.size() != 2) {
-            return fail("--size takes WxH or min");
+            return fail("--size takes WxH, min or screen");
         }
         dlg.resize(parts[0].toInt(), parts[1].toInt());
     }
