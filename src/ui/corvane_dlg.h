@@ -11,23 +11,33 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "station/station.h"
 #include "station/window.h"
 #include "ui/dialog_units.h"
+#include "ui/quit_question.h"
 
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTimer;
+
+namespace corvane::ui {
+class ConsoleLayout;
+class RecordSaving;
+struct ControlSpec;
+}  // namespace corvane::ui
 
 class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Window {
     Q_OBJECT
@@ -37,6 +47,8 @@ class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Wi
     using ProtocolChooser = std::function<std::optional<QString>()>;
     // Shows one modal message (a refused field, a failed start) and returns when it is answered.
     using Prompt = std::function<void(const QString&)>;
+    // Asks whether to quit while a run is in progress.
+    using QuitQuestion = std::function<corvane::ui::QuitAnswer(const corvane::ui::RunInProgress&)>;
 
     explicit CCorvaneDlg(QWidget* parent = nullptr);
     ~CCorvaneDlg() override;
@@ -50,6 +62,22 @@ class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Wi
 
     // Replaces the modal message box (tests answer prompts themselves).
     void setPrompt(Prompt prompt);
+    // Replaces the question asked before the window closes during a run.
+    void setQuitQuestion(QuitQuestion question);
+
+    // Saving the message records, and what was never saved.
+    corvane::ui::RecordSaving& recordSaving() { return *m_recordSaving; }
+    const std::shared_ptr<corvane::ui::RecordSaving>& sharedRecordSaving() const {
+        return m_recordSaving;
+    }
+    // What closing the window now would end.
+    corvane::ui::RunInProgress runInProgress() const;
+
+    // The window's own minimum size and its size when first shown.
+    QSize defaultSize() const;
+    // Sizes the window to its default size, or to what fits `available` (a screen's free area)
+    // when that is smaller.
+    void fitInto(const QRect& available);
 
     // The control with this identifier, or null.
     QWidget* control(int id) const;
@@ -66,13 +94,12 @@ class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Wi
     // The button that opens a tool window, by its caption; null when there is none.
     QPushButton* toolButton(const QString& caption) const;
 
-    // Enter in a one-line field: the settings are read back, and the window closes only if every
-    // field was accepted.
-    void accept() override;
-
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
     // ---- Window: what the core asks of the window ----
@@ -84,7 +111,13 @@ class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Wi
 
     // ---- building ----
     void buildControls();
+    void setReadingTabOrder(
+        const std::vector<std::pair<const corvane::ui::ControlSpec*, QWidget*>>& built);
     void connectHandlers();
+    // Places the controls for the window's size and captions, and updates the minimum size.
+    void relayout();
+    // Only the checked radio button is a Tab stop (all of them when none is checked).
+    void fixRadioTabStops();
 
     // ---- handlers ----
     void onResponseModeClicked(int mode);
@@ -93,6 +126,7 @@ class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Wi
     void onModeActivated(int index);
     void applyModeSelection();  // the mode handler
     void setUpForProtocol();
+    void enableToolWindows();
 
     // ---- save transfer helpers ----
     // Reads one integer field: refused when it is no integer (nothing stored) or when the stored
@@ -116,7 +150,9 @@ class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Wi
     void flushPending();
 
     corvane::ui::DialogUnits m_units;
+    std::unique_ptr<corvane::ui::ConsoleLayout> m_layout;
     std::map<int, QWidget*> m_controls;
+    QLabel* m_customResponseLabel = nullptr;
     QLineEdit* m_customResponseEdit = nullptr;
     QPlainTextEdit* m_logBox = nullptr;
     QPushButton* m_connectButton = nullptr;
@@ -128,6 +164,8 @@ class CCorvaneDlg : public QDialog, public corvane::Station, private corvane::Wi
     std::vector<QPushButton*> m_toolButtons;  // in the order of ui::toolWindows()
     QTimer* m_timer = nullptr;
     Prompt m_prompt;
+    QuitQuestion m_quitQuestion;
+    std::shared_ptr<corvane::ui::RecordSaving> m_recordSaving;
 
     std::mutex m_updatesMutex;  // guards the two members below
     std::vector<ControlUpdate> m_pendingUpdates;

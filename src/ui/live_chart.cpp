@@ -4,62 +4,70 @@
 #include <QPainterPath>
 #include <algorithm>
 
-#include "pipeline/received_message.h"
-
 namespace corvane::ui {
+
+namespace {
+
+constexpr std::int64_t kSecondUs = 1'000'000;
+
+std::int64_t secondOf(std::int64_t us) {
+    return us >= 0 ? us / kSecondUs : (us - kSecondUs + 1) / kSecondUs;
+}
+
+}  // namespace
 
 LiveChart::LiveChart(const MessageRecords& records, QWidget* parent)
     : QWidget(parent), m_records(records) {
     setMinimumSize(400, 200);
     m_seen = m_records.span().next;
+    m_lastSecond = secondOf(utcMicrosecondsNow() - kSettleUs) - 1;
 }
 
-void LiveChart::backfill() {
-    const std::int64_t now = utcMicrosecondsNow();
-    std::vector<Second> seconds(kSeconds);
-    std::vector<double> latencySum(kSeconds, 0);
-    std::vector<double> timed(kSeconds, 0);
-    const MessageRecords::Span span = m_records.span();
-    m_records.visitRange(span.first, span.next, [&](const MessageRecord& r) {
-        const std::int64_t ago = (now - r.receivedUs) / 1'000'000;
-        if (ago < 0 || ago >= kSeconds) {
+void LiveChart::takeIn(std::uint64_t from, std::uint64_t to) {
+    const std::int64_t oldest = m_lastSecond - kSeconds + 1;
+    m_records.visitRange(from, to, [&](const MessageRecord& r) {
+        const std::int64_t second = secondOf(r.receivedUs);
+        if (second < oldest) {
             return;
         }
-        const auto at = static_cast<std::size_t>(kSeconds - 1 - ago);
-        seconds[at].messages += 1;
+        Second& bucket = m_seconds[second];
+        bucket.messages += 1;
         if (r.latencyUs >= 0) {
-            latencySum[at] += static_cast<double>(r.latencyUs);
-            timed[at] += 1;
+            bucket.latencySum += static_cast<double>(r.latencyUs);
+            bucket.timed += 1;
         }
     });
+}
+
+void LiveChart::backfill(std::int64_t nowUs) {
     m_seconds.clear();
-    for (std::size_t i = 0; i < seconds.size(); ++i) {
-        seconds[i].latencyUs = timed[i] > 0 ? latencySum[i] / timed[i] : -1;
-        m_seconds.push_back(seconds[i]);
-    }
+    m_lastSecond = secondOf(nowUs - kSettleUs) - 1;
+    const MessageRecords::Span span = m_records.span();
+    takeIn(span.first, span.next);
     m_seen = span.next;
     update();
 }
 
-void LiveChart::sample() {
+void LiveChart::sample(std::int64_t nowUs) {
+    m_lastSecond = std::max(m_lastSecond, secondOf(nowUs - kSettleUs) - 1);
     const MessageRecords::Span span = m_records.span();
-    Second second;
-    second.messages = static_cast<double>(span.next - m_seen);
-    double sum = 0;
-    double timed = 0;
-    m_records.visitRange(std::max(m_seen, span.first), span.next, [&](const MessageRecord& r) {
-        if (r.latencyUs >= 0) {
-            sum += static_cast<double>(r.latencyUs);
-            timed += 1;
-        }
-    });
-    second.latencyUs = timed > 0 ? sum / timed : -1;
+    takeIn(std::max(m_seen, span.first), span.next);
     m_seen = span.next;
-    m_seconds.push_back(second);
-    while (m_seconds.size() > static_cast<std::size_t>(kSeconds)) {
-        m_seconds.pop_front();
-    }
+    // Seconds that left the chart go; seconds still to come stay until they are drawn.
+    m_seconds.erase(m_seconds.begin(), m_seconds.lower_bound(m_lastSecond - kSeconds + 1));
     update();
+}
+
+std::vector<LiveChart::Point> LiveChart::points() const {
+    std::vector<Point> points(kSeconds);
+    const std::int64_t oldest = m_lastSecond - kSeconds + 1;
+    for (auto at = m_seconds.lower_bound(oldest);
+         at != m_seconds.end() && at->first <= m_lastSecond; ++at) {
+        Point& point = points[static_cast<std::size_t>(at->first - oldest)];
+        point.messages = at->second.messages;
+        point.latencyUs = at->second.timed > 0 ? at->second.latencySum / at->second.timed : -1;
+    }
+    return points;
 }
 
 namespace {
@@ -67,7 +75,7 @@ namespace {
 constexpr int kMargin = 48;
 
 // One line of the chart, scaled to its own maximum; points without a value break the line.
-void drawLine(QPainter& painter, const QRect& area, const std::deque<double>& values, double top,
+void drawLine(QPainter& painter, const QRect& area, const std::vector<double>& values, double top,
               const QColor& colour) {
     painter.setPen(QPen(colour, 1.5));
     QPolygonF line;
@@ -99,15 +107,15 @@ void LiveChart::paintEvent(QPaintEvent*) {
     const QRect area = rect().adjusted(kMargin, 24, -kMargin, -28);
     painter.setPen(palette().mid().color());
     painter.drawRect(area);
-    std::deque<double> rate;
-    std::deque<double> latency;
+    std::vector<double> rate;
+    std::vector<double> latency;
     double rateTop = 1;
     double latencyTop = 1;
-    for (const Second& s : m_seconds) {
-        rate.push_back(s.messages);
-        latency.push_back(s.latencyUs);
-        rateTop = std::max(rateTop, s.messages * 1.1);
-        latencyTop = std::max(latencyTop, s.latencyUs * 1.1);
+    for (const Point& point : points()) {
+        rate.push_back(point.messages);
+        latency.push_back(point.latencyUs);
+        rateTop = std::max(rateTop, point.messages * 1.1);
+        latencyTop = std::max(latencyTop, point.latencyUs * 1.1);
     }
     const QColor rateColour(0x1f, 0x77, 0xb4);
     const QColor latencyColour(0xd6, 0x27, 0x28);

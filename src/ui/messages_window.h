@@ -21,6 +21,7 @@ namespace corvane::ui {
 
 class LiveChart;
 class ReceiversView;
+class RecordSaving;
 class RecordTableModel;
 
 class MessagesWindow : public QWidget {
@@ -30,14 +31,19 @@ class MessagesWindow : public QWidget {
     static constexpr int kTickMs = 250;
     static constexpr int kTicksPerSecond = 1000 / kTickMs;
 
-    // Keeps `records` alive as long as the window: the main window's station part goes away
-    // before the main window deletes its child windows.
+    // Keeps the records (through `saving`) alive as long as the window: the main window's
+    // station part goes away before the main window deletes its child windows.
+    MessagesWindow(std::shared_ptr<RecordSaving> saving, QWidget* owner);
+    // A window with saving of its own (nothing else asks what was saved).
     MessagesWindow(std::shared_ptr<MessageRecords> records, QWidget* owner);
     ~MessagesWindow() override;
 
     // One timer tick: new rows in one batch, following them unless the operator scrolled away;
     // once a second also the receivers view and the chart.
     void tick();
+    // The table shows the newest row and keeps doing so as rows come (until the operator
+    // scrolls up; scrolling back to the bottom follows again).
+    bool following() const { return m_following; }
     // Writes every held record to `path` (CSV or JSON Lines by its name); empty or the error.
     QString saveTo(const QString& path);
     // The selected rows as tab-separated lines, also put on the clipboard.
@@ -47,6 +53,7 @@ class MessagesWindow : public QWidget {
     QTableView& table() { return *m_table; }
     QPlainTextEdit& details() { return *m_details; }
     ReceiversView& receivers() { return *m_receivers; }
+    LiveChart& chart() { return *m_chart; }
     void setKindFilter(int comboIndex);
     void setTextFilter(const QString& text);
     // Keeps the newest `records` records from now on (older ones are dropped at once).
@@ -60,8 +67,9 @@ class MessagesWindow : public QWidget {
     void applyFilter();
     void showDetails();
     void save();
+    void sizeColumns();
 
-    std::shared_ptr<MessageRecords> m_keep;
+    std::shared_ptr<RecordSaving> m_saving;
     MessageRecords& m_records;
     RecordTableModel* m_model;
     QComboBox* m_kind;
@@ -76,6 +84,7 @@ class MessagesWindow : public QWidget {
     QLabel* m_status;
     QTimer* m_timer;
     int m_ticks = 0;
+    bool m_following = true;
 };
 
 }  // namespace corvane::ui

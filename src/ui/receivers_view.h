@@ -17,6 +17,8 @@ class ReceiversView : public QTableWidget {
     void refresh();
 
   private:
+    void widenColumns();
+
     const MessageRecords& m_records;
 };
 

@@ -14,6 +14,7 @@
 
 #include "station/window.h"
 #include "ui/corvane_dlg.h"
+#include "ui/mnemonics.h"
 
 namespace corvane::test {
 
@@ -39,7 +40,7 @@ struct OpenWindow {
         if (auto* line = edit(id)) {
             return line->text();
         }
-        return button(id)->text();
+        return ui::withoutMnemonic(button(id)->text());
     }
     // Chooses an entry of a combo box the way the operator does: the selection is confirmed.
     void choose(int comboId, const QString& entry) const {
