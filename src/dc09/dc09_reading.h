@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace corvane {
 
@@ -16,10 +17,17 @@ struct Dc09Reading {
     };
     Outcome outcome = Outcome::Plain;
     std::string text;           // with Decrypted: token without "*", header, "[", decrypted content
+    std::size_t clearAt = 0;    // with Decrypted: where the decrypted content starts in `text`
     std::string account;        // the frame's "#" field, for the log line of NoKey
     bool stampOutside = false;  // the time stamp lay outside the window: a NAK was sent
 
     bool encrypted() const { return outcome != Outcome::Plain; }
+    // The clear text of a decrypted frame: data block, extended data and time stamp, without the
+    // pad. Empty for any other outcome.
+    std::string_view clearText() const {
+        return outcome == Outcome::Decrypted ? std::string_view(text).substr(clearAt)
+                                             : std::string_view();
+    }
 };
 
 }  // namespace corvane

@@ -1,5 +1,6 @@
 #include "dc09/encrypted_frame.h"
 
+#include <algorithm>
 #include <array>
 
 #include "dc09/aes_cbc.h"
@@ -15,17 +16,66 @@ constexpr std::size_t kHeadReach = 10;         // the opening quotation mark lie
 constexpr std::size_t kMaxTokenSize = 32;      // a closing quotation mark further away is no token
 constexpr std::size_t kMaxCipherBytes = 2048;  // a 3-digit length field allows no more
 
-bool padByte(char c) {
-    return c >= 0x20 && c <= 0x7E && c != '|' && c != '[' && c != ']';
+// Pad bytes are any bytes but these three (binary pads are the rule in the field).
+bool padOnly(std::string_view pad) {
+    return pad.find_first_of("|[]") == npos;
 }
 
-bool padOnly(std::string_view text) {
-    for (const char c : text) {
-        if (!padByte(c)) {
+// Data and extended data hold any bytes but these, which would break a frame or a log line.
+bool cleanBlock(std::string_view block) {
+    return block.find_first_of(std::string_view("\r\n\0", 3)) == npos;
+}
+
+// The data block up to its "]", then any number of extended data blocks "[...]", nothing else.
+bool wellFormedBlocks(std::string_view data) {
+    std::size_t close = data.find(']');
+    if (close == npos || !cleanBlock(data.substr(0, close))) {
+        return false;
+    }
+    data.remove_prefix(close + 1);
+    while (!data.empty()) {
+        close = data.find(']');
+        if (data.front() != '[' || close == npos || !cleanBlock(data.substr(1, close - 1))) {
             return false;
         }
+        data.remove_prefix(close + 1);
     }
     return true;
+}
+
+// Where the data block starts in `body` (the clear text without its time stamp), nullopt when
+// the pad is no pad. With "|", right after the first one, whatever follows; but a sender that
+// leaves out the pad's "|" writes the account's own block ("#acct|...") right after the pad, so
+// a first "|" preceded by "#" and the frame's account belongs to that block. Without "|", the
+// "#" nearest before the first "]", or that "]" alone (an empty block).
+std::optional<std::size_t> dataStart(std::string_view body, std::string_view account) {
+    const std::size_t bar = body.find('|');
+    std::size_t padEnd = 0;
+    std::size_t start = 0;
+    if (bar != npos) {
+        const std::size_t hash = bar - std::min(bar, account.size() + 1);
+        if (!account.empty() && bar > account.size() && body[hash] == '#' &&
+            body.substr(hash + 1, account.size()) == account) {
+            padEnd = start = hash;
+        } else {
+            padEnd = bar;
+            start = bar + 1;
+            if (padEnd == 0) {
+                return std::nullopt;  // "|" needs a pad before it
+            }
+        }
+    } else {
+        const std::size_t close = body.find(']');
+        if (close == npos) {
+            return std::nullopt;
+        }
+        const std::size_t hash = body.rfind('#', close);
+        padEnd = start = hash == npos ? close : hash;
+    }
+    if (!padOnly(body.substr(0, padEnd))) {
+        return std::nullopt;
+    }
+    return start;
 }
 
 // The cipher text after "[": hexadecimal up to the CR (and any bytes after it, such as a NUL).
@@ -55,12 +105,7 @@ std::optional<FrameHead> readFrameHead(std::string_view frame) {
     return head;
 }
 
-std::optional<PlainContent> readPlainContent(std::string_view plain) {
-    for (const char c : plain) {
-        if (c < 0x20 || c > 0x7E) {
-            return std::nullopt;
-        }
-    }
+std::optional<PlainContent> readPlainContent(std::string_view plain, std::string_view account) {
     if (plain.size() < kTimeStampSize + 2 || plain[plain.size() - kTimeStampSize - 1] != '_') {
         return std::nullopt;
     }
@@ -68,29 +113,12 @@ std::optional<PlainContent> readPlainContent(std::string_view plain) {
     if (!stamp) {
         return std::nullopt;
     }
-    // With "|": the pad ends at the first "|", and the data block follows it. Without it the
-    // data block is the account's "#" nearest before the first "]", or that "]" alone.
-    std::size_t start = npos;
-    const std::size_t bar = plain.find('|');
-    if (bar != npos && bar + 1 < plain.size() && (plain[bar + 1] == '#' || plain[bar + 1] == ']') &&
-        padOnly(plain.substr(0, bar))) {
-        start = bar + 1;
-    } else {
-        const std::size_t close = plain.find(']');
-        if (close == npos) {
-            return std::nullopt;
-        }
-        const std::size_t hash = plain.rfind('#', close);
-        start = hash == npos ? close : hash;
-        if (!padOnly(plain.substr(0, start))) {
-            return std::nullopt;
-        }
-    }
-    const std::string_view data = plain.substr(start);
-    if (data.find(']') == npos || data.find(']') > data.size() - kTimeStampSize - 2) {
+    const std::string_view body = plain.substr(0, plain.size() - kTimeStampSize - 1);
+    const auto start = dataStart(body, account);
+    if (!start || !wellFormedBlocks(body.substr(*start))) {
         return std::nullopt;
     }
-    return PlainContent{data, *stamp};
+    return PlainContent{plain.substr(*start), *stamp};
 }
 
 void decryptFrame(std::string_view frame, const KeyTable& keys, Dc09Reading& reading,
@@ -128,7 +156,7 @@ void decryptFrame(std::string_view frame, const KeyTable& keys, Dc09Reading& rea
     if (!aesCbcDecrypt(*key, cipher.data(), hex.size() / 2, plain)) {
         return;
     }
-    const auto content = readPlainContent(plain);
+    const auto content = readPlainContent(plain, head->account);
     if (content) {
         reading.outcome = Outcome::Decrypted;
         reading.text.clear();
@@ -137,6 +165,7 @@ void decryptFrame(std::string_view frame, const KeyTable& keys, Dc09Reading& rea
         reading.text.append(head->token.substr(1));
         reading.text.append(
             frame.substr(head->afterToken - 1, head->bracket - head->afterToken + 2));
+        reading.clearAt = reading.text.size();
         reading.text.append(content->data);
         if (usedKey != nullptr) {
             *usedKey = key;
