@@ -43,7 +43,7 @@ TEST(Dc09Answer, SettingsDecideTheAnswer) {
     };
     const Case cases[] = {
         {"DefaultsPlain", false, UndecryptableAnswer::Policy, false, false, 0, kPlain, "\"ACK\""},
-        {"DefaultsNoKeyPlainAck", false, UndecryptableAnswer::Policy, false, false, 0, kEncrypted,
+        {"PolicyNoKeyPlainAck", false, UndecryptableAnswer::Policy, false, false, 0, kEncrypted,
          "\"ACK\""},
         {"NoKeyDuh", false, UndecryptableAnswer::Duh, false, false, 0, kEncrypted, "\"DUH\""},
         {"NoKeyNak", false, UndecryptableAnswer::Nak, false, false, 0, kEncrypted, "\"NAK\""},
@@ -90,7 +90,8 @@ TEST(Dc09Answer, NakCarriesTheTimeAndAdmCidAckNamesTheMessage) {
     EXPECT_EQ(
         station.makeResponse(dc09::frameAround("\"ADM-CID\"0005R0L0#1234[#1234|1401 01 003]")),
         dc09::frameAround("\"ACK\"0005R0L0#1234[]"));
-    EXPECT_EQ(station.makeResponse(kEncrypted), dc09::frameAround("\"ACK\"0001R1L2#1234[]"));
+    // A frame that cannot be read is never acknowledged by default.
+    EXPECT_EQ(station.makeResponse(kEncrypted), dc09::frameAround("\"DUH\"0001R1L2#1234[]"));
 }
 
 TEST(Dc09Decode, WorkerDecodesAdmCidAndWhatWasDecrypted) {
