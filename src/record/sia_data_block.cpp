@@ -106,6 +106,11 @@ SiaDataBlock readSiaDataBlock(std::string_view message) {
     return block;
 }
 
+SiaDataBlock readSiaDataBlock(std::string_view raw, std::string_view clearText) {
+    return clearText.empty() ? readSiaDataBlock(raw)
+                             : readSiaDataBlock("[" + std::string(clearText));
+}
+
 std::string_view siaModifierName(std::string_view modifier) {
     if (modifier == "ti") {
         return "time";

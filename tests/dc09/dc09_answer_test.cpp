@@ -9,6 +9,9 @@
 #include "dc09/received_decode.h"
 #include "dc09/time_stamp.h"
 #include "protocol/crc16.h"
+#include "record/event_meanings.h"
+#include "record/message_records.h"
+#include "record/record_details.h"
 #include "station/station.h"
 
 namespace corvane {
@@ -140,6 +143,30 @@ TEST(Dc09Decode, WorkerDecodesAdmCidAndWhatWasDecrypted) {
         EXPECT_EQ(station.m_siaCount.load(), c.sia);
         EXPECT_EQ(station.m_deviceHeartCount.load(), c.deviceHeart);
     }
+}
+
+// The record of an encrypted frame keeps its bytes as received and reads its meaning and SIA
+// data block from the decrypted clear text.
+TEST(Dc09Decode, RecordsReadTheClearText) {
+    Station station;
+    station.m_protocol = "SIA-DCS";
+    Dc09Config config;
+    config.keys.set("*", *dc09::readKey("000102030405060708090A0B0C0D0E0F").key);
+    station.m_dc09.replace(std::move(config));
+    ReceivedMessage received(kEncrypted);
+    station.makeResponse(received.raw, received.dc09);
+    station.queueMessage(std::move(received));
+    ASSERT_TRUE(station.processQueuedMessages());
+    const std::vector<MessageRecord> records = station.records().copyRange(1, 1);
+    ASSERT_EQ(records.size(), 1U);
+    const MessageRecord& r = records[0];
+    EXPECT_EQ(r.raw, kEncrypted);
+    EXPECT_EQ(r.clearText, "#1234|Nri1/BA01]_12:30:45,01-02-2024");
+    EXPECT_EQ(recordMeaning(r), "BA Burglary Alarm, zone 01, area 1");
+    const std::string details = recordDetails(r, "now");
+    EXPECT_NE(details.find("Clear text: #1234|Nri1/BA01]_12:30:45,01-02-2024\n"),
+              std::string::npos);
+    EXPECT_NE(details.find("Account: 1234\n"), std::string::npos);
 }
 
 TEST(Dc09Quirks, EachToleranceIsNamed) {
