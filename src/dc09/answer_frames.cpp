@@ -71,6 +71,24 @@ std::string nakFrame(std::time_t now) {
     return frameAround("\"NAK\"0000R0L0A0[]_" + formatTimeStamp(now));
 }
 
+void restampNak(std::string& answer, std::time_t now) {
+    constexpr std::string_view kNak = "\"NAK\"";
+    constexpr std::size_t kHead = 9;  // LF, CRC, "0" and the length before the body
+    if (answer.size() < kHead + kNak.size() + kTimeStampSize + 2 || answer.front() != '\n' ||
+        answer.back() != '\r' || answer.compare(kHead, kNak.size(), kNak) != 0) {
+        return;
+    }
+    const std::size_t stampAt = answer.size() - 1 - kTimeStampSize;
+    if (answer[stampAt - 1] != '_' ||
+        !parseTimeStamp(std::string_view(answer).substr(stampAt, kTimeStampSize))) {
+        return;
+    }
+    answer.replace(stampAt, kTimeStampSize, formatTimeStamp(now));
+    std::string crc;
+    appendHex(crc, crc16(std::string_view(answer).substr(kHead, answer.size() - kHead - 1)), 4);
+    answer.replace(1, 4, crc);
+}
+
 std::string duhFrame(std::string_view message) {
     std::string body = "\"DUH\"";
     body.append(replyCopiedText(message));

@@ -88,6 +88,16 @@ TEST(Dc09Answer, SettingsDecideTheAnswer) {
 
 TEST(Dc09Answer, NakCarriesTheTimeAndAdmCidAckNamesTheMessage) {
     EXPECT_EQ(dc09::nakFrame(0), dc09::frameAround("\"NAK\"0000R0L0A0[]_00:00:00,01-01-1970"));
+    // A NAK that waited carries the time it leaves; other answers are left alone.
+    const std::string later = "_01:00:00,01-02-1970";
+    for (const std::string& body :
+         {std::string("\"NAK\"0000R0L0A0[]"), std::string("\"NAK\"0007R1L2#1234[]"),
+          std::string("\"ACK\"[]")}) {
+        std::string answer = dc09::frameAround(body + "_00:00:00,01-01-1970");
+        dc09::restampNak(answer, 90000);
+        EXPECT_EQ(answer,
+                  dc09::frameAround(body + (body[1] == 'N' ? later : "_00:00:00,01-01-1970")));
+    }
     Station station;
     station.m_protocol = "SIA-DCS";
     EXPECT_EQ(
