@@ -5,6 +5,7 @@
 
 #include "dc09/aes_cbc.h"
 #include "dc09/time_stamp.h"
+#include "protocol/delimited_text.h"
 #include "protocol/hex_digit.h"
 
 namespace corvane::dc09 {
@@ -18,12 +19,12 @@ constexpr std::size_t kMaxCipherBytes = 2048;  // a 3-digit length field allows 
 
 // Pad bytes are any bytes but these three (binary pads are the rule in the field).
 bool padOnly(std::string_view pad) {
-    return pad.find_first_of("|[]") == npos;
+    return findAnyOf(pad, 0, '|', '[', ']') == npos;
 }
 
 // Data and extended data hold any bytes but these, which would break a frame or a log line.
 bool cleanBlock(std::string_view block) {
-    return block.find_first_of(std::string_view("\r\n\0", 3)) == npos;
+    return findAnyOf(block, 0, '\r', '\n', '\0') == npos;
 }
 
 // The data block up to its "]", then any number of extended data blocks "[...]", nothing else.
@@ -81,7 +82,7 @@ std::optional<std::size_t> dataStart(std::string_view body, std::string_view acc
 // The cipher text after "[": hexadecimal up to the CR (and any bytes after it, such as a NUL).
 std::string_view cipherHex(std::string_view frame, std::size_t bracket) {
     std::string_view hex = frame.substr(bracket + 1);
-    const std::size_t end = hex.find_first_of("\r\n");
+    const std::size_t end = findAnyOf(hex, 0, '\r', '\n');
     return end == npos ? hex : hex.substr(0, end);
 }
 
@@ -98,7 +99,7 @@ std::optional<FrameHead> readFrameHead(std::string_view frame) {
     }
     FrameHead head{frame.substr(open + 1, close - open - 1), close + 1, {}, frame.find('[', close)};
     const std::size_t hash = frame.find('#', close);
-    const std::size_t accountEnd = frame.find_first_of("[\r", close);
+    const std::size_t accountEnd = findAnyOf(frame, close, '[', '\r');
     if (hash != npos && (accountEnd == npos || hash < accountEnd)) {
         head.account = frame.substr(hash + 1, accountEnd == npos ? npos : accountEnd - hash - 1);
     }

@@ -21,6 +21,7 @@
 
 #include "link/frame_reader.h"
 #include "platform/quillet.h"
+#include "protocol/delimited_text.h"
 
 namespace corvane {
 
@@ -160,7 +161,7 @@ bool FrameReader::feedSiaDcs(std::string_view bytes, std::vector<std::string>& o
             }
             continue;
         }
-        const std::size_t stop = bytes.find_first_of("\r\n", i);
+        const std::size_t stop = findAnyOf(bytes, i, '\r', '\n');
         const std::size_t upto = stop == std::string_view::npos ? bytes.size() : stop;
         if (m_partial.size() + (upto - i) >= m_limit) {
             return overflow();

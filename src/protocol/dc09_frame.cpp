@@ -38,7 +38,7 @@ std::string_view copiedAfterAnyToken(std::string_view message, std::size_t brack
 // The copied text stops before any CR or LF: a frame without "[" would otherwise lend the answer
 // its closing CR, and a receiver that splits answers at CR would read two broken frames.
 std::string_view withoutLineEnd(std::string_view copied) {
-    return copied.substr(0, copied.find_first_of("\r\n"));
+    return copied.substr(0, findAnyOf(copied, 0, '\r', '\n'));
 }
 
 }  // namespace
