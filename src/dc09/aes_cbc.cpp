@@ -89,9 +89,9 @@ class KeyedContexts {
     std::size_t m_next = 0;
 };
 
-// One pass of the cipher over `in` (a multiple of 16 bytes) into `out`.
+// One pass of the cipher over `in` (a multiple of 16 bytes) into `out` (room for `size` + 16).
 bool run(const Key& key, bool encrypt, const unsigned char* in, std::size_t size,
-         std::string& out) {
+         unsigned char* out) {
     if (cipherFor(key) == nullptr || size % kBlock != 0 ||
         size > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
         return false;
@@ -101,16 +101,19 @@ bool run(const Key& key, bool encrypt, const unsigned char* in, std::size_t size
     if (context == nullptr) {
         return false;
     }
-    out.resize(size + kBlock);
-    auto* const target = reinterpret_cast<unsigned char*>(out.data());
     int written = 0;
     int last = 0;
-    if (EVP_CipherUpdate(context, target, &written, in, static_cast<int>(size)) != 1 ||
-        EVP_CipherFinal_ex(context, target + written, &last) != 1) {
-        return false;
-    }
-    out.resize(static_cast<std::size_t>(written + last));
-    return out.size() == size;
+    return EVP_CipherUpdate(context, out, &written, in, static_cast<int>(size)) == 1 &&
+           EVP_CipherFinal_ex(context, out + written, &last) == 1 &&
+           static_cast<std::size_t>(written + last) == size;
+}
+
+bool run(const Key& key, bool encrypt, const unsigned char* in, std::size_t size,
+         std::string& out) {
+    out.resize(size + kBlock);
+    const bool done = run(key, encrypt, in, size, reinterpret_cast<unsigned char*>(out.data()));
+    out.resize(size);
+    return done;
 }
 
 }  // namespace
@@ -120,9 +123,19 @@ bool aesCbcDecrypt(const Key& key, const unsigned char* cipher, std::size_t size
     return run(key, false, cipher, size, plain);
 }
 
+bool aesCbcDecrypt(const Key& key, const unsigned char* cipher, std::size_t size,
+                   unsigned char* plain) {
+    return run(key, false, cipher, size, plain);
+}
+
 bool aesCbcEncrypt(const Key& key, std::string_view plain, std::string& cipher) {
     return run(key, true, reinterpret_cast<const unsigned char*>(plain.data()), plain.size(),
                cipher);
+}
+
+bool aesCbcEncrypt(const Key& key, const unsigned char* plain, std::size_t size,
+                   unsigned char* cipher) {
+    return run(key, true, plain, size, cipher);
 }
 
 bool randomBytes(unsigned char* out, std::size_t size) {

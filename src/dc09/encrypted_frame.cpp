@@ -153,10 +153,11 @@ void decryptFrame(std::string_view frame, const KeyTable& keys, Dc09Reading& rea
         }
         cipher[i] = static_cast<unsigned char>(high * 16 + low);
     }
-    std::string plain;
-    if (!aesCbcDecrypt(*key, cipher.data(), hex.size() / 2, plain)) {
+    std::array<unsigned char, kMaxCipherBytes + kAesBlock> clear;  // filled up to the size used
+    if (!aesCbcDecrypt(*key, cipher.data(), hex.size() / 2, clear.data())) {
         return;
     }
+    const std::string_view plain(reinterpret_cast<const char*>(clear.data()), hex.size() / 2);
     const auto content = readPlainContent(plain, head->account);
     if (content) {
         reading.outcome = Outcome::Decrypted;

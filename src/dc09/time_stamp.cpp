@@ -31,25 +31,32 @@ int daysIn(int month, int year) {
 
 // Written digit by digit: the receiving thread stamps every encrypted ACK, and a formatted
 // print costs more than the rest of the stamp.
-std::string formatTimeStamp(std::time_t utc) {
+void writeTimeStamp(std::time_t utc, char* out) {
     namespace chrono = std::chrono;
     const chrono::sys_seconds moment{chrono::seconds{utc}};
     const chrono::sys_days midnight = chrono::floor<chrono::days>(moment);
     const chrono::year_month_day date{midnight};
     const chrono::hh_mm_ss time{moment - midnight};
-    std::string text = "00:00:00,00-00-0000";
-    const auto put = [&text](std::size_t from, long long value, int digits) {
+    const auto put = [out](std::size_t from, long long value, int digits, char after) {
         for (int i = digits - 1; i >= 0; --i) {
-            text[from + static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+            out[from + static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
             value /= 10;
         }
+        if (after != '\0') {
+            out[from + static_cast<std::size_t>(digits)] = after;
+        }
     };
-    put(0, time.hours().count(), 2);
-    put(3, time.minutes().count(), 2);
-    put(6, time.seconds().count(), 2);
-    put(9, static_cast<unsigned>(date.month()), 2);
-    put(12, static_cast<unsigned>(date.day()), 2);
-    put(15, (static_cast<int>(date.year()) % 10000 + 10000) % 10000, 4);
+    put(0, time.hours().count(), 2, ':');
+    put(3, time.minutes().count(), 2, ':');
+    put(6, time.seconds().count(), 2, ',');
+    put(9, static_cast<unsigned>(date.month()), 2, '-');
+    put(12, static_cast<unsigned>(date.day()), 2, '-');
+    put(15, (static_cast<int>(date.year()) % 10000 + 10000) % 10000, 4, '\0');
+}
+
+std::string formatTimeStamp(std::time_t utc) {
+    std::string text(kTimeStampSize, '0');
+    writeTimeStamp(utc, text.data());
     return text;
 }
 
