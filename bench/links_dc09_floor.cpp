@@ -10,8 +10,8 @@
 #include <string_view>
 #include <thread>
 
+#include "protocol/crc16.h"
 #include "receiver/dc09_crypto.h"
-#include "receiver/dc09_frame.h"
 #include "receiver/receiver_run.h"
 #include "receiver/sim_socket.h"
 
@@ -26,32 +26,59 @@ int hexValue(char c) {
     return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
 }
 
-// AES-128-CBC with a zero IV and no padding, one context for the peer's whole run; the key is
-// set for every message, as a station must (it picks the key by the frame's account).
+// LF, CRC, "0", length, body, CR, with a table CRC (the simulator's own is bit by bit, which is
+// its cost, not the peer's).
+std::string framed(std::string_view body) {
+    std::string out = "\n";
+    const unsigned crc = corvane::crc16(body);
+    for (const unsigned value : {crc >> 12, crc >> 8, crc >> 4, crc, 0U, unsigned(body.size()) >> 8,
+                                 unsigned(body.size()) >> 4, unsigned(body.size())}) {
+        out.push_back(kHex[value & 15U]);
+    }
+    out.append(body);
+    out.push_back('\r');
+    return out;
+}
+
+using Context = std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)>;
+
+// AES-128-CBC with a zero IV and no padding: one context per direction, keyed once, so each
+// message costs only the IV reset and the cipher work. The station can do no less.
 class Aes {
   public:
     explicit Aes(std::string_view hexKey) {
-        for (std::size_t i = 0; i < m_key.size(); ++i) {
-            m_key[i] = static_cast<unsigned char>(hexValue(hexKey[2 * i]) * 16 +
-                                                  hexValue(hexKey[2 * i + 1]));
+        std::array<unsigned char, 16> key{};
+        for (std::size_t i = 0; i < key.size(); ++i) {
+            key[i] = static_cast<unsigned char>(hexValue(hexKey[2 * i]) * 16 +
+                                                hexValue(hexKey[2 * i + 1]));
+        }
+        const unsigned char iv[kBlock] = {};
+        for (int encrypt = 0; encrypt < 2; ++encrypt) {
+            EVP_CIPHER_CTX* const context = m_contexts[static_cast<std::size_t>(encrypt)].get();
+            m_ready = m_ready &&
+                      EVP_CipherInit_ex(context, m_cipher, nullptr, key.data(), iv, encrypt) == 1 &&
+                      EVP_CIPHER_CTX_set_padding(context, 0) == 1;
         }
     }
+    ~Aes() { EVP_CIPHER_free(m_cipher); }
+    Aes(const Aes&) = delete;
+    Aes& operator=(const Aes&) = delete;
+
     bool run(bool encrypt, const unsigned char* in, std::size_t size, unsigned char* out) {
+        EVP_CIPHER_CTX* const context = m_contexts[encrypt ? 1 : 0].get();
         const unsigned char iv[kBlock] = {};
         int n = 0;
         int last = 0;
-        return EVP_CipherInit_ex(m_context.get(), m_cipher, nullptr, m_key.data(), iv,
-                                 encrypt ? 1 : 0) == 1 &&
-               EVP_CIPHER_CTX_set_padding(m_context.get(), 0) == 1 &&
-               EVP_CipherUpdate(m_context.get(), out, &n, in, static_cast<int>(size)) == 1 &&
-               EVP_CipherFinal_ex(m_context.get(), out + n, &last) == 1;
+        return m_ready && EVP_CipherInit_ex(context, nullptr, nullptr, nullptr, iv, -1) == 1 &&
+               EVP_CipherUpdate(context, out, &n, in, static_cast<int>(size)) == 1 &&
+               EVP_CipherFinal_ex(context, out + n, &last) == 1;
     }
 
   private:
-    std::array<unsigned char, 16> m_key{};
-    std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> m_context{EVP_CIPHER_CTX_new(),
-                                                                              &EVP_CIPHER_CTX_free};
     EVP_CIPHER* m_cipher = EVP_CIPHER_fetch(nullptr, "AES-128-CBC", nullptr);
+    std::array<Context, 2> m_contexts{Context(EVP_CIPHER_CTX_new(), &EVP_CIPHER_CTX_free),
+                                      Context(EVP_CIPHER_CTX_new(), &EVP_CIPHER_CTX_free)};
+    bool m_ready = m_cipher != nullptr;
 };
 
 // The floor's peer: answers each frame (LF ... CR) with "ACK", the text between the token and
@@ -102,11 +129,11 @@ class Dc09Peer {
         const std::size_t bracket = frame.find('[', close);
         if (open == std::string_view::npos || close == std::string_view::npos ||
             bracket == std::string_view::npos) {
-            return sim::dc09Frame("\"NAK\"0000R0L0A0[]");
+            return framed("\"NAK\"0000R0L0A0[]");
         }
         const std::string_view header = frame.substr(close + 1, bracket - close - 1);
         if (frame[open + 1] != '*') {
-            return sim::dc09Frame("\"ACK\"" + std::string(header) + "[]");
+            return framed("\"ACK\"" + std::string(header) + "[]");
         }
         const std::string_view hex = frame.substr(bracket + 1);
         std::array<unsigned char, 2048> cipher{};
@@ -116,23 +143,35 @@ class Dc09Peer {
             cipher[i] =
                 static_cast<unsigned char>(hexValue(hex[2 * i]) * 16 + hexValue(hex[2 * i + 1]));
         }
-        std::string content = "0123456789|]_" + sim::simTimeStamp(std::time(nullptr));
+        std::string content = "0123456789|]_" + stamp();
         std::array<unsigned char, 2 * kBlock> sealed{};
         if (size % kBlock != 0 || size > cipher.size() ||
             !m_aes.run(false, cipher.data(), size, plain.data()) ||
             !m_aes.run(true, reinterpret_cast<const unsigned char*>(content.data()), sealed.size(),
                        sealed.data())) {
-            return sim::dc09Frame("\"NAK\"0000R0L0A0[]");
+            return framed("\"NAK\"0000R0L0A0[]");
         }
         std::string body = "\"*ACK\"" + std::string(header) + "[";
         for (const unsigned char b : sealed) {
             body.push_back(kHex[b >> 4]);
             body.push_back(kHex[b & 15]);
         }
-        return sim::dc09Frame(body);
+        return framed(body);
+    }
+
+    // The ACK's time stamp, formatted once a second.
+    const std::string& stamp() {
+        const std::time_t now = std::time(nullptr);
+        if (now != m_stampedAt) {
+            m_stampedAt = now;
+            m_stamp = sim::simTimeStamp(now);
+        }
+        return m_stamp;
     }
 
     Aes m_aes;
+    std::time_t m_stampedAt = -1;
+    std::string m_stamp;
     sim::Fd m_listener;
     std::uint16_t m_port = 0;
     std::thread m_thread;
