@@ -79,6 +79,20 @@ std::optional<std::size_t> dataStart(std::string_view body, std::string_view acc
     return start;
 }
 
+// A data block may leave out its account field ("#acct|"): the frame's "#" field names the
+// account then. The decoders read the block with the field, so it is put back in front of such a
+// block ("Nri0/RP000]", "|Nri1/CL501]", "1602 00 000]"); an empty block "]" stays as it is.
+void appendAccountField(std::string& text, std::string_view data, std::string_view account) {
+    if (account.empty() || data.front() == '#' || data.front() == ']') {
+        return;
+    }
+    text.push_back('#');
+    text.append(account);
+    if (data.front() != '|') {
+        text.push_back('|');
+    }
+}
+
 // The cipher text after "[": hexadecimal up to the CR (and any bytes after it, such as a NUL).
 std::string_view cipherHex(std::string_view frame, std::size_t bracket) {
     std::string_view hex = frame.substr(bracket + 1);
@@ -162,11 +176,12 @@ void decryptFrame(std::string_view frame, const KeyTable& keys, Dc09Reading& rea
     if (content) {
         reading.outcome = Outcome::Decrypted;
         reading.text.clear();
-        reading.text.reserve(head->bracket + content->data.size() + 1);
+        reading.text.reserve(head->bracket + head->account.size() + content->data.size() + 3);
         reading.text.push_back('"');
         reading.text.append(head->token.substr(1));
         reading.text.append(
             frame.substr(head->afterToken - 1, head->bracket - head->afterToken + 2));
+        appendAccountField(reading.text, content->data, head->account);
         reading.clearAt = reading.text.size();
         reading.text.append(content->data);
         if (usedKey != nullptr) {

@@ -132,6 +132,19 @@ TEST(Dc09Decode, WorkerDecodesAdmCidAndWhatWasDecrypted) {
          MessageKind::Sia},
         {"NoKey", kEncrypted, false, "no key for account 1234", 0, 0, 0,
          MessageKind::CannotDecrypt},
+        // Blocks without their account field ("Nri0/RP000]", "1602 00 000]", openssl enc)
+        // are read with the frame's account.
+        {"DecryptedBlockWithoutAccount",
+         dc09::frameAround("\"*SIA-DCS\"0001R1L2#1234[6514EECD5230496E6995B1A662A4B3B5F388228E0D"
+                           "BE134F7ABD00F50F27BAC3D4F7FEE97347234E6E9C04C17B7891D1"),
+         true, "(decrypted) SIA: Account=1234, EventCode=RP, System=0, Group=000", 0, 1, 0,
+         MessageKind::Sia},
+        {"DecryptedAdmCidWithoutAccount",
+         dc09::frameAround("\"*ADM-CID\"0001R1L2#1234[0E1CA77707D178E4F21375CE7294A3612A4C83A3F6"
+                           "635D94D02C40636D81F6468D8864C220B7B626291CBE8D3EE484C4"),
+         true,
+         "(decrypted) CID: Account=1234, Qualifier=1, EventCode=602, GroupCode=00, ZoneCode=000", 0,
+         0, 1, MessageKind::DeviceHeart},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
