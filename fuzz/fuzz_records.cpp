@@ -1,6 +1,7 @@
 // Fuzzes the record files and the SIA data block reader: any input read as an export must give a
 // result or an error, never a crash; any input as a message's raw bytes must come back byte for
-// byte from its CSV line and its JSON line; any input read as an SIA data block must not crash.
+// byte from its CSV line and its JSON line, and so must any clear text; any input read as an SIA
+// data block (of the raw bytes or of a clear text) must not crash.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,6 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     record.raw = input;
     record.description = input.substr(0, 255);
     (void)corvane::recordMeaning(record);
+    record.clearText = input;  // as read from a decrypted frame
+    (void)corvane::recordMeaning(record);
     if (input.empty()) {
         return 0;
     }
@@ -30,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& text : {csv, json}) {
         const corvane::ImportResult back = corvane::importRecordsText(text, "fuzz");
         FUZZ_CHECK(back.error.empty() && back.messages.size() == 1 &&
-                   back.messages[0].raw == input);
+                   back.messages[0].raw == input && back.messages[0].clearText == input);
     }
     return 0;
 }

@@ -53,22 +53,46 @@ bool fillPad(char* out, std::size_t size) {
     return true;
 }
 
+// Fills in the CRC and the length of a frame built as LF, 8 placeholder bytes, body and CR.
+void sealFrame(std::string& frame) {
+    const std::string_view body = std::string_view(frame).substr(9, frame.size() - 10);
+    std::string head;
+    appendHex(head, crc16(body), 4);
+    head.push_back('0');
+    appendHex(head, static_cast<unsigned>(body.size()), 3);
+    frame.replace(1, head.size(), head);
+}
+
 }  // namespace
 
 std::string frameAround(std::string_view body) {
     std::string frame;
     frame.reserve(body.size() + 10);
-    frame.push_back('\n');
-    appendHex(frame, crc16(body), 4);
-    frame.push_back('0');
-    appendHex(frame, static_cast<unsigned>(body.size()), 3);
+    frame.append("\n00000000");
     frame.append(body);
     frame.push_back('\r');
+    sealFrame(frame);
     return frame;
 }
 
 std::string nakFrame(std::time_t now) {
     return frameAround("\"NAK\"0000R0L0A0[]_" + formatTimeStamp(now));
+}
+
+void restampNak(std::string& answer, std::time_t now) {
+    constexpr std::string_view kNak = "\"NAK\"";
+    constexpr std::size_t kHead = 9;  // LF, CRC, "0" and the length before the body
+    if (answer.size() < kHead + kNak.size() + kTimeStampSize + 2 || answer.front() != '\n' ||
+        answer.back() != '\r' || answer.compare(kHead, kNak.size(), kNak) != 0) {
+        return;
+    }
+    const std::size_t stampAt = answer.size() - 1 - kTimeStampSize;
+    if (answer[stampAt - 1] != '_' ||
+        !parseTimeStamp(std::string_view(answer).substr(stampAt, kTimeStampSize))) {
+        return;
+    }
+    writeTimeStamp(now, answer.data() + stampAt);
+    sealFrame(answer);
 }
 
 std::string duhFrame(std::string_view message) {
@@ -79,29 +103,35 @@ std::string duhFrame(std::string_view message) {
 }
 
 std::string encryptedAckFrame(std::string_view message, const Key& key, std::time_t now) {
-    const std::string tail = "|]_" + formatTimeStamp(now);
-    const std::size_t pad = kBlock - tail.size() % kBlock;
-    std::string plain(pad, ' ');
-    if (!fillPad(plain.data(), pad)) {
+    // Pad, "|]_" and the stamp: whole blocks, built and encrypted in place (this runs on the
+    // receiving thread for every encrypted frame).
+    constexpr std::size_t kTail = 3 + kTimeStampSize;
+    constexpr std::size_t kPad = kBlock - kTail % kBlock;
+    constexpr std::size_t kPlain = kPad + kTail;
+    std::array<unsigned char, kPlain> plain{};
+    std::array<unsigned char, kPlain + kAesBlock> cipher{};
+    char* const text = reinterpret_cast<char*>(plain.data());
+    if (!fillPad(text, kPad)) {
         return {};
     }
-    plain.append(tail);
-    std::string cipher;
-    if (!aesCbcEncrypt(key, plain, cipher)) {
+    std::memcpy(text + kPad, "|]_", 3);
+    writeTimeStamp(now, text + kPad + 3);
+    if (!aesCbcEncrypt(key, plain.data(), kPlain, cipher.data())) {
         return {};
     }
-    std::string_view copied = replyCopiedText(message);
-    const std::size_t fixed = 7 + 2 * cipher.size();  // "*ACK" in quotes, "[" and the hex
-    copied = copied.substr(0, kMaxBody - fixed);
-    std::string body;
-    body.reserve(fixed + copied.size());
-    body.append("\"*ACK\"");
-    body.append(copied);
-    body.push_back('[');
-    for (const char c : cipher) {
-        appendHex(body, static_cast<unsigned char>(c), 2);
+    constexpr std::size_t kFixed = 7 + 2 * kPlain;  // "*ACK" in quotes, "[" and the hex
+    const std::string_view copied = replyCopiedText(message).substr(0, kMaxBody - kFixed);
+    std::string frame;
+    frame.reserve(10 + kFixed + copied.size());
+    frame.append("\n00000000\"*ACK\"");
+    frame.append(copied);
+    frame.push_back('[');
+    for (std::size_t i = 0; i < kPlain; ++i) {
+        appendHex(frame, cipher[i], 2);
     }
-    return frameAround(body);
+    frame.push_back('\r');
+    sealFrame(frame);
+    return frame;
 }
 
 }  // namespace corvane::dc09

@@ -15,6 +15,11 @@ std::string frameAround(std::string_view body);
 
 // "NAK"0000R0L0A0[]_HH:MM:SS,MM-DD-YYYY with the UTC time `now`.
 std::string nakFrame(std::time_t now);
+// A NAK frame carries the UTC time it leaves: one that waited (NACK All's pause, a script's
+// DELAY) gets `now` in place of the time it was built with, and its CRC anew. Any other answer
+// stays as it is. A sender that sets its clock from a NAK must not end up behind.
+void restampNak(std::string& answer, std::time_t now);
+
 // "DUH", the text the message carries after its ID token up to "[", and "[]".
 std::string duhFrame(std::string_view message);
 

@@ -43,7 +43,8 @@ struct KeyFileReading {
 // Reads the text of a keys file: one "account,key" per line, "*" for any account, blank lines
 // and lines starting with "#" ignored; blanks around the account and the key are dropped.
 KeyFileReading readKeyText(std::string_view text);
-// Reads the file at `path` (at most 1 MiB of text).
+// Reads the file at `path`: a regular file of at most 1 MiB of text, judged before it is opened
+// (a FIFO or a device is refused, never waited on).
 KeyFileReading readKeyFile(const std::string& path);
 
 }  // namespace corvane::dc09

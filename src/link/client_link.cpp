@@ -24,6 +24,7 @@
 #include "link/late_answer.h"
 #include "link/peer_address.h"
 #include "link/timed_connect.h"
+#include "link/unfinished_message.h"
 #include "platform/quillet.h"
 #include "record/message_records.h"
 #include "station/station.h"
@@ -201,6 +202,7 @@ void Station::MessageProc() {
                 break;
             }
         }
+        noteUnfinishedMessage(*this, peer, reader.finish());
     } catch (const std::exception& e) {
         failure = e.what();
     }

@@ -15,6 +15,7 @@
 #include "link/peer_address.h"
 #include "link/peer_set.h"
 #include "link/server_answers.h"
+#include "link/unfinished_message.h"
 #include "record/message_records.h"
 #include "station/station.h"
 
@@ -65,6 +66,9 @@ class SelectLoop {
                     drop(ready.fd_array[i]);
                 }
             }
+        }
+        for (auto& entry : m_connections) {  // the stop closes them
+            noteUnfinishedMessage(m_station, entry.second.peer, entry.second.reader.finish());
         }
     }
 
@@ -151,6 +155,7 @@ class SelectLoop {
         // A new receiver given the same descriptor number starts with a fresh reader.
         if (auto known = m_connections.find(socket); known != m_connections.end()) {
             m_answers.forget(known->second.number);  // its waiting answers go with it
+            noteUnfinishedMessage(m_station, known->second.peer, known->second.reader.finish());
             m_station.records().noteLost(known->second.number, utcMicrosecondsNow());
             m_connections.erase(known);
         }

@@ -1,7 +1,9 @@
 #include "link/server_answers.h"
 
 #include <algorithm>
+#include <ctime>
 
+#include "dc09/answer_frames.h"
 #include "link/late_answer.h"
 #include "station/station.h"
 
@@ -73,6 +75,7 @@ void ServerAnswers::sendDue(std::vector<Vexo_Socket>& lost) {
             forget(due.connection);
             continue;
         }
+        dc09::restampNak(due.plan.bytes, std::time(nullptr));  // a NAK tells the time it leaves
         if (!send(due)) {
             lost.push_back(due.socket);
             forget(due.connection);

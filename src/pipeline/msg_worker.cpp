@@ -40,6 +40,7 @@ MessageRecord makeRecord(ReceivedMessage&& received, RecordProtocol protocol,
     record.peer = std::move(received.peer);
     record.protocol = protocol;
     record.raw = std::move(received.raw);
+    record.clearText.assign(received.dc09.clearText());
     record.kind = note.kind;
     record.cidQualifier = note.cidQualifier;
     record.cidEvent = static_cast<std::int16_t>(note.cidEvent);

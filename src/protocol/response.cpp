@@ -67,26 +67,23 @@ std::string Station::makeResponse(const std::string& message, Dc09Reading& readi
         if (dc09.decided) {
             return dc09.bytes;
         }
-        ReplyFrame ackFrame;
-        ReplyFrame nackFrame;
-        buildReplyFrame("ACK", text, ackFrame);
-        buildReplyFrame("NACK", text, nackFrame);
-        const std::string_view ack = dc09.ack.empty() ? ackFrame.view() : dc09.ack;
-        const std::string_view nack = dc09.nack.empty() ? nackFrame.view() : dc09.nack;
+        // Only the frame that leaves is built (an encrypted ACK or a NAK replaces its plain one).
+        const auto ack = [&] { return dc09.ack.empty() ? makeAck(text) : dc09.ack; };
+        const auto nack = [&] { return dc09.nack.empty() ? makeNack(text) : dc09.nack; };
         const bool linkTest = text.find(kNullToken) != std::string_view::npos || dc09.linkTest;
         switch (mode) {
             case kAckAll:
-                return std::string(ack);
+                return ack();
             case kNackAll:
                 // The receiver sees this NACK 2000 ms late: the link schedules it (answer_plan).
-                return std::string(nack);
+                return nack();
             case kNackAllButHeartbeats:
-                return std::string(linkTest ? ack : nack);
+                return linkTest ? ack() : nack();
             case kCustomToAll:
                 return customResponse();
             case kCustomToAllButHeartbeats: {
                 std::string custom = customResponse();
-                return linkTest ? std::string(ack) : custom;
+                return linkTest ? ack() : custom;
             }
             default:
                 return {};

@@ -82,7 +82,7 @@ std::string recordMeaning(const MessageRecord& record) {
     if (record.kind != MessageKind::Sia) {
         return out;
     }
-    const SiaDataBlock block = readSiaDataBlock(record.raw);
+    const SiaDataBlock block = readSiaDataBlock(record.raw, record.clearText);
     for (const SiaEvent& event : block.events) {
         if (!out.empty()) {
             out += "; ";

@@ -30,6 +30,9 @@ struct MessageRecord {
     std::string peer;                     // "address:port"
     RecordProtocol protocol = RecordProtocol::Other;
     std::string raw;  // every byte, zero bytes included
+    // An encrypted frame's decrypted clear text, pad left out: data block, extended data and time
+    // stamp. Empty when the frame was not decrypted. The meaning and the details read it.
+    std::string clearText;
     MessageKind kind = MessageKind::Unknown;
     char cidQualifier = 0;  // Contact ID events only
     std::int16_t cidEvent = -1;

@@ -42,10 +42,13 @@ std::string recordDetails(const MessageRecord& r, const std::string& localTime) 
     field(out, "Raw bytes", std::to_string(r.raw.size()));
     out += hexLines(r.raw);
     field(out, "Raw text", escapedText(r.raw));
+    if (!r.clearText.empty()) {
+        field(out, "Clear text", escapedText(r.clearText));
+    }
     field(out, "Description", escapedText(r.description));
     field(out, "Meaning", escapedText(recordMeaning(r)));
     if (r.kind == MessageKind::Sia) {
-        const SiaDataBlock block = readSiaDataBlock(r.raw);
+        const SiaDataBlock block = readSiaDataBlock(r.raw, r.clearText);
         field(out, "Account", escapedText(block.account));
         field(out, "Event type",
               block.eventType == 'N'   ? "new"

@@ -106,6 +106,20 @@ SiaDataBlock readSiaDataBlock(std::string_view message) {
     return block;
 }
 
+SiaDataBlock readSiaDataBlock(std::string_view raw, std::string_view clearText) {
+    if (clearText.empty()) {
+        return readSiaDataBlock(raw);
+    }
+    SiaDataBlock block = readSiaDataBlock("[" + std::string(clearText));
+    // A block without its account field belongs to the account the frame names before "[".
+    const std::size_t hash = raw.find('#');
+    const std::size_t open = hash == std::string_view::npos ? hash : raw.find('[', hash);
+    if (block.account.empty() && open != std::string_view::npos) {
+        block.account = std::string(raw.substr(hash + 1, open - hash - 1));
+    }
+    return block;
+}
+
 std::string_view siaModifierName(std::string_view modifier) {
     if (modifier == "ti") {
         return "time";

@@ -29,6 +29,10 @@ struct SiaDataBlock {
 
 // Reads the first "[...]" block of a message (up to the end when "]" is missing).
 SiaDataBlock readSiaDataBlock(std::string_view message);
+// The block of a received frame: read from its decrypted clear text when it has one (the clear
+// text starts inside the block, after the "[" the frame sent in the clear; a block without its
+// account field takes the account the frame names before "["), else from its bytes.
+SiaDataBlock readSiaDataBlock(std::string_view raw, std::string_view clearText);
 
 // A modifier's name in words ("time", "date", "user", "area", "peripheral"), empty when unknown.
 std::string_view siaModifierName(std::string_view modifier);

@@ -163,7 +163,8 @@ void addDc09Options(CLI::App& app, Declared& d, StationOptions& o) {
         app.add_flag("--dc09-answers", o.dc09.dc09Words,
                      "Refused frames get a NAK with the time stamp instead of a NACK"),
         app.add_option("--undecryptable", d.undecryptable,
-                       "The answer to frames that cannot be decrypted (plain: as the policy says)")
+                       "The answer to frames that cannot be decrypted (default duh; plain: as the "
+                       "policy says)")
             ->transform(oneOf({"plain", "duh", "nak", "none"})),
     };
     for (CLI::Option* option : d.dc09Options) {

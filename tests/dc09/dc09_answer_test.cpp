@@ -9,6 +9,9 @@
 #include "dc09/received_decode.h"
 #include "dc09/time_stamp.h"
 #include "protocol/crc16.h"
+#include "record/event_meanings.h"
+#include "record/message_records.h"
+#include "record/record_details.h"
 #include "station/station.h"
 
 namespace corvane {
@@ -43,7 +46,7 @@ TEST(Dc09Answer, SettingsDecideTheAnswer) {
     };
     const Case cases[] = {
         {"DefaultsPlain", false, UndecryptableAnswer::Policy, false, false, 0, kPlain, "\"ACK\""},
-        {"DefaultsNoKeyPlainAck", false, UndecryptableAnswer::Policy, false, false, 0, kEncrypted,
+        {"PolicyNoKeyPlainAck", false, UndecryptableAnswer::Policy, false, false, 0, kEncrypted,
          "\"ACK\""},
         {"NoKeyDuh", false, UndecryptableAnswer::Duh, false, false, 0, kEncrypted, "\"DUH\""},
         {"NoKeyNak", false, UndecryptableAnswer::Nak, false, false, 0, kEncrypted, "\"NAK\""},
@@ -85,12 +88,23 @@ TEST(Dc09Answer, SettingsDecideTheAnswer) {
 
 TEST(Dc09Answer, NakCarriesTheTimeAndAdmCidAckNamesTheMessage) {
     EXPECT_EQ(dc09::nakFrame(0), dc09::frameAround("\"NAK\"0000R0L0A0[]_00:00:00,01-01-1970"));
+    // A NAK that waited carries the time it leaves; other answers are left alone.
+    const std::string later = "_01:00:00,01-02-1970";
+    for (const std::string& body :
+         {std::string("\"NAK\"0000R0L0A0[]"), std::string("\"NAK\"0007R1L2#1234[]"),
+          std::string("\"ACK\"[]")}) {
+        std::string answer = dc09::frameAround(body + "_00:00:00,01-01-1970");
+        dc09::restampNak(answer, 90000);
+        EXPECT_EQ(answer,
+                  dc09::frameAround(body + (body[1] == 'N' ? later : "_00:00:00,01-01-1970")));
+    }
     Station station;
     station.m_protocol = "SIA-DCS";
     EXPECT_EQ(
         station.makeResponse(dc09::frameAround("\"ADM-CID\"0005R0L0#1234[#1234|1401 01 003]")),
         dc09::frameAround("\"ACK\"0005R0L0#1234[]"));
-    EXPECT_EQ(station.makeResponse(kEncrypted), dc09::frameAround("\"ACK\"0001R1L2#1234[]"));
+    // A frame that cannot be read is never acknowledged by default.
+    EXPECT_EQ(station.makeResponse(kEncrypted), dc09::frameAround("\"DUH\"0001R1L2#1234[]"));
 }
 
 TEST(Dc09Decode, WorkerDecodesAdmCidAndWhatWasDecrypted) {
@@ -118,6 +132,19 @@ TEST(Dc09Decode, WorkerDecodesAdmCidAndWhatWasDecrypted) {
          MessageKind::Sia},
         {"NoKey", kEncrypted, false, "no key for account 1234", 0, 0, 0,
          MessageKind::CannotDecrypt},
+        // Blocks without their account field ("Nri0/RP000]", "1602 00 000]", openssl enc)
+        // are read with the frame's account.
+        {"DecryptedBlockWithoutAccount",
+         dc09::frameAround("\"*SIA-DCS\"0001R1L2#1234[6514EECD5230496E6995B1A662A4B3B5F388228E0D"
+                           "BE134F7ABD00F50F27BAC3D4F7FEE97347234E6E9C04C17B7891D1"),
+         true, "(decrypted) SIA: Account=1234, EventCode=RP, System=0, Group=000", 0, 1, 0,
+         MessageKind::Sia},
+        {"DecryptedAdmCidWithoutAccount",
+         dc09::frameAround("\"*ADM-CID\"0001R1L2#1234[0E1CA77707D178E4F21375CE7294A3612A4C83A3F6"
+                           "635D94D02C40636D81F6468D8864C220B7B626291CBE8D3EE484C4"),
+         true,
+         "(decrypted) CID: Account=1234, Qualifier=1, EventCode=602, GroupCode=00, ZoneCode=000", 0,
+         0, 1, MessageKind::DeviceHeart},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -139,6 +166,30 @@ TEST(Dc09Decode, WorkerDecodesAdmCidAndWhatWasDecrypted) {
         EXPECT_EQ(station.m_siaCount.load(), c.sia);
         EXPECT_EQ(station.m_deviceHeartCount.load(), c.deviceHeart);
     }
+}
+
+// The record of an encrypted frame keeps its bytes as received and reads its meaning and SIA
+// data block from the decrypted clear text.
+TEST(Dc09Decode, RecordsReadTheClearText) {
+    Station station;
+    station.m_protocol = "SIA-DCS";
+    Dc09Config config;
+    config.keys.set("*", *dc09::readKey("000102030405060708090A0B0C0D0E0F").key);
+    station.m_dc09.replace(std::move(config));
+    ReceivedMessage received(kEncrypted);
+    station.makeResponse(received.raw, received.dc09);
+    station.queueMessage(std::move(received));
+    ASSERT_TRUE(station.processQueuedMessages());
+    const std::vector<MessageRecord> records = station.records().copyRange(1, 1);
+    ASSERT_EQ(records.size(), 1U);
+    const MessageRecord& r = records[0];
+    EXPECT_EQ(r.raw, kEncrypted);
+    EXPECT_EQ(r.clearText, "#1234|Nri1/BA01]_12:30:45,01-02-2024");
+    EXPECT_EQ(recordMeaning(r), "BA Burglary Alarm, zone 01, area 1");
+    const std::string details = recordDetails(r, "now");
+    EXPECT_NE(details.find("Clear text: #1234|Nri1/BA01]_12:30:45,01-02-2024\n"),
+              std::string::npos);
+    EXPECT_NE(details.find("Account: 1234\n"), std::string::npos);
 }
 
 TEST(Dc09Quirks, EachToleranceIsNamed) {

@@ -33,7 +33,6 @@ TEST(Dc09Link, EncryptedAndAdmCidFramesGetTheirAnswers) {
     options.connections = 2;  // accounts 1000 (own key) and 1001 (the "*" key)
     ASSERT_TRUE(sim::addSimKey("1000=000102030405060708090A0B0C0D0E0F", options.keys));
     ASSERT_TRUE(sim::addSimKey("text:0123456789abcdefghijklmnopqrstuv", options.keys));
-    options.pad = sim::Pad::Printable;  // pads the station has read from the start
     const sim::RunResult result = sim::runReceiver(options);
     EXPECT_TRUE(result.allGood()) << (result.total.badSamples.empty()
                                           ? result.error

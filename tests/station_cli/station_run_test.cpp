@@ -214,7 +214,6 @@ TEST(StationRun, EncryptedSiaDcsServerWithKeysExportsEveryRecord) {
     o.count = 5;
     o.connectTimeoutMs = 10000;
     ASSERT_TRUE(sim::addSimKey(key, o.keys));
-    o.pad = sim::Pad::Printable;  // pads the station has read from the start
     std::future<sim::RunResult> receiver;
     const Finished station = runProgram(
         {"--protocol", "sia-dcs", "--server", std::to_string(o.port), "--keys", keys, "--duration",
