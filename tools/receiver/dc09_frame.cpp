@@ -1,6 +1,6 @@
 #include "receiver/dc09_frame.h"
 
-#include <cstdio>
+#include <array>
 
 namespace corvane::sim {
 
@@ -25,6 +25,22 @@ std::optional<unsigned> upperHex(std::string_view text) {
     return value;
 }
 
+// The CRC of each byte value, from the bitwise definition (lowest bit first): one look-up a byte
+// instead of eight shifts.
+constexpr std::array<std::uint16_t, 256> makeCrcTable() {
+    std::array<std::uint16_t, 256> table{};
+    for (unsigned value = 0; value < 256; ++value) {
+        unsigned crc = value;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 1U) != 0 ? (crc >> 1) ^ 0xA001U : crc >> 1;
+        }
+        table[value] = static_cast<std::uint16_t>(crc);
+    }
+    return table;
+}
+
+constexpr std::array<std::uint16_t, 256> kCrcTable = makeCrcTable();
+
 std::optional<std::string_view> refuse(std::string* why, const char* reason) {
     if (why != nullptr) {
         *why = reason;
@@ -36,25 +52,27 @@ std::optional<std::string_view> refuse(std::string* why, const char* reason) {
 
 std::uint16_t dc09Crc(std::string_view body) {
     std::uint16_t crc = 0;
-    for (char c : body) {
-        auto byte = static_cast<unsigned char>(c);
-        for (int bit = 0; bit < 8; ++bit) {
-            const bool mix = ((byte ^ crc) & 1U) != 0;
-            crc = static_cast<std::uint16_t>(crc >> 1);
-            if (mix) {
-                crc = static_cast<std::uint16_t>(crc ^ 0xA001U);
-            }
-            byte = static_cast<unsigned char>(byte >> 1);
-        }
+    for (const char c : body) {
+        crc = static_cast<std::uint16_t>((crc >> 8) ^
+                                         kCrcTable[(crc ^ static_cast<unsigned char>(c)) & 0xFFU]);
     }
     return crc;
 }
 
 std::string dc09Frame(std::string_view body) {
-    char header[16];
-    std::snprintf(header, sizeof header, "\n%04X0%03X", static_cast<unsigned>(dc09Crc(body)),
-                  static_cast<unsigned>(body.size() & 0xFFFU));
-    std::string frame(header);
+    constexpr char kHex[] = "0123456789ABCDEF";
+    const unsigned crc = dc09Crc(body);
+    const unsigned length = static_cast<unsigned>(body.size() & 0xFFFU);
+    std::string frame;
+    frame.reserve(kHeaderSize + body.size() + 1);
+    frame.push_back('\n');
+    for (const unsigned shift : {12U, 8U, 4U, 0U}) {
+        frame.push_back(kHex[(crc >> shift) & 15U]);
+    }
+    frame.push_back('0');
+    for (const unsigned shift : {8U, 4U, 0U}) {
+        frame.push_back(kHex[(length >> shift) & 15U]);
+    }
     frame.append(body);
     frame.push_back('\r');
     return frame;
