@@ -138,10 +138,12 @@ bool fromHex(std::string_view hex, std::string& bytes) {
 
 void appendHex(std::string_view bytes, std::string& out) {
     constexpr char kDigits[] = "0123456789ABCDEF";
+    std::size_t at = out.size();
+    out.resize(at + 2 * bytes.size());
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        out.push_back(kDigits[byte >> 4]);
-        out.push_back(kDigits[byte & 15U]);
+        out[at++] = kDigits[byte >> 4];
+        out[at++] = kDigits[byte & 15U];
     }
 }
 
