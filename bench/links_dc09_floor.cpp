@@ -26,8 +26,8 @@ int hexValue(char c) {
     return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
 }
 
-// LF, CRC, "0", length, body, CR, with a table CRC (the simulator's own is bit by bit, which is
-// its cost, not the peer's).
+// LF, CRC, "0", length, body, CR, with the station's table CRC: the peer's framing costs no more
+// than a station's.
 std::string framed(std::string_view body) {
     std::string out = "\n";
     const unsigned crc = corvane::crc16(body);

@@ -96,6 +96,13 @@ TEST(ReceiverSimDc09Messages, EveryPadAndThePublicVectorsPassTheAckCheck) {
                       "");
         }
     }
+    // Stamps read right across day, month, leap day and year ends.
+    for (const std::time_t at : {utc(2023, 12, 31, 23, 59, 59), utc(2024, 2, 28, 23, 59, 58),
+                                 utc(2024, 2, 29, 23, 59, 59), utc(2100, 2, 28, 23, 59, 59)}) {
+        const std::string ack = encryptedBody("ACK", "0001R1L1#1000", "]", key, at);
+        EXPECT_EQ(checkEncryptedAckBody(ack, "0001R1L1#1000", key, at + 2), "") << at;
+        EXPECT_NE(checkEncryptedAckBody(ack, "0001R1L1#1000", key, at + 3), "") << at;
+    }
     // Public vectors (key ABCD... hex): a binary pad, and a pad with extended data after "]".
     SimKeys keys;
     ASSERT_TRUE(addSimKey("ABCDABCDABCDABCDABCDABCDABCDABCD", keys));

@@ -29,9 +29,14 @@ void AnswerReader::feed(std::string_view bytes, std::vector<std::string>& out) {
         }
         return;
     }
-    for (char c : bytes) {
-        m_partial.push_back(c);
-        if (c == '\r' || m_partial.size() >= kMaxFrame) {
+    // Whole runs up to CR (or up to the size limit) at a time.
+    while (!bytes.empty()) {
+        const std::string_view run = bytes.substr(0, kMaxFrame - m_partial.size());
+        const std::size_t cr = run.find('\r');
+        const std::size_t taken = cr == std::string_view::npos ? run.size() : cr + 1;
+        m_partial.append(run.substr(0, taken));
+        bytes.remove_prefix(taken);
+        if (cr != std::string_view::npos || m_partial.size() >= kMaxFrame) {
             out.push_back(std::move(m_partial));
             m_partial.clear();
         }
