@@ -2,7 +2,9 @@
 // doConnect/doDisconnect, with the receiver simulator on the other side of the wire. The machine
 // is small and noisy, so the run first measures a bare loopback ping-pong floor (a peer that
 // answers each 23-byte message with one byte, blocking sockets, TCP_NODELAY, one message after the
-// previous answer) and reports the station against it:
+// previous answer) and reports the station against it. Two more floors run the simulator in
+// SIA-DCS lockstep against a bare peer that only answers ACK, plain and encrypted (the AES work of
+// a station and of the simulator, with no station): what encryption itself costs.
 //   - one receiver in lockstep (Client/Sur-Gard, Server/Sur-Gard, Server/SIA-DCS, and
 //     Server/SIA-DCS encrypted, also compared with the plain row): rate, median
 //     and p99 answer latency, against 90% of the floor's rate, 1.2x its median and 1.5x its p99;
@@ -32,10 +34,12 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "dc09/key_table.h"
 #include "link/station_core.h"
+#include "links_dc09_floor.h"
 #include "links_floor.h"
 #include "links_program.h"
 #include "links_table.h"
@@ -269,28 +273,51 @@ Row encryptedLockstep(std::uint64_t messages) {
     return measured(kEncryptedLockstep, "Server", "SIA-DCS", o, Row::Versus::OneFloor, &config);
 }
 
-// Encrypted against plain SIA-DCS lockstep in this run: targets >= 90% of the rate and at most
-// 1.2x the median latency.
-void compareEncrypted(const std::vector<Row>& rows) {
-    const Row* plain = nullptr;
-    const Row* encrypted = nullptr;
+const Row* rowNamed(const std::vector<Row>& rows, const std::string& name) {
     for (const Row& row : rows) {
-        if (row.name == "1 receiver, lockstep: Server/SIA-DCS") {
-            plain = &row;
-        } else if (row.name == kEncryptedLockstep) {
-            encrypted = &row;
+        if (row.name == name) {
+            return &row;
         }
     }
-    if (plain == nullptr || encrypted == nullptr || plain->rate <= 0 || plain->median == 0) {
-        return;
+    return nullptr;
+}
+
+// Encrypted against plain SIA-DCS lockstep in this run (targets >= 90% of the rate and at most
+// 1.2x the median latency), and against the encrypted floor: how much of the gap is the
+// encryption itself, simulator included.
+void compareEncrypted(const std::vector<Row>& rows) {
+    const Row* plain = rowNamed(rows, "1 receiver, lockstep: Server/SIA-DCS");
+    const Row* encrypted = rowNamed(rows, kEncryptedLockstep);
+    const Row* plainFloor = rowNamed(rows, "floor: simulator vs bare SIA-DCS peer");
+    const Row* encryptedFloor = rowNamed(rows, "floor: simulator vs bare SIA-DCS peer, encrypted");
+    const auto ratios = [](const Row& of, const Row& to) {
+        return std::make_pair(of.rate / to.rate,
+                              static_cast<double>(of.median) / static_cast<double>(to.median));
+    };
+    const auto usable = [](const Row* row) {
+        return row != nullptr && row->rate > 0 && row->median > 0;
+    };
+    if (usable(plainFloor) && usable(encryptedFloor)) {
+        const auto [rate, median] = ratios(*encryptedFloor, *plainFloor);
+        std::printf(
+            "encryption in the floors alone (simulator and bare peer): %.0f%% of the plain "
+            "floor's rate, %.2fx its median latency\n",
+            rate * 100, median);
     }
-    const double rate = encrypted->rate / plain->rate;
-    const double median =
-        static_cast<double>(encrypted->median) / static_cast<double>(plain->median);
-    std::printf(
-        "encrypted vs plain SIA-DCS lockstep: %.0f%% of the rate, %.2fx the median "
-        "latency (targets >= 90%%, <= 1.2x): %s\n",
-        rate * 100, median, rate >= 0.9 && median <= 1.2 ? "met" : "MISSED");
+    if (usable(plain) && usable(encrypted)) {
+        const auto [rate, median] = ratios(*encrypted, *plain);
+        std::printf(
+            "encrypted vs plain SIA-DCS lockstep: %.0f%% of the rate, %.2fx the median "
+            "latency (targets >= 90%%, <= 1.2x): %s\n",
+            rate * 100, median, rate >= 0.9 && median <= 1.2 ? "met" : "MISSED");
+    }
+    if (usable(encrypted) && usable(encryptedFloor)) {
+        const auto [rate, median] = ratios(*encrypted, *encryptedFloor);
+        std::printf(
+            "encrypted lockstep vs the encrypted floor: %.0f%% of the rate, %.2fx the median "
+            "latency\n",
+            rate * 100, median);
+    }
 }
 
 Row lockstepProgram(const char* mode, const char* protocol, std::uint64_t messages) {
@@ -473,6 +500,10 @@ int main(int argc, char** argv) {
     std::printf("running: floor\n");
     const Floor floor = measureFloor(settings.messages, rows[0]);
     rows.push_back(measureSimulatorFloor(settings.messages));
+    if (std::string("lockstep Server/SIA-DCS encrypted").find(settings.only) != std::string::npos) {
+        rows.push_back(corvane::bench::measureDc09Floor(settings.messages, false));
+        rows.push_back(corvane::bench::measureDc09Floor(settings.messages, true));
+    }
     const auto selected = [&](const std::string& key) {
         return key.find(settings.only) != std::string::npos;
     };

@@ -36,9 +36,10 @@ void BM_ReceivingThreadPerAnswer(benchmark::State& state) {
     Dc09Settings dc09;
     answer::AnswerScripts scripts;
     MessageQueue queue;
+    ActivityLog log(station, station.window());
     std::atomic<std::uint64_t> serials{0};
-    const SessionContext context{station, dc09,    scripts,
-                                 queue,   serials, FrameReader::framingFor(station.m_protocol)};
+    const SessionContext context{
+        station, dc09, scripts, queue, log, serials, FrameReader::framingFor(station.m_protocol)};
     TakingWire wire;
     Session session(context, "127.0.0.1:40000", wire);
     const std::string message = siaDcs ? "\n9F2A0033\"SIA-DCS\"0007R1L2#1234[#1234|Nri1/BA01]\r"

@@ -1,6 +1,7 @@
 // Fuzzes the SIA-DCS framing. Byte 0 picks where the rest is split in two; both halves fed in
-// turn must give the messages the whole gives, and no byte other than a skipped NUL or blank
-// may be lost.
+// turn must give the messages the whole gives, no byte other than a skipped LF, NUL or blank may
+// be lost, and what finish() hands back is what was still open.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,7 +17,7 @@ namespace {
 std::size_t kept(std::string_view bytes) {
     std::size_t count = 0;
     for (const char c : bytes) {
-        count += c != '\0' && c != ' ' && c != '\t';
+        count += c != '\0' && c != ' ' && c != '\t' && c != '\n';
     }
     return count;
 }
@@ -57,5 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(out + whole.pending() <= stream.size());
     FUZZ_CHECK(kept(stream) <= keptOut + whole.pending());
+    const std::size_t pending = whole.pending();
+    const corvane::FrameReader::Unfinished left = whole.finish();
+    FUZZ_CHECK(left.size <= pending && whole.pending() == 0);
+    FUZZ_CHECK(left.head.size() == std::min(left.size, FrameReader::kUnfinishedHead));
     return 0;
 }

@@ -1,6 +1,7 @@
 // Fuzzes the record files and the SIA data block reader: any input read as an export must give a
 // result or an error, never a crash; any input as a message's raw bytes must come back byte for
-// byte from its CSV line and its JSON line; any input read as an SIA data block must not crash.
+// byte from its CSV line and its JSON line, and so must any clear text; any input read as an SIA
+// data block (of the raw bytes or of a clear text) must not crash.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,6 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     record.kind = corvane::MessageKind::Sia;
     record.description = input.substr(0, 255);
     (void)corvane::meaningOf(corvane::decodedOf(record));
+    record.clearText = input;  // as read from a decrypted frame
+    (void)corvane::meaningOf(corvane::decodedOf(record));
     if (input.empty()) {
         return 0;
     }
@@ -29,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     corvane::appendJsonLine(json, record);
     for (const std::string& text : {csv, json}) {
         const auto back = corvane::importRecordsText(text, "fuzz");
-        FUZZ_CHECK(back.has_value() && back->size() == 1 && back->front().raw == input);
+        FUZZ_CHECK(back.has_value() && back->size() == 1 && back->front().raw == input &&
+                   back->front().clearText == input);
     }
     return 0;
 }

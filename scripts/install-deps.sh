@@ -14,8 +14,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless GUI tests, screenshots and packaging
   fonts-dejavu-core fonts-symbola xvfb xauth dpkg-dev file
-  # manual pages and the package's checks
-  scdoc lintian desktop-file-utils appstream
+  # manual pages and the packages' checks (systemd for systemd-analyze)
+  scdoc lintian desktop-file-utils appstream systemd
 )
 
 missing=()

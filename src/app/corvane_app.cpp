@@ -1,6 +1,7 @@
 #include "corvane_app.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <cstdlib>
 #include <cstring>
 
@@ -46,6 +47,10 @@ int CCorvaneApp::run() {
     CCorvaneDlg dialog;
     if (!dialog.initialise()) {
         return 0;  // the operator cancelled the protocol question
+    }
+    // At its default size, or smaller where the screen is (a laptop at scale 2).
+    if (const QScreen* screen = dialog.screen()) {
+        dialog.fitInto(screen->availableGeometry());
     }
     dialog.exec();
     return 0;

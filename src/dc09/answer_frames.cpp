@@ -14,12 +14,6 @@ namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr std::size_t kBlock = 16;
 
-void appendHex(std::string& out, unsigned value, int digits) {
-    for (int i = digits - 1; i >= 0; --i) {
-        out.push_back(kHexDigits[(value >> (4 * i)) & 0xFU]);
-    }
-}
-
 // Random bytes drawn from OpenSSL a kilobyte at a time: one call costs microseconds whatever
 // its size, more than all the rest of an encrypted ACK. Each thread has its own store.
 bool takeRandom(unsigned char* out, std::size_t size) {
@@ -63,6 +57,15 @@ Reply nakReply(std::time_t now) {
     return reply;
 }
 
+bool restampNak(Reply& reply, std::time_t now) {
+    if (reply.word != AnswerWord::Nak || reply.protocol != Protocol::SiaDcs || reply.encrypted ||
+        reply.tail.size() != kTimeStampSize + 1 || reply.tail.front() != '_') {
+        return false;
+    }
+    writeTimeStamp(now, reply.tail.data() + 1);
+    return true;
+}
+
 Reply duhReply(std::string_view message) {
     Reply reply;
     reply.protocol = Protocol::SiaDcs;
@@ -73,15 +76,20 @@ Reply duhReply(std::string_view message) {
 }
 
 std::optional<Reply> encryptedAckReply(std::string_view message, const Key& key, std::time_t now) {
-    const std::string tail = "|]_" + formatTimeStamp(now);
-    const std::size_t pad = kBlock - tail.size() % kBlock;
-    std::string plain(pad, ' ');
-    if (!fillPad(plain.data(), pad)) {
+    // Pad, "|]_" and the stamp: whole blocks, built and encrypted in place (this runs on the
+    // receiving thread for every encrypted frame).
+    constexpr std::size_t kTail = 3 + kTimeStampSize;
+    constexpr std::size_t kPad = kBlock - kTail % kBlock;
+    constexpr std::size_t kPlain = kPad + kTail;
+    std::array<unsigned char, kPlain> plain{};
+    std::array<unsigned char, kPlain + kAesBlock> cipher{};
+    char* const text = reinterpret_cast<char*>(plain.data());
+    if (!fillPad(text, kPad)) {
         return std::nullopt;
     }
-    plain.append(tail);
-    std::string cipher;
-    if (!aesCbcEncrypt(key, plain, cipher)) {
+    std::memcpy(text + kPad, "|]_", 3);
+    writeTimeStamp(now, text + kPad + 3);
+    if (!aesCbcEncrypt(key, plain.data(), kPlain, cipher.data())) {
         return std::nullopt;
     }
     Reply reply;
@@ -90,9 +98,10 @@ std::optional<Reply> encryptedAckReply(std::string_view message, const Key& key,
     reply.encrypted = true;
     reply.longFrame = true;
     reply.text.assign(replyCopiedText(message));
-    reply.tail.reserve(2 * cipher.size());
-    for (const char c : cipher) {
-        appendHex(reply.tail, static_cast<unsigned char>(c), 2);
+    reply.tail.resize(2 * kPlain);
+    for (std::size_t i = 0; i < kPlain; ++i) {
+        reply.tail[2 * i] = kHexDigits[cipher[i] >> 4];
+        reply.tail[2 * i + 1] = kHexDigits[cipher[i] & 0xFU];
     }
     return reply;
 }

@@ -13,6 +13,10 @@ namespace corvane::dc09 {
 
 // "NAK"0000R0L0A0[]_HH:MM:SS,MM-DD-YYYY with the UTC time `now`.
 Reply nakReply(std::time_t now);
+// A NAK carries the UTC time it leaves: one that waited (NACK All's pause, a script's DELAY)
+// gets `now` in place of the time it was planned with. Any other answer stays as it is. A
+// sender that sets its clock from a NAK must not end up behind. True when it was restamped.
+bool restampNak(Reply& reply, std::time_t now);
 // "DUH", the text the message carries after its ID token up to "[", and "[]".
 Reply duhReply(std::string_view message);
 

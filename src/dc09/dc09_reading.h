@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace corvane {
 
@@ -12,14 +13,24 @@ struct Dc09Reading {
         Plain,          // not encrypted (or not SIA-DCS at all)
         Decrypted,      // `text` holds the frame as if it had been sent in the clear
         NoKey,          // encrypted, but no key for `account`
-        Undecryptable,  // encrypted, and the cipher text or its plain text has no sense
+        Undecryptable,  // encrypted, but no whole blocks of hexadecimal, or a clear text that
+                        // is no data block with a time stamp (a wrong key)
     };
     Outcome outcome = Outcome::Plain;
     bool stampOutside = false;  // the time stamp lay outside the window: a NAK was sent
-    std::string text;           // with Decrypted: token without "*", header, "[", decrypted content
-    std::string account;        // the frame's "#" field, for the log line of NoKey
+    // With Decrypted: token without "*", header, "[", the account field "#acct|" when the
+    // decrypted data block leaves it out (taken from the header), decrypted content.
+    std::string text;
+    std::size_t clearAt = 0;  // with Decrypted: where the decrypted content starts in `text`
+    std::string account;      // the frame's "#" field, for the log line of NoKey
 
     bool encrypted() const { return outcome != Outcome::Plain; }
+    // The clear text of a decrypted frame: data block, extended data and time stamp, without the
+    // pad. Empty for any other outcome.
+    std::string_view clearText() const {
+        return outcome == Outcome::Decrypted ? std::string_view(text).substr(clearAt)
+                                             : std::string_view();
+    }
 };
 
 }  // namespace corvane

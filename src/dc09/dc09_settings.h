@@ -1,7 +1,8 @@
 // The operator's DC-09 settings (keys, the answer to frames that cannot be decrypted, the time
 // stamp window, the DC-09 answer words), and the answer they give to one received frame.
 // The UI thread replaces the whole set; the receiving thread reads an immutable snapshot, so a
-// frame is answered under one consistent set. All settings are off by default.
+// frame is answered under one consistent set. All settings are off by default, but for the
+// answer to a frame that cannot be decrypted: DUH, so no sender takes it as delivered.
 #pragma once
 
 #include <ctime>
@@ -27,7 +28,7 @@ enum class UndecryptableAnswer : int {
 
 struct Dc09Config {
     dc09::KeyTable keys;
-    UndecryptableAnswer undecryptable = UndecryptableAnswer::Policy;
+    UndecryptableAnswer undecryptable = UndecryptableAnswer::Duh;
     bool timeWindowOn = false;
     dc09::TimeWindow timeWindow;
     bool dc09Words = false;  // NACK frames become NAK frames with the time stamp

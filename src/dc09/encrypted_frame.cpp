@@ -1,9 +1,11 @@
 #include "dc09/encrypted_frame.h"
 
+#include <algorithm>
 #include <array>
 
 #include "dc09/aes_cbc.h"
 #include "dc09/time_stamp.h"
+#include "protocol/delimited_text.h"
 #include "protocol/hex_digit.h"
 
 namespace corvane::dc09 {
@@ -15,23 +17,86 @@ constexpr std::size_t kHeadReach = 10;         // the opening quotation mark lie
 constexpr std::size_t kMaxTokenSize = 32;      // a closing quotation mark further away is no token
 constexpr std::size_t kMaxCipherBytes = 2048;  // a 3-digit length field allows no more
 
-bool padByte(char c) {
-    return c >= 0x20 && c <= 0x7E && c != '|' && c != '[' && c != ']';
+// Pad bytes are any bytes but these three (binary pads are the rule in the field).
+bool padOnly(std::string_view pad) {
+    return findAnyOf(pad, 0, '|', '[', ']') == npos;
 }
 
-bool padOnly(std::string_view text) {
-    for (const char c : text) {
-        if (!padByte(c)) {
+// Data and extended data hold any bytes but these, which would break a frame or a log line.
+bool cleanBlock(std::string_view block) {
+    return findAnyOf(block, 0, '\r', '\n', '\0') == npos;
+}
+
+// The data block up to its "]", then any number of extended data blocks "[...]", nothing else.
+bool wellFormedBlocks(std::string_view data) {
+    std::size_t close = data.find(']');
+    if (close == npos || !cleanBlock(data.substr(0, close))) {
+        return false;
+    }
+    data.remove_prefix(close + 1);
+    while (!data.empty()) {
+        close = data.find(']');
+        if (data.front() != '[' || close == npos || !cleanBlock(data.substr(1, close - 1))) {
             return false;
         }
+        data.remove_prefix(close + 1);
     }
     return true;
+}
+
+// Where the data block starts in `body` (the clear text without its time stamp), nullopt when
+// the pad is no pad. With "|", right after the first one, whatever follows; but a sender that
+// leaves out the pad's "|" writes the account's own block ("#acct|...") right after the pad, so
+// a first "|" preceded by "#" and the frame's account belongs to that block. Without "|", the
+// "#" nearest before the first "]", or that "]" alone (an empty block).
+std::optional<std::size_t> dataStart(std::string_view body, std::string_view account) {
+    const std::size_t bar = body.find('|');
+    std::size_t padEnd = 0;
+    std::size_t start = 0;
+    if (bar != npos) {
+        const std::size_t hash = bar - std::min(bar, account.size() + 1);
+        if (!account.empty() && bar > account.size() && body[hash] == '#' &&
+            body.substr(hash + 1, account.size()) == account) {
+            padEnd = start = hash;
+        } else {
+            padEnd = bar;
+            start = bar + 1;
+            if (padEnd == 0) {
+                return std::nullopt;  // "|" needs a pad before it
+            }
+        }
+    } else {
+        const std::size_t close = body.find(']');
+        if (close == npos) {
+            return std::nullopt;
+        }
+        const std::size_t hash = body.rfind('#', close);
+        padEnd = start = hash == npos ? close : hash;
+    }
+    if (!padOnly(body.substr(0, padEnd))) {
+        return std::nullopt;
+    }
+    return start;
+}
+
+// A data block may leave out its account field ("#acct|"): the frame's "#" field names the
+// account then. The decoders read the block with the field, so it is put back in front of such a
+// block ("Nri0/RP000]", "|Nri1/CL501]", "1602 00 000]"); an empty block "]" stays as it is.
+void appendAccountField(std::string& text, std::string_view data, std::string_view account) {
+    if (account.empty() || data.front() == '#' || data.front() == ']') {
+        return;
+    }
+    text.push_back('#');
+    text.append(account);
+    if (data.front() != '|') {
+        text.push_back('|');
+    }
 }
 
 // The cipher text after "[": hexadecimal up to the CR (and any bytes after it, such as a NUL).
 std::string_view cipherHex(std::string_view frame, std::size_t bracket) {
     std::string_view hex = frame.substr(bracket + 1);
-    const std::size_t end = hex.find_first_of("\r\n");
+    const std::size_t end = findAnyOf(hex, 0, '\r', '\n');
     return end == npos ? hex : hex.substr(0, end);
 }
 
@@ -48,19 +113,14 @@ std::optional<FrameHead> readFrameHead(std::string_view frame) {
     }
     FrameHead head{frame.substr(open + 1, close - open - 1), close + 1, {}, frame.find('[', close)};
     const std::size_t hash = frame.find('#', close);
-    const std::size_t accountEnd = frame.find_first_of("[\r", close);
+    const std::size_t accountEnd = findAnyOf(frame, close, '[', '\r');
     if (hash != npos && (accountEnd == npos || hash < accountEnd)) {
         head.account = frame.substr(hash + 1, accountEnd == npos ? npos : accountEnd - hash - 1);
     }
     return head;
 }
 
-std::optional<PlainContent> readPlainContent(std::string_view plain) {
-    for (const char c : plain) {
-        if (c < 0x20 || c > 0x7E) {
-            return std::nullopt;
-        }
-    }
+std::optional<PlainContent> readPlainContent(std::string_view plain, std::string_view account) {
     if (plain.size() < kTimeStampSize + 2 || plain[plain.size() - kTimeStampSize - 1] != '_') {
         return std::nullopt;
     }
@@ -68,29 +128,12 @@ std::optional<PlainContent> readPlainContent(std::string_view plain) {
     if (!stamp) {
         return std::nullopt;
     }
-    // With "|": the pad ends at the first "|", and the data block follows it. Without it the
-    // data block is the account's "#" nearest before the first "]", or that "]" alone.
-    std::size_t start = npos;
-    const std::size_t bar = plain.find('|');
-    if (bar != npos && bar + 1 < plain.size() && (plain[bar + 1] == '#' || plain[bar + 1] == ']') &&
-        padOnly(plain.substr(0, bar))) {
-        start = bar + 1;
-    } else {
-        const std::size_t close = plain.find(']');
-        if (close == npos) {
-            return std::nullopt;
-        }
-        const std::size_t hash = plain.rfind('#', close);
-        start = hash == npos ? close : hash;
-        if (!padOnly(plain.substr(0, start))) {
-            return std::nullopt;
-        }
-    }
-    const std::string_view data = plain.substr(start);
-    if (data.find(']') == npos || data.find(']') > data.size() - kTimeStampSize - 2) {
+    const std::string_view body = plain.substr(0, plain.size() - kTimeStampSize - 1);
+    const auto start = dataStart(body, account);
+    if (!start || !wellFormedBlocks(body.substr(*start))) {
         return std::nullopt;
     }
-    return PlainContent{data, *stamp};
+    return PlainContent{plain.substr(*start), *stamp};
 }
 
 void decryptFrame(std::string_view frame, const KeyTable& keys, Dc09Reading& reading,
@@ -124,19 +167,22 @@ void decryptFrame(std::string_view frame, const KeyTable& keys, Dc09Reading& rea
         }
         cipher[i] = static_cast<unsigned char>(high * 16 + low);
     }
-    std::string plain;
-    if (!aesCbcDecrypt(*key, cipher.data(), hex.size() / 2, plain)) {
+    std::array<unsigned char, kMaxCipherBytes + kAesBlock> clear;  // filled up to the size used
+    if (!aesCbcDecrypt(*key, cipher.data(), hex.size() / 2, clear.data())) {
         return;
     }
-    const auto content = readPlainContent(plain);
+    const std::string_view plain(reinterpret_cast<const char*>(clear.data()), hex.size() / 2);
+    const auto content = readPlainContent(plain, head->account);
     if (content) {
         reading.outcome = Outcome::Decrypted;
         reading.text.clear();
-        reading.text.reserve(head->bracket + content->data.size() + 1);
+        reading.text.reserve(head->bracket + head->account.size() + content->data.size() + 3);
         reading.text.push_back('"');
         reading.text.append(head->token.substr(1));
         reading.text.append(
             frame.substr(head->afterToken - 1, head->bracket - head->afterToken + 2));
+        appendAccountField(reading.text, content->data, head->account);
+        reading.clearAt = reading.text.size();
         reading.text.append(content->data);
         if (usedKey != nullptr) {
             *usedKey = key;

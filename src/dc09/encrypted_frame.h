@@ -1,6 +1,9 @@
 // Encrypted DC-09 frames: the ID token starts with "*" and the text after "[" is the hexadecimal
-// cipher text (AES-CBC, zero IV) of: pad bytes, "|" (left out by some devices), the data block up
-// to and including "]", optional extended data, and "_HH:MM:SS,MM-DD-YYYY".
+// cipher text (AES-CBC, zero IV) of: pad bytes (any but "|", "[" and "]"), "|" (left out by some
+// devices), the data block up to and including "]", optional extended data blocks "[...]", and
+// "_HH:MM:SS,MM-DD-YYYY". The shape of that clear text, not its bytes, tells a right key from a
+// wrong one: a wrong key gives random bytes, which end in a valid time stamp by no chance worth
+// counting.
 #pragma once
 
 #include <ctime>
@@ -36,9 +39,11 @@ struct PlainContent {
     std::time_t stamp;
 };
 
-// Reads decrypted bytes: printable text, pad (never "|", "[" or "]"), the optional "|", the data
-// block, "]", extended data, "_" and a valid time stamp at the end. nullopt for any other shape.
-std::optional<PlainContent> readPlainContent(std::string_view plain);
+// Reads decrypted bytes: pad, the optional "|", the data block up to "]", extended data blocks,
+// "_" and a valid time stamp at the end; data and extended data hold no CR, LF or NUL. `account`
+// is the frame's "#" field (it tells the block's own "|" from the pad's). nullopt for any other
+// shape.
+std::optional<PlainContent> readPlainContent(std::string_view plain, std::string_view account = {});
 
 // Decrypts `frame` with the table's key for its account, filling `reading` (outcome, account,
 // text). `key` is set to the key used when the frame was decrypted. `stamp` is set to the

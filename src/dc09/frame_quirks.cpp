@@ -65,6 +65,7 @@ std::vector<std::string> frameQuirks(std::string_view frame) {
     const std::string_view lengthField = frame.substr(quote - 3, 3);
     const std::string_view body =
         frame.substr(quote, end == npos || end < quote ? npos : end - quote);
+    const unsigned actual = crc16(body);
     unsigned sent = 0;
     if (crcField.size() == 2) {
         quirks.emplace_back("binary CRC");
@@ -77,7 +78,7 @@ std::vector<std::string> frameQuirks(std::string_view frame) {
         sent = hexNumber(crcField);
     } else {
         quirks.emplace_back("CRC field is not hexadecimal");
-        sent = crc16(body);
+        sent = actual;
     }
     if (hasLower(lengthField)) {
         quirks.emplace_back("lower-case hex in the length field");
@@ -86,9 +87,8 @@ std::vector<std::string> frameQuirks(std::string_view frame) {
         quirks.emplace_back("length field " + std::string(lengthField) + " but the body has " +
                             std::to_string(body.size()) + " bytes");
     }
-    if (sent != crc16(body)) {
-        quirks.emplace_back("CRC field " + hex4(sent) + " but the body's CRC is " +
-                            hex4(crc16(body)));
+    if (sent != actual) {
+        quirks.emplace_back("CRC field " + hex4(sent) + " but the body's CRC is " + hex4(actual));
     }
     const std::size_t hash = body.find('#');
     const std::size_t open = body.find('[');

@@ -1,10 +1,13 @@
 #include "dc09/key_table.h"
 
+#include <fcntl.h>
 #include <openssl/crypto.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstring>
 
 namespace corvane::dc09 {
 
@@ -113,19 +116,53 @@ Result<KeyTable> readKeyText(std::string_view text) {
 }
 
 Result<KeyTable> readKeyFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return fail("read", path, "cannot open " + path);
+    // Judged before it is opened for reading: opening a FIFO with no writer, or a terminal,
+    // would wait for ever. The descriptor is opened without waiting and judged again, in case
+    // the name changed hands in between.
+    struct stat named {};
+    if (::stat(path.c_str(), &named) != 0) {
+        return fail("read", path, "cannot open " + path + ": " + std::strerror(errno));
     }
-    std::string text;
-    text.resize(kMaxFileBytes + 1);
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    Result<KeyTable> table =
-        text.size() > kMaxFileBytes
-            ? fail("read", path, path + " is larger than 1 MiB: not a keys file")
-        : text.find('\0') != std::string::npos ? fail("read", path, path + " is not a text file")
-                                               : readKeyText(text);
+    const auto unfit = [&path](const struct stat& info) -> std::optional<std::string> {
+        if (!S_ISREG(info.st_mode)) {
+            return path + " is not a regular file: not a keys file";
+        }
+        if (info.st_size > static_cast<off_t>(kMaxFileBytes)) {
+            return path + " is larger than 1 MiB: not a keys file";
+        }
+        return std::nullopt;
+    };
+    if (auto why = unfit(named)) {
+        return fail("read", path, *why);
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return fail("read", path, "cannot open " + path + ": " + std::strerror(errno));
+    }
+    struct stat opened {};
+    std::optional<std::string> why = ::fstat(fd, &opened) != 0
+                                         ? std::optional(path + ": " + std::strerror(errno))
+                                         : unfit(opened);
+    std::string text(kMaxFileBytes + 1, '\0');
+    std::size_t size = 0;
+    while (!why && size < text.size()) {
+        const ssize_t got = ::read(fd, text.data() + size, text.size() - size);
+        if (got > 0) {
+            size += static_cast<std::size_t>(got);
+        } else if (got == 0) {
+            break;
+        } else if (errno != EINTR) {
+            why = "cannot read " + path + ": " + std::strerror(errno);
+        }
+    }
+    ::close(fd);
+    const std::string_view contents(text.data(), size);
+    if (!why && size > kMaxFileBytes) {
+        why = path + " is larger than 1 MiB: not a keys file";
+    } else if (!why && contents.find('\0') != std::string_view::npos) {
+        why = path + " is not a text file";
+    }
+    Result<KeyTable> table = why ? fail("read", path, *why) : readKeyText(contents);
     OPENSSL_cleanse(text.data(), text.size());
     return table;
 }

@@ -39,7 +39,8 @@ class KeyTable {
 // and lines starting with "#" ignored; blanks around the account and the key are dropped. A
 // complete table, or the failure whose `why` names the line ("line 3: ...").
 Result<KeyTable> readKeyText(std::string_view text);
-// Reads the file at `path` (at most 1 MiB of text); `why` names the file when it is the file
+// Reads the file at `path`: a regular file of at most 1 MiB of text, judged before it is opened
+// (a FIFO or a device is refused, never waited on); `why` names the file when it is the file
 // that cannot be read.
 Result<KeyTable> readKeyFile(const std::string& path);
 

@@ -1,6 +1,6 @@
 #include "dc09/time_stamp.h"
 
-#include <cstdio>
+#include <chrono>
 
 namespace corvane::dc09 {
 
@@ -29,13 +29,34 @@ int daysIn(int month, int year) {
 
 }  // namespace
 
+// Written digit by digit: the receiving thread stamps every encrypted ACK, and a formatted
+// print costs more than the rest of the stamp.
+void writeTimeStamp(std::time_t utc, char* out) {
+    namespace chrono = std::chrono;
+    const chrono::sys_seconds moment{chrono::seconds{utc}};
+    const chrono::sys_days midnight = chrono::floor<chrono::days>(moment);
+    const chrono::year_month_day date{midnight};
+    const chrono::hh_mm_ss time{moment - midnight};
+    const auto put = [out](std::size_t from, long long value, int digits, char after) {
+        for (int i = digits - 1; i >= 0; --i) {
+            out[from + static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
+            value /= 10;
+        }
+        if (after != '\0') {
+            out[from + static_cast<std::size_t>(digits)] = after;
+        }
+    };
+    put(0, time.hours().count(), 2, ':');
+    put(3, time.minutes().count(), 2, ':');
+    put(6, time.seconds().count(), 2, ',');
+    put(9, static_cast<unsigned>(date.month()), 2, '-');
+    put(12, static_cast<unsigned>(date.day()), 2, '-');
+    put(15, (static_cast<int>(date.year()) % 10000 + 10000) % 10000, 4, '\0');
+}
+
 std::string formatTimeStamp(std::time_t utc) {
-    std::tm parts{};
-    gmtime_r(&utc, &parts);
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d,%02d-%02d-%04d", parts.tm_hour % 100,
-                  parts.tm_min % 100, parts.tm_sec % 100, (parts.tm_mon + 1) % 100,
-                  parts.tm_mday % 100, (parts.tm_year + 1900) % 10000);
+    std::string text(kTimeStampSize, '0');
+    writeTimeStamp(utc, text.data());
     return text;
 }
 
@@ -54,14 +75,12 @@ std::optional<std::time_t> parseTimeStamp(std::string_view stamp) {
         month < 1 || month > 12 || year < 1970 || day < 1 || day > daysIn(month, year)) {
         return std::nullopt;
     }
-    std::tm parts{};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    return timegm(&parts);
+    namespace chrono = std::chrono;
+    const chrono::sys_days date =
+        chrono::year{year} / static_cast<unsigned>(month) / static_cast<unsigned>(day);
+    const chrono::seconds clock =
+        chrono::hours{hour} + chrono::minutes{minute} + chrono::seconds{second};
+    return static_cast<std::time_t>((date + clock).time_since_epoch().count());
 }
 
 std::optional<std::string_view> plainFrameStamp(std::string_view frame) {

@@ -12,6 +12,8 @@ inline constexpr std::size_t kTimeStampSize = 19;  // without the "_"
 
 // "HH:MM:SS,MM-DD-YYYY" for a UTC time.
 std::string formatTimeStamp(std::time_t utc);
+// The same into the kTimeStampSize bytes at `out`.
+void writeTimeStamp(std::time_t utc, char* out);
 // The UTC time of a stamp of exactly that form; nullopt for another form or impossible values
 // (month 13, 31 April, hour 24, ...).
 std::optional<std::time_t> parseTimeStamp(std::string_view stamp);

@@ -14,6 +14,35 @@ FrameReader::Framing FrameReader::framingFor(Protocol protocol) {
     return protocol == Protocol::SiaDcs ? Framing::SiaDcs : Framing::SurGard;
 }
 
+std::string FrameReader::hexBytes(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        hex.push_back(kDigits[b >> 4]);
+        hex.push_back(kDigits[b & 15]);
+        hex.push_back(' ');
+    }
+    if (!hex.empty()) {
+        hex.pop_back();
+    }
+    return hex;
+}
+
+FrameReader::Unfinished FrameReader::finish() {
+    if (m_framing == Framing::SiaDcs) {
+        if (m_inFrame) {
+            skipIfBetweenFrames();
+        }
+        noteSkipped();
+    }
+    Unfinished left{m_partial.size(), m_partial.substr(0, kUnfinishedHead)};
+    m_partial.clear();
+    m_inFrame = false;
+    m_headOpen = false;
+    return left;
+}
+
 bool FrameReader::feed(std::string_view bytes, std::vector<std::string>& out) {
     if (m_overflowed) {
         return false;

@@ -3,9 +3,12 @@
 // A message ends at CR and starts at the last LF before it. Where no LF came since the previous
 // message, it starts at the first byte after that message that is not NUL or blank (such a frame
 // is answered and decoded like any other). An LF that comes while a message has no CR yet ends
-// the open bytes as a message of their own and starts the next one. Skipped NUL and blank bytes
-// are noted in the diagnostic log with their count and first bytes in hexadecimal, except one
-// run of a single kind right after a CR (the trailing NUL or blank some devices send).
+// the open bytes as a message of their own and starts the next one, unless those bytes are only
+// LF, NUL and blanks: then they lay between frames (a sender that ends each frame with CR LF
+// leaves such an LF open) and are skipped, never made a message. Skipped bytes are noted in the
+// diagnostic log: a run of one kind right after a CR (the trailing LF, NUL or blank some devices
+// send) as a quirk, any other run with its count and first bytes in hexadecimal. The note comes
+// with the next message, or when the connection ends.
 //
 // Binary CRC: some devices send the CRC as 2 raw bytes, and either may be 0x0A or 0x0D. A frame
 // head is LF, the CRC (4 characters or 2 bytes), "0", 3 length characters and the body's opening
@@ -15,10 +18,10 @@
 // or CR there frames as usual (the waiting bytes are read again in order). A 4-character CRC is
 // hexadecimal and never holds LF or CR, so frames with one never wait.
 #include <cctype>
-#include <cstdio>
 
 #include "link/frame_reader.h"
 #include "platform/quillet.h"
+#include "protocol/delimited_text.h"
 
 namespace corvane {
 
@@ -32,6 +35,14 @@ constexpr const char* kFunction = "FrameReader::feed";
 
 bool skippable(char byte) {
     return byte == '\0' || byte == ' ' || byte == '\t';
+}
+
+bool betweenFrames(std::string_view bytes) {
+    return bytes.find_first_not_of(std::string_view("\n\0 \t", 4)) == std::string_view::npos;
+}
+
+const char* kindName(char byte) {
+    return byte == '\0' ? "NUL" : byte == '\n' ? "LF" : "blank";
 }
 
 bool terminator(char byte) {
@@ -53,7 +64,6 @@ bool FrameReader::overflow() {
 }
 
 void FrameReader::startSiaMessage(char first) {
-    noteSkipped();
     m_inFrame = true;
     m_partial.assign(1, first);
     m_headOpen = first == kLf;
@@ -61,11 +71,25 @@ void FrameReader::startSiaMessage(char first) {
 }
 
 void FrameReader::endSiaMessage(std::vector<std::string>& out, bool atCr) {
+    noteSkipped();
     out.push_back(std::move(m_partial));
     m_partial.clear();
     m_inFrame = false;
     m_headOpen = false;
     m_skipAfterCr = atCr;
+}
+
+bool FrameReader::skipIfBetweenFrames() {
+    if (!betweenFrames(m_partial)) {
+        return false;
+    }
+    for (const char c : m_partial) {
+        skipBetween(c);
+    }
+    m_partial.clear();
+    m_inFrame = false;
+    m_headOpen = false;
+    return true;
 }
 
 void FrameReader::skipBetween(char byte) {
@@ -83,21 +107,11 @@ void FrameReader::noteSkipped() {
         return;
     }
     if (m_skipAfterCr && !m_skipMixed) {
-        if (m_skippedHead.front() == '\0') {
-            QUILLET(3, kFunction, "quirk: %zu NUL byte(s) after CR", m_skipped);
-        }
+        QUILLET(3, kFunction, "quirk: %zu %s byte(s) after CR", m_skipped,
+                kindName(m_skippedHead.front()));
     } else {
-        std::string hex;
-        for (const char c : m_skippedHead) {
-            char digits[4];
-            std::snprintf(digits, sizeof digits, "%02X ", static_cast<unsigned char>(c));
-            hex.append(digits);
-        }
-        if (!hex.empty()) {
-            hex.pop_back();
-        }
-        QUILLET(2, kFunction, "skipped %zu byte(s) between frames: %s%s", m_skipped, hex.c_str(),
-                m_skipped > m_skippedHead.size() ? " ..." : "");
+        QUILLET(2, kFunction, "skipped %zu byte(s) between frames: %s%s", m_skipped,
+                hexBytes(m_skippedHead).c_str(), m_skipped > m_skippedHead.size() ? " ..." : "");
     }
     m_skipped = 0;
     m_skippedHead.clear();
@@ -147,7 +161,7 @@ bool FrameReader::feedSiaDcs(std::string_view bytes, std::vector<std::string>& o
             }
             continue;
         }
-        const std::size_t stop = bytes.find_first_of("\r\n", i);
+        const std::size_t stop = findAnyOf(bytes, i, '\r', '\n');
         const std::size_t upto = stop == std::string_view::npos ? bytes.size() : stop;
         if (m_partial.size() + (upto - i) >= m_limit) {
             return overflow();
@@ -162,7 +176,9 @@ bool FrameReader::feedSiaDcs(std::string_view bytes, std::vector<std::string>& o
             m_partial.push_back(kCr);
             endSiaMessage(out, true);
         } else {
-            endSiaMessage(out, false);
+            if (!skipIfBetweenFrames()) {
+                endSiaMessage(out, false);
+            }
             startSiaMessage(kLf);
         }
     }

@@ -1,8 +1,11 @@
 #include "link/session.h"
 
 #include <algorithm>
+#include <ctime>
 
+#include "dc09/answer_frames.h"
 #include "link/answer_log.h"
+#include "link/unfinished_message.h"
 #include "platform/clock.h"
 
 namespace corvane {
@@ -128,6 +131,9 @@ Session::Outcome Session::sendDue(std::int64_t nowSteadyUs) {
         if (due.closeOnly) {
             return Outcome::Close;
         }
+        if (dc09::restampNak(due.reply, std::time(nullptr))) {  // a NAK tells the time it leaves
+            due.bytes = renderReply(due.reply);
+        }
         const bool sent = send(due.reply, due.bytes, due.readSteadyUs, false);
         // The message went to the worker before its answer left: the records hear of it now.
         ReceivedMessage answered;
@@ -151,6 +157,7 @@ void Session::end(Delivery::Reason why) {
         return;
     }
     m_ended = true;
+    noteUnfinishedMessage(m_context.log, m_peer, m_reader.finish());
     for (Waiting& waiting : m_waiting) {
         if (!waiting.closeOnly) {
             waiting.reply.delivery = {Delivery::State::Unsent, why, 0};

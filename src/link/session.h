@@ -19,6 +19,7 @@
 #include "answer/answer_scripts.h"
 #include "dc09/dc09_settings.h"
 #include "link/frame_reader.h"
+#include "pipeline/activity_log.h"
 #include "pipeline/message_queue.h"
 #include "protocol/reply.h"
 #include "station/settings.h"
@@ -39,6 +40,7 @@ struct SessionContext {
     const Dc09Settings& dc09;
     answer::AnswerScripts& scripts;
     MessageQueue& queue;
+    ActivityLog& log;  // notes the bytes of a message still open when a connection ends
     std::atomic<std::uint64_t>& serials;  // numbers the connections of this run, from 1
     FrameReader::Framing framing;         // how the link cuts its byte streams
     // Set while the link is stopping: messages not yet answered stay unanswered (null: never).
@@ -71,8 +73,9 @@ class Session {
     std::optional<std::int64_t> nextDueUs() const;
     // Sends every answer due at `nowSteadyUs`, in order.
     Outcome sendDue(std::int64_t nowSteadyUs);
-    // The connection has ended: answers still waiting are not sent, for `why`; the worker hears
-    // that the receiver is lost. Called once; later calls do nothing.
+    // The connection has ended: the bytes of a message still open are noted, answers still
+    // waiting are not sent, for `why`; the worker hears that the receiver is lost. Called once;
+    // later calls do nothing.
     void end(Delivery::Reason why);
 
   private:

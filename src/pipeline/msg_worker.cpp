@@ -106,7 +106,7 @@ bool MsgWorker::processQueuedMessages() {
                 m_parts.tally.lost(item.connection, item.receivedUs);
                 continue;
             case ReceivedMessage::Event::AnswerSent:
-                m_parts.tally.lateAnswer(item.connection, latencyOf(item));
+                m_parts.tally.lateAnswer(item.connection, item.receivedUs, latencyOf(item));
                 if (MessageRecord* record = staged(records, item)) {
                     applyAnswer(*record, item.reply, std::move(item.answerBytes));
                 } else {
@@ -146,6 +146,7 @@ bool MsgWorker::processQueuedMessages() {
         record.peer = std::move(item.peer);
         record.protocol = protocol;
         record.raw = std::move(item.raw);
+        record.clearText.assign(item.dc09.clearText());
         keepDecoded(record, std::move(decoded));
         record.encrypted = item.dc09.encrypted();  // the frame itself
         applyAnswer(record, item.reply, std::move(item.answerBytes));

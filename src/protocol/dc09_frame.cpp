@@ -37,6 +37,12 @@ std::string_view copiedAfterAnyToken(std::string_view message, std::size_t brack
     return textFromTo(message, close + 1, bracket);
 }
 
+// The copied text stops before any CR or LF: a frame without "[" would otherwise lend the answer
+// its closing CR, and a receiver that splits answers at CR would read two broken frames.
+std::string_view withoutLineEnd(std::string_view copied) {
+    return copied.substr(0, findAnyOf(copied, 0, '\r', '\n'));
+}
+
 }  // namespace
 
 std::string_view replyCopiedText(std::string_view message) {
@@ -53,9 +59,9 @@ std::string_view replyCopiedText(std::string_view message) {
         if (bracket == end) {
             continue;
         }
-        return textFromTo(message, end, bracket);
+        return withoutLineEnd(textFromTo(message, end, bracket));
     }
-    return tokenFound ? std::string_view() : copiedAfterAnyToken(message, bracket);
+    return tokenFound ? std::string_view() : withoutLineEnd(copiedAfterAnyToken(message, bracket));
 }
 
 void buildReplyFrame(std::string_view word, std::string_view copied, ReplyFrame& frame,

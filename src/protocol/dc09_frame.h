@@ -25,7 +25,8 @@ struct ReplyFrame {
 };
 
 // The text of `message` between its ID token and its first "[" that an answer copies, so the
-// answer names the message it answers; empty when the message has no usable token.
+// answer names the message it answers; empty when the message has no usable token. It stops
+// before any CR or LF.
 std::string_view replyCopiedText(std::string_view message);
 
 // Builds the frame whose body is `word` in quotation marks, `copied` (the copied text of the

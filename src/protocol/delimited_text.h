@@ -1,6 +1,7 @@
 // Cutting texts out of received messages by their delimiter characters.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace corvane {
@@ -30,6 +31,20 @@ inline std::string_view textFromTo(std::string_view text, std::size_t start, std
         return text.substr(start);
     }
     return text.substr(start, end - start);
+}
+
+// The first position from `from` on that holds one of `bytes`, or npos. One pass with plain
+// comparisons: the standard find_first_of searches the set once per byte of the text, which
+// costs more than the rest of the work on a frame.
+template <typename... Bytes>
+std::size_t findAnyOf(std::string_view text, std::size_t from, Bytes... bytes) {
+    for (std::size_t i = from; i < text.size(); ++i) {
+        const char c = text[i];
+        if (((c == bytes) || ...)) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
 }
 
 }  // namespace corvane

@@ -123,6 +123,26 @@ SiaDataBlock readSiaDataBlock(std::string_view message) {
     return block;
 }
 
+std::string_view siaBlockText(std::string_view raw, std::string_view clearText) {
+    return clearText.empty() ? siaBlockText(raw) : clearText.substr(0, clearText.find(']'));
+}
+
+SiaDataBlock readSiaDataBlock(std::string_view raw, std::string_view clearText) {
+    if (clearText.empty()) {
+        return readSiaDataBlock(raw);
+    }
+    SiaDataBlock block;
+    block.found = true;
+    readBlock(siaBlockText(raw, clearText), block, true);
+    // A block without its account field belongs to the account the frame names before "[".
+    const std::size_t hash = raw.find('#');
+    const std::size_t open = hash == std::string_view::npos ? hash : raw.find('[', hash);
+    if (block.account.empty() && open != std::string_view::npos) {
+        block.account = std::string(raw.substr(hash + 1, open - hash - 1));
+    }
+    return block;
+}
+
 std::vector<SiaEvent> readSiaEvents(std::string_view blockText) {
     SiaDataBlock block;
     readBlock(blockText, block, false);

@@ -32,6 +32,12 @@ SiaDataBlock readSiaDataBlock(std::string_view message);
 // The text of a message's first block, between its "[" and "]" (to the end when "]" is missing);
 // empty when there is no "[".
 std::string_view siaBlockText(std::string_view message);
+// The block text of a received frame: from its decrypted clear text when it has one (the clear
+// text starts inside the block, after the "[" the frame sent in the clear), else from its bytes.
+std::string_view siaBlockText(std::string_view raw, std::string_view clearText);
+// The block of a received frame, read from siaBlockText(raw, clearText); a decrypted block
+// without its account field takes the account the frame names before "[".
+SiaDataBlock readSiaDataBlock(std::string_view raw, std::string_view clearText);
 // The events of a block's text alone (the modifiers in force are still applied to them).
 std::vector<SiaEvent> readSiaEvents(std::string_view blockText);
 

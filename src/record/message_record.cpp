@@ -19,8 +19,8 @@ Decoded decodedOf(const MessageRecord& record) {
     decoded.cidQualifier = record.cidQualifier;
     decoded.cidEvent = record.cidEvent;
     decoded.description = record.description;
-    if (record.kind == MessageKind::Sia && !record.decrypted) {
-        decoded.siaBlock.assign(siaBlockText(record.raw));
+    if (record.kind == MessageKind::Sia && (!record.decrypted || !record.clearText.empty())) {
+        decoded.siaBlock.assign(siaBlockText(record.raw, record.clearText));
     }
     return decoded;
 }

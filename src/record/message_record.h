@@ -18,8 +18,12 @@ struct MessageRecord {
     std::uint64_t indexOnConnection = 0;  // 0 for the first message of its connection
     std::string peer;                     // "address:port"
     std::string raw;                      // every byte, zero bytes included
+    // An encrypted frame's decrypted clear text, pad left out: data block, extended data and time
+    // stamp. Empty when the frame was not decrypted. The meaning and the details read it.
+    std::string clearText;
     // What the msgPro worker's Decoded said of it. Its SIA data block is taken again from `raw`
-    // when its events are asked for, so a record stays as small as a record without them.
+    // (or `clearText`) when its events are asked for, so a record stays as small as a record
+    // without them.
     std::string description;  // the activity log's description
     std::string answerBytes;
     Protocol protocol = Protocol::None;
@@ -36,8 +40,8 @@ struct MessageRecord {
 
 // Keeps what the records hold of `decoded` (its description is moved).
 void keepDecoded(MessageRecord& record, Decoded&& decoded);
-// The record's Decoded again: what it kept, with the SIA data block taken anew from its bytes
-// (none for a decrypted frame, whose bytes are the cipher text).
+// The record's Decoded again: what it kept, with the SIA data block taken anew from its bytes, or
+// from its clear text when it was decrypted (none for a decrypted frame without one).
 Decoded decodedOf(const MessageRecord& record);
 
 // Copies what the Reply says of the answer, and its bytes, into `record`; the latency once the

@@ -1,4 +1,6 @@
 // The columns of a records export, in order; CSV and JSON Lines use the same names.
+// "clear_text" (an encrypted frame's decrypted clear text, escaped like "raw_text") came after the
+// first exports: a file without it still reads.
 #pragma once
 
 #include <string>

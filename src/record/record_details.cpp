@@ -42,11 +42,14 @@ std::string recordDetails(const MessageRecord& r, const std::string& localTime) 
     field(out, "Raw bytes", std::to_string(r.raw.size()));
     out += hexLines(r.raw);
     field(out, "Raw text", escapedText(r.raw));
+    if (!r.clearText.empty()) {
+        field(out, "Clear text", escapedText(r.clearText));
+    }
     field(out, "Description", escapedText(r.description));
     field(out, "Meaning", escapedText(meaningOf(decodedOf(r))));
-    // A decrypted frame's bytes are its cipher text: its block is not read from them.
-    if (r.kind == MessageKind::Sia && !r.decrypted) {
-        const SiaDataBlock block = readSiaDataBlock(r.raw);
+    // A decrypted frame's block is read from its clear text, never from its cipher text.
+    if (r.kind == MessageKind::Sia && (!r.decrypted || !r.clearText.empty())) {
+        const SiaDataBlock block = readSiaDataBlock(r.raw, r.clearText);
         field(out, "Account", escapedText(block.account));
         field(out, "Event type",
               block.eventType == 'N'   ? "new"

@@ -1,5 +1,6 @@
 // The details of one record as text for the details pane: every field, the raw bytes in hex and
-// as text, the decoded description, the meaning and the SIA data block, the answer and its timing.
+// as text, an encrypted frame's clear text, the decoded description, the meaning and the SIA data
+// block (of the clear text when there is one), the answer and its timing.
 #pragma once
 
 #include <string>

@@ -25,10 +25,11 @@ bool endsWith(const std::string& text, std::string_view end) {
            text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// A field as RFC 4180 wants it; a leading = + - @ (which a spreadsheet would run) gets a "'".
+// A field as RFC 4180 wants it; a leading = + - @ (which a spreadsheet would run) gets a "'", and
+// so does a leading "'" (a spreadsheet shows it then, and a reader can drop every added one).
 void appendCsvField(std::string& out, std::string_view field) {
-    const bool formula = !field.empty() &&
-                         (field[0] == '=' || field[0] == '+' || field[0] == '-' || field[0] == '@');
+    const bool formula = !field.empty() && (field[0] == '=' || field[0] == '+' || field[0] == '-' ||
+                                            field[0] == '@' || field[0] == '\'');
     const bool quote = formula || field.find_first_of(",\"\r\n") != std::string_view::npos;
     if (quote) {
         out.push_back('"');
@@ -59,6 +60,7 @@ std::vector<std::string> fieldsOf(const MessageRecord& r) {
             messageKindName(r.kind),
             hexOf(r.raw),
             escapedText(r.raw),
+            escapedText(r.clearText),
             escapedText(r.description),
             escapedText(meaningOf(decodedOf(r))),
             hexOf(r.answerBytes),

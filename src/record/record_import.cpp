@@ -1,5 +1,6 @@
 #include "record/record_import.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
@@ -13,20 +14,36 @@ namespace corvane {
 
 namespace {
 
+constexpr const char* kClearText = "clear_text";
+
 struct Columns {
-    std::size_t connection, receivedUs, rawHex, kind, protocol;
+    std::size_t count, connection, receivedUs, rawHex, kind, protocol;
+    std::optional<std::size_t> clearText;  // the first exports had none
 };
 
-Columns columnsOf() {
-    auto at = [](const char* name) {
-        for (std::size_t i = 0; i < kRecordColumns.size(); ++i) {
-            if (kRecordColumns[i] == name) {
-                return i;
-            }
-        }
-        return std::size_t{0};
+// Where the fields stand, told by the header line: this version's columns, or those of the
+// first exports (without clear_text). nullopt for any other header.
+std::optional<Columns> columnsOf(const std::vector<std::string>& header) {
+    std::vector<std::string> first = kRecordColumns;
+    first.erase(std::find(first.begin(), first.end(), kClearText));
+    if (header != kRecordColumns && header != first) {
+        return std::nullopt;
+    }
+    auto at = [&header](const char* name) {
+        return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) -
+                                        header.begin());
     };
-    return {at("connection"), at("received_us"), at("raw_hex"), at("kind"), at("protocol")};
+    Columns columns{header.size(), at("connection"), at("received_us"), at("raw_hex"),
+                    at("kind"),    at("protocol"),   std::nullopt};
+    if (at(kClearText) < header.size()) {
+        columns.clearText = at(kClearText);
+    }
+    return columns;
+}
+
+// A CSV text field without the "'" the export put before a leading = + - @ or "'".
+std::string_view withoutFormulaGuard(std::string_view field) {
+    return !field.empty() && field.front() == '\'' ? field.substr(1) : field;
 }
 
 Unexpected<Failure> failure(const std::string& name, std::size_t line, const std::string& reason) {
@@ -82,14 +99,16 @@ bool csvRecord(const std::string& text, std::size_t& pos, std::vector<std::strin
 
 Result<std::vector<ImportedMessage>> importCsv(const std::string& text, const std::string& name) {
     std::vector<ImportedMessage> result;
-    const Columns col = columnsOf();
     std::size_t pos = 0;
     std::size_t line = 1;
     std::vector<std::string> fields;
     std::size_t lines = 0;
-    if (!csvRecord(text, pos, fields, lines) || fields != kRecordColumns) {
+    const bool headed = csvRecord(text, pos, fields, lines);
+    const std::optional<Columns> columns = headed ? columnsOf(fields) : std::nullopt;
+    if (!columns) {
         return failure(name, 1, "not a Corvane records export (header line differs)");
     }
+    const Columns& col = *columns;
     line += lines;
     while (pos < text.size()) {
         const std::size_t start = line;
@@ -98,19 +117,25 @@ Result<std::vector<ImportedMessage>> importCsv(const std::string& text, const st
             return failure(name, start, "the file is cut short inside this record");
         }
         line += lines;
-        if (fields.size() != kRecordColumns.size()) {
+        if (fields.size() != col.count) {
             return failure(name, start,
-                           "expected " + std::to_string(kRecordColumns.size()) + " fields, found " +
+                           "expected " + std::to_string(col.count) + " fields, found " +
                                std::to_string(fields.size()));
         }
         const auto raw = bytesFromHex(fields[col.rawHex]);
         const auto connection = number(fields[col.connection]);
         const auto received = number(fields[col.receivedUs]);
+        const auto clear = col.clearText
+                               ? bytesFromEscaped(withoutFormulaGuard(fields[*col.clearText]))
+                               : std::optional<std::string>("");
         if (!raw || raw->empty() || !connection || !received) {
             return failure(name, start, "unreadable connection, time or raw_hex field");
         }
+        if (!clear) {
+            return failure(name, start, "clear_text is not escaped text");
+        }
         result.push_back({static_cast<std::uint64_t>(*connection), *received, std::move(*raw),
-                          fields[col.kind], fields[col.protocol]});
+                          fields[col.kind], fields[col.protocol], std::move(*clear)});
     }
     return result;
 }
@@ -132,9 +157,14 @@ Result<std::vector<ImportedMessage>> importJsonLines(const std::string& text,
             if (!raw || raw->empty()) {
                 return failure(name, line, "raw_hex is not hexadecimal bytes");
             }
+            auto clear = bytesFromEscaped(j.value(kClearText, std::string()));
+            if (!clear) {
+                return failure(name, line, "clear_text is not escaped text");
+            }
             result.push_back({j.at("connection").get<std::uint64_t>(),
                               j.at("received_us").get<std::int64_t>(), std::move(*raw),
-                              j.value("kind", std::string()), j.value("protocol", std::string())});
+                              j.value("kind", std::string()), j.value("protocol", std::string()),
+                              std::move(*clear)});
         } catch (const nlohmann::json::exception& e) {
             return failure(name, line, std::string("not a record line: ") + e.what());
         }

@@ -15,8 +15,9 @@ struct ImportedMessage {
     std::uint64_t connection = 0;
     std::int64_t receivedUs = 0;
     std::string raw;
-    std::string kind;      // the kind the recording named
-    std::string protocol;  // "Sur-Gard", "SIA-DCS" or empty
+    std::string kind;       // the kind the recording named
+    std::string protocol;   // "Sur-Gard", "SIA-DCS" or empty
+    std::string clearText;  // an encrypted frame's decrypted clear text; empty when none
 };
 
 // The messages of the export at `path`, or the failure whose `why` reads "FILE:LINE: reason".

@@ -68,6 +68,44 @@ std::string escapedText(std::string_view bytes) {
     return out;
 }
 
+std::optional<std::string> bytesFromEscaped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out.push_back(text[i]);
+            continue;
+        }
+        switch (i + 1 < text.size() ? text[++i] : '\0') {
+            case '\\':
+                out.push_back('\\');
+                break;
+            case 'r':
+                out.push_back('\r');
+                break;
+            case 'n':
+                out.push_back('\n');
+                break;
+            case 't':
+                out.push_back('\t');
+                break;
+            case 'x': {
+                const int high = i + 2 < text.size() ? hexDigitValue(text[i + 1]) : -1;
+                const int low = i + 2 < text.size() ? hexDigitValue(text[i + 2]) : -1;
+                if (high < 0 || low < 0) {
+                    return std::nullopt;
+                }
+                out.push_back(static_cast<char>(high * 16 + low));
+                i += 2;
+                break;
+            }
+            default:
+                return std::nullopt;
+        }
+    }
+    return out;
+}
+
 std::string utcText(std::int64_t us) {
     std::int64_t seconds = us / 1'000'000;
     std::int64_t micros = us % 1'000'000;

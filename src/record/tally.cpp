@@ -1,6 +1,23 @@
 #include "record/tally.h"
 
+#include <algorithm>
+
 namespace corvane {
+
+namespace {
+
+constexpr std::int64_t kSecondUs = 1'000'000;
+
+std::int64_t utcSecond(std::int64_t us) {
+    return us >= 0 ? us / kSecondUs : (us - kSecondUs + 1) / kSecondUs;
+}
+
+std::size_t slotOf(std::int64_t second) {
+    const auto kept = static_cast<std::int64_t>(Tally::kSecondsKept);
+    return static_cast<std::size_t>(((second % kept) + kept) % kept);
+}
+
+}  // namespace
 
 std::string receiverAddress(const std::string& peer) {
     const auto colon = peer.rfind(':');
@@ -49,6 +66,18 @@ void Tally::countLatency(ReceiverRow& row, std::int64_t latencyUs) {
     m_totals.latencySumUs += latencyUs;
 }
 
+Tally::Second* Tally::secondOf(std::int64_t receivedUs) {
+    const std::int64_t second = utcSecond(receivedUs);
+    Second& slot = m_seconds[slotOf(second)];
+    if (slot.second != second) {
+        if (slot.second > second) {
+            return nullptr;  // a newer second holds the slot: this one is no longer kept
+        }
+        slot = Second{second, 0, 0, 0};
+    }
+    return &slot;
+}
+
 void Tally::connected(std::uint64_t connection, const std::string& peer, std::int64_t us) {
     std::lock_guard lock(m_mutex);
     ReceiverRow& row = rowFor(connection).shown;
@@ -89,6 +118,13 @@ void Tally::message(std::uint64_t connection, const std::string& peer, std::int6
     ++m_totals.byKind[static_cast<std::size_t>(kind)];
     ++m_totals.byWord[static_cast<std::size_t>(word)];
     countLatency(row, latencyUs);
+    if (Second* second = secondOf(receivedUs)) {
+        ++second->messages;
+        if (latencyUs >= 0) {
+            ++second->timed;
+            second->latencySumUs += latencyUs;
+        }
+    }
     if (state.addressCount == nullptr) {
         state.addressCount = addressCountOf(row.peer);
     }
@@ -96,9 +132,14 @@ void Tally::message(std::uint64_t connection, const std::string& peer, std::int6
     m_messages.fetch_add(1, std::memory_order_relaxed);
 }
 
-void Tally::lateAnswer(std::uint64_t connection, std::int64_t latencyUs) {
+void Tally::lateAnswer(std::uint64_t connection, std::int64_t receivedUs, std::int64_t latencyUs) {
     std::lock_guard lock(m_mutex);
     countLatency(rowFor(connection).shown, latencyUs);
+    Second* second = latencyUs >= 0 ? secondOf(receivedUs) : nullptr;
+    if (second != nullptr) {
+        ++second->timed;
+        second->latencySumUs += latencyUs;
+    }
 }
 
 void Tally::clearReceivers() {
@@ -106,9 +147,15 @@ void Tally::clearReceivers() {
     m_rows.clear();
 }
 
-Tally::Progress Tally::progress() const {
+std::vector<Tally::Second> Tally::seconds(std::int64_t from, std::int64_t to) const {
+    std::vector<Second> out;
+    out.reserve(static_cast<std::size_t>(std::max<std::int64_t>(0, to - from + 1)));
     std::lock_guard lock(m_mutex);
-    return {m_totals.messages, m_totals.latency.count(), m_totals.latencySumUs};
+    for (std::int64_t second = from; second <= to; ++second) {
+        const Second& slot = m_seconds[slotOf(second)];
+        out.push_back(slot.second == second ? slot : Second{second, 0, 0, 0});
+    }
+    return out;
 }
 
 TallyTotals Tally::totals() const {

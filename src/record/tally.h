@@ -1,5 +1,6 @@
 // What the station counted this run: messages by kind, answers by word, one row per receiver
-// connection (peer, since, lost, counts, latencies) and one latency histogram for all answers.
+// connection (peer, since, lost, counts, latencies), one latency histogram for all answers, and
+// messages and mean latency per second of receipt for the last ten minutes and more.
 // The msgPro worker feeds it, once per message and once per late answer or link event it takes
 // from the queue, so no receiving thread ever waits for it. Readers on any thread take snapshots
 // under its short lock: the window's Receivers tab and chart, corvane-station's summary and
@@ -55,19 +56,24 @@ class Tally {
     // (-1 while it waits or when nothing was sent).
     void message(std::uint64_t connection, const std::string& peer, std::int64_t receivedUs,
                  MessageKind kind, AnswerWord word, std::int64_t latencyUs);
-    // An answer sent after its message was counted.
-    void lateAnswer(std::uint64_t connection, std::int64_t latencyUs);
+    // An answer sent after its message (received at `receivedUs`) was counted.
+    void lateAnswer(std::uint64_t connection, std::int64_t receivedUs, std::int64_t latencyUs);
     // Forgets the receiver rows (the totals go on).
     void clearReceivers();
 
     std::uint64_t messages() const { return m_messages.load(std::memory_order_relaxed); }
-    // How far the counting has come: messages, timed answers and their latencies' sum.
-    struct Progress {
+    // One UTC second: the messages received in it, and the answers to them timed so far.
+    struct Second {
+        std::int64_t second = 0;  // UTC seconds
         std::uint64_t messages = 0;
         std::uint64_t timed = 0;
         std::int64_t latencySumUs = 0;
     };
-    Progress progress() const;
+    // Seconds kept: the chart's ten minutes, and time for the last of them to settle.
+    static constexpr std::size_t kSecondsKept = 640;
+    // The seconds `from` to `to` (UTC seconds), oldest first, one entry each; seconds no longer
+    // (or not yet) kept count nothing.
+    std::vector<Second> seconds(std::int64_t from, std::int64_t to) const;
     TallyTotals totals() const;
     std::vector<ReceiverRow> receivers() const;
 
@@ -80,10 +86,13 @@ class Tally {
     Row& rowFor(std::uint64_t connection);
     void countLatency(ReceiverRow& row, std::int64_t latencyUs);
     std::uint64_t* addressCountOf(const std::string& peer);
+    // The kept second `receivedUs` falls in, or null when it is older than the seconds kept.
+    Second* secondOf(std::int64_t receivedUs);
 
     mutable std::mutex m_mutex;  // guards everything below
     TallyTotals m_totals;
     std::map<std::uint64_t, Row> m_rows;
+    std::array<Second, kSecondsKept> m_seconds{};  // each at its second modulo kSecondsKept
     std::atomic<std::uint64_t> m_messages{0};
 };
 

@@ -1,22 +1,29 @@
 #include "station_cli/command_line.h"
 
 #include <arpa/inet.h>
+#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <limits>
 #include <map>
 
 #include "answer/answer_script.h"
+#include "station_cli/cli_conventions.h"
 
 namespace corvane::cli {
 
 namespace {
 
 constexpr const char* kProgram = "corvane-station";
+constexpr std::int64_t kHourMs = 3'600'000;
 constexpr const char* kUsageLine =
     "Usage: corvane-station --protocol sur-gard|sia-dcs (--server PORT | --client HOST:PORT) "
-    "[OPTIONS]; corvane-station --help lists them all";
+    "[OPTIONS], or --config FILE; corvane-station --help lists them all";
 
 template <typename Number>
 bool parseWhole(std::string_view text, Number& value) {
@@ -95,7 +102,7 @@ struct Declared {
 void addLinkOptions(CLI::App& app, Declared& d, StationOptions& o) {
     app.add_option("--protocol", d.protocol, "The automation protocol")
         ->required()
-        ->check(CLI::IsMember({"sur-gard", "sia-dcs"}))
+        ->transform(oneOf({"sur-gard", "sia-dcs"}))
         ->group("Link");
     d.serverOption = app.add_option("--server", d.server, "Server mode: listen on PORT")
                          ->type_name("PORT")
@@ -109,21 +116,22 @@ void addLinkOptions(CLI::App& app, Declared& d, StationOptions& o) {
             ->group("Link");
     d.serverOption->excludes(d.clientOption);
     app.add_option("--receiver-type", d.receiverType, "Receiver type of the Sur-Gard lines")
-        ->check(CLI::IsMember({"MLR2000", "MLR2"}))
+        ->transform(oneOf({"MLR2000", "MLR2"}))
         ->capture_default_str()
         ->group("Link");
     app.add_option("--heartbeat-interval", o.heartbeatInterval,
-                   "Drop the link after this long without a recognised message; 0: never")
-        ->type_name("SECONDS")
-        ->check(CLI::Range(0, 86400))
+                   "Drop the link after this long without a recognised message (whole seconds, "
+                   "at most 24h); 0: never")
+        ->type_name("DURATION")
+        ->transform(durationIn(TimeUnit::Seconds, 0, 24 * kHourMs, true))
         ->capture_default_str()
         ->group("Link");
 }
 
 void addAnswerOptions(CLI::App& app, Declared& d, StationOptions& o) {
     app.add_option("--policy", d.policy, "How every message is answered")
-        ->check(CLI::IsMember({"ack-all", "nack-all", "nack-all-but-heartbeats", "custom-all",
-                               "custom-all-but-heartbeats"}))
+        ->transform(oneOf({"ack-all", "nack-all", "nack-all-but-heartbeats", "custom-all",
+                           "custom-all-but-heartbeats"}))
         ->capture_default_str()
         ->group("Answers");
     d.customOption =
@@ -156,8 +164,9 @@ void addDc09Options(CLI::App& app, Declared& d, StationOptions& o) {
         app.add_flag("--dc09-answers", o.dc09.dc09Words,
                      "Refused frames get a NAK with the time stamp instead of a NACK"),
         app.add_option("--undecryptable", d.undecryptable,
-                       "The answer to frames that cannot be decrypted (plain: as the policy says)")
-            ->check(CLI::IsMember({"plain", "duh", "nak", "none"})),
+                       "The answer to frames that cannot be decrypted (default duh; plain: as the "
+                       "policy says)")
+            ->transform(oneOf({"plain", "duh", "nak", "none"})),
     };
     for (CLI::Option* option : d.dc09Options) {
         option->group("SIA-DCS (DC-09)");
@@ -165,13 +174,14 @@ void addDc09Options(CLI::App& app, Declared& d, StationOptions& o) {
 }
 
 void addRunOptions(CLI::App& app, Declared& d, StationOptions& o) {
-    app.add_option("--duration", o.durationSeconds, "Stop after this long")
-        ->type_name("SECONDS")
-        ->check(CLI::PositiveNumber)
+    app.add_option("--duration", o.durationSeconds,
+                   "Stop after this long: 90 (seconds), 90s, 5m, 2h; up to 8760h")
+        ->type_name("DURATION")
+        ->transform(durationIn(TimeUnit::Seconds, 1, 8760 * kHourMs, false))
         ->group("Run");
     app.add_option("--max-messages", o.maxMessages, "Stop once this many messages were decoded")
         ->type_name("N")
-        ->check(CLI::PositiveNumber)
+        ->check(wholeNumberIn(1, std::numeric_limits<std::int64_t>::max()))
         ->group("Run");
     app.add_option("--expect", d.expect,
                    "Exit 1 unless each KIND was counted exactly N times; kinds: cid, sia, "
@@ -280,10 +290,29 @@ Result<void> readCapabilities(const Declared& d, StationOptions& o) {
     return {};
 }
 
-ParsedCommandLine usageError(const std::string& why) {
+// The records are written to a temporary file beside FILE, then renamed over it: the folder must
+// take a new file, and FILE must not be a folder. Tried now, so that a rig learns it before the
+// run.
+Result<void> checkExportPath(const std::string& path) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        return refuse("--export " + quotedInput(path) + ": is a folder");
+    }
+    std::string probe = path + ".XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
+        return refuse("--export " + quotedInput(path) +
+                      ": cannot write there: " + std::strerror(errno));
+    }
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return {};
+}
+
+ParsedCommandLine usageError(const std::string& why, const std::vector<std::string>& args) {
     ParsedCommandLine result;
     result.exitCode = kUsageExit;
-    result.err = std::string(kProgram) + ": " + why + "\n" + kUsageLine + "\n";
+    result.err = std::string(kProgram) + ": " + oneLine(why, args) + "\n" + kUsageLine + "\n";
     return result;
 }
 
@@ -301,7 +330,12 @@ std::optional<std::vector<Expectation>> parseExpectations(const std::string& tex
             count < 0) {
             return std::nullopt;
         }
-        const auto kind = kindNamed(item.substr(0, equals));
+        // Kinds are named in lower case; any case is taken.
+        std::string name(item.substr(0, equals));
+        std::transform(name.begin(), name.end(), name.begin(), [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        });
+        const auto kind = kindNamed(name);
         if (!kind || std::any_of(expectations.begin(), expectations.end(),
                                  [&](const Expectation& e) { return e.kind == *kind; })) {
             return std::nullopt;
@@ -325,6 +359,15 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     addDc09Options(app, d, o);
     addRunOptions(app, d, o);
     addOutputOptions(app, o);
+    addVersionFlag(app, kProgram)->group("Output");
+    // Every option but --config itself may come from the file, NAME = VALUE a line. The value is
+    // the rest of the line, blanks and commas included (no lists: no option takes several), in
+    // quotes or not; "#" starts a comment only at a line's start. An unknown name is an error.
+    app.set_config("--config", "", "Read the options from FILE (NAME = VALUE lines)")
+        ->type_name("FILE")
+        ->group("Run");
+    app.get_config_formatter_base()->comment('\0')->arrayDelimiter('\0');
+    app.allow_config_extras(CLI::config_extras_mode::error);
     app.footer(
         "Exit status: 0 done and every --expect met, 1 an expectation missed, 2 a usage error, "
         "3 the link could not start, 4 the final --export could not be written.");
@@ -337,8 +380,12 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         ParsedCommandLine result;
         result.out = app.help();
         return result;
+    } catch (const CLI::CallForVersion& version) {
+        ParsedCommandLine result;
+        result.out = std::string(version.what()) + "\n";
+        return result;
     } catch (const CLI::ParseError& error) {
-        return usageError(error.what());
+        return usageError(usageErrorLine(error, args), args);
     }
 
     o.protocol = d.protocol == "sur-gard" ? Protocol::SurGard : Protocol::SiaDcs;
@@ -356,10 +403,15 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         o.expectations = *parseExpectations(d.expect);
     }
     if (const Result<void> together = checkTogether(d, o); !together) {
-        return usageError(together.error().why);
+        return usageError(together.error().why, args);
     }
     if (const Result<void> read = readCapabilities(d, o); !read) {
-        return usageError(read.error().why);
+        return usageError(read.error().why, args);
+    }
+    if (!o.exportPath.empty()) {
+        if (const Result<void> writable = checkExportPath(o.exportPath); !writable) {
+            return usageError(writable.error().why, args);
+        }
     }
     ParsedCommandLine result;
     result.options = std::move(o);

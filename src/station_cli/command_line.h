@@ -5,18 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "station_cli/cli_conventions.h"
 #include "station_cli/station_options.h"
 
 namespace corvane::cli {
 
-// Exit status of a usage error.
-inline constexpr int kUsageExit = 2;
-
 struct ParsedCommandLine {
     std::optional<StationOptions> options;  // set when the run may start
-    int exitCode = 0;                       // when it may not: 0 after --help, else kUsageExit
-    std::string out;                        // for standard output (the help)
-    std::string err;                        // for standard error (one line and the usage line)
+    int exitCode = 0;  // when it may not: 0 after --help or --version, else kUsageExit
+    std::string out;   // for standard output (the help or the version)
+    std::string err;   // for standard error (one line and the usage line)
 };
 
 // `args` without the program name.

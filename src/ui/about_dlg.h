@@ -1,4 +1,5 @@
-// The About box: the application's name, version and purpose.
+// The About box: the application's name, version and purpose, its licence, the versions of Qt and
+// OpenSSL it runs with, and where the diagnostic log is written.
 #pragma once
 
 #include <QDialog>

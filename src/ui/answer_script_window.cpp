@@ -47,32 +47,57 @@ AnswerScriptWindow::AnswerScriptWindow(CCorvaneDlg& main) : QDialog(&main), m_ma
 
     m_mainEdit = new QLineEdit(this);
     m_mainEdit->setPlaceholderText(QStringLiteral("NACK*2, DELAY 4500 ACK, NONE, ACK CLOSE 200"));
+    m_mainEdit->setToolTip(
+        QStringLiteral("Steps separated by commas, started again after the last: ACK, NACK, NONE, "
+                       "DELAY ms, CLOSE, a repeat count such as NACK*3"));
     m_heartbeatEdit = new QLineEdit(this);
     m_heartbeatEdit->setPlaceholderText(QStringLiteral("empty: as the main script"));
+    m_heartbeatEdit->setToolTip(
+        QStringLiteral("How heartbeats and link tests are answered; empty: as the main script"));
+    // Wide enough for the example in the field, at any font and scale.
+    const int scriptWidth =
+        m_mainEdit->fontMetrics().horizontalAdvance(m_mainEdit->placeholderText() + "MMMM");
+    for (QLineEdit* edit : {m_mainEdit, m_heartbeatEdit}) {
+        edit->setMinimumWidth(scriptWidth);
+    }
     m_examples = new QComboBox(this);
     m_examples->addItem(QStringLiteral("Examples..."));
     for (const Example& example : kExamples) {
         m_examples->addItem(QString::fromLatin1(example.caption));
     }
-    auto* apply = new QPushButton(QStringLiteral("Apply"), this);
-    m_switch = new QCheckBox(QStringLiteral("Answer by script"), this);
+    m_examples->setToolTip(QStringLiteral("Puts a ready script into the main script field"));
+    auto* apply = new QPushButton(QStringLiteral("&Apply"), this);
+    apply->setToolTip(
+        QStringLiteral("Puts the scripts in the fields in force (a running script "
+                       "starts again from its first step)"));
+    m_switch = new QCheckBox(QStringLiteral("Answer by &script"), this);
+    m_switch->setToolTip(
+        QStringLiteral("On: the script answers instead of the radio buttons; off: they answer "
+                       "again"));
     m_error = new QLabel(this);
     m_error->setWordWrap(true);
     m_steps = new QListWidget(this);
+    m_steps->setToolTip(QStringLiteral("The step each receiver connection is at"));
+    m_steps->setMinimumWidth(m_steps->fontMetrics().horizontalAdvance(
+        QStringLiteral("#999 255.255.255.255:65535  step 10 of 10: DELAY 60000 NONE")));
     m_reconnect = new QSpinBox(this);
     m_reconnect->setRange(0, kMaxReconnectSeconds);
     m_reconnect->setSpecialValueText(QStringLiteral("off"));
     m_reconnect->setSuffix(QStringLiteral(" s"));
     m_reconnect->setValue(m_main.station().m_reconnectSeconds.load());
+    m_reconnect->setToolTip(
+        QStringLiteral("Client mode: after the receiver closed the link, "
+                       "connect again every so many seconds; 0 is off"));
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Main script:"), m_mainEdit);
-    form->addRow(QStringLiteral("Heartbeat script:"), m_heartbeatEdit);
-    form->addRow(QStringLiteral("Ready examples:"), m_examples);
+    form->addRow(QStringLiteral("&Main script:"), m_mainEdit);
+    form->addRow(QStringLiteral("&Heartbeat script:"), m_heartbeatEdit);
+    form->addRow(QStringLiteral("Ready e&xamples:"), m_examples);
     form->addRow(m_switch, apply);
     form->addRow(m_error);
-    form->addRow(QStringLiteral("Step of each receiver:"), m_steps);
-    form->addRow(QStringLiteral("Client mode, reconnect every:"), m_reconnect);
+    form->addRow(new QLabel(QStringLiteral("Step of each receiver:"), this));
+    form->addRow(m_steps);
+    form->addRow(QStringLiteral("Client mode, &reconnect every:"), m_reconnect);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
 
@@ -165,9 +190,7 @@ void openAnswerScriptWindow(CCorvaneDlg& window) {
     if (existing == nullptr) {
         existing = new AnswerScriptWindow(window);
     }
-    existing->show();
-    existing->raise();
-    existing->activateWindow();
+    showToolWindow(*existing);
 }
 
 }  // namespace corvane::ui

@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -12,8 +14,10 @@
 
 #include "platform/vexo.h"
 #include "ui/app_icon.h"
+#include "ui/console_layout.h"
 #include "ui/control_table.h"
 #include "ui/protocol_dlg.h"
+#include "ui/record_saving.h"
 #include "ui/tool_windows.h"
 
 using namespace corvane;
@@ -25,12 +29,15 @@ CCorvaneDlg::CCorvaneDlg(QWidget* parent)
     setFont(ui::dialogFont());
     setWindowTitle(QStringLiteral("Automation"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     m_prompt = [this](const QString& text) {
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Corvane"), text, QMessageBox::Ok,
                         this);
         box.exec();
     };
+    m_quitQuestion = [this](const ui::RunInProgress& run) { return ui::askToQuit(run, this); };
+    m_recordSaving = std::make_shared<ui::RecordSaving>(m_station.sharedRecords());
 
     m_timer = new QTimer(this);
     m_timer->setInterval(1000);
@@ -40,10 +47,8 @@ CCorvaneDlg::CCorvaneDlg(QWidget* parent)
 
     buildControls();
     connectHandlers();
-    const QSize client =
-        m_units.toPixels(QSize(ui::kMainWidthDlu, ui::kMainHeightDlu + ui::kToolRowHeightDlu));
-    setMinimumSize(client);
-    resize(client);
+    setMinimumSize(m_layout->minimumSize());
+    resize(m_layout->defaultSize());
 }
 
 CCorvaneDlg::~CCorvaneDlg() {
@@ -67,6 +72,7 @@ bool CCorvaneDlg::initialise(const ProtocolChooser& chooseProtocol) {
         return false;
     }
     loadTransfer();
+    fixRadioTabStops();
     m_station.m_protocol = protocolNamed(protocol->toLatin1().toStdString());
     setWindowTitle(*protocol);
 
@@ -82,6 +88,7 @@ bool CCorvaneDlg::initialise(const ProtocolChooser& chooseProtocol) {
     m_timer->start();
     setUpForProtocol();
     Vexo_InitEx();
+    relayout();
     return true;
 }
 
@@ -93,15 +100,77 @@ void CCorvaneDlg::setTimerPeriod(int milliseconds) {
     m_timer->setInterval(milliseconds);
 }
 
+void CCorvaneDlg::setQuitQuestion(QuitQuestion question) {
+    m_quitQuestion = std::move(question);
+}
+
+ui::RunInProgress CCorvaneDlg::runInProgress() const {
+    // The link is up from the moment it listens or is connected until it is stopped.
+    const LinkState state = m_linkState.load();
+    return {state == LinkState::Listening || state == LinkState::Connected,
+            m_recordSaving->unsaved()};
+}
+
+void CCorvaneDlg::closeEvent(QCloseEvent* event) {
+    // The close box, the window manager or the desktop session: a run in progress is not ended
+    // without asking. (SIGTERM and SIGINT end the process at once, as they always did.)
+    const ui::RunInProgress run = runInProgress();
+    if (run.any()) {
+        const ui::QuitAnswer answer = m_quitQuestion(run);
+        const bool quit = answer == ui::QuitAnswer::QuitWithoutSaving ||
+                          (answer == ui::QuitAnswer::Save && m_recordSaving->saveAsked(this));
+        if (!quit) {
+            event->ignore();
+            return;
+        }
+    }
+    QDialog::closeEvent(event);
+}
+
+QSize CCorvaneDlg::defaultSize() const {
+    return m_layout->defaultSize();
+}
+
+void CCorvaneDlg::fitInto(const QRect& available) {
+    resize(
+        defaultSize().boundedTo(available.size() - ui::kFrameAllowance).expandedTo(minimumSize()));
+}
+
+void CCorvaneDlg::relayout() {
+    setMinimumSize(m_layout->minimumSize());
+    m_layout->apply(size());
+}
+
+void CCorvaneDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    m_layout->apply(size());
+}
+
+bool CCorvaneDlg::event(QEvent* event) {
+    // A control's caption or contents changed what it needs (controls without a Qt layout ask
+    // their parent this way).
+    if (event->type() == QEvent::LayoutRequest) {
+        relayout();
+    }
+    return QDialog::event(event);
+}
+
+void CCorvaneDlg::fixRadioTabStops() {
+    const bool noneChecked = m_station.m_responseMode.load() == ResponseMode::None;
+    for (QRadioButton* radio : m_responseRadios) {
+        radio->setFocusPolicy(noneChecked || radio->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+}
+
 QWidget* CCorvaneDlg::control(int id) const {
     const auto found = m_controls.find(id);
     return found == m_controls.end() ? nullptr : found->second;
 }
 
 QPushButton* CCorvaneDlg::toolButton(const QString& caption) const {
-    for (QPushButton* button : m_toolButtons) {
-        if (button->text() == caption) {
-            return button;
+    for (std::size_t i = 0; i < m_toolButtons.size(); ++i) {
+        if (QString::fromLatin1(ui::toolWindows()[i].caption) == caption) {
+            return m_toolButtons[i];
         }
     }
     return nullptr;

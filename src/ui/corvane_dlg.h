@@ -12,24 +12,34 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/station_core.h"
 #include "station/window.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_units.h"
+#include "ui/quit_question.h"
 
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTimer;
+
+namespace corvane::ui {
+class ConsoleLayout;
+class RecordSaving;
+struct ControlSpec;
+}  // namespace corvane::ui
 
 class CCorvaneDlg : public QDialog, private corvane::Window {
     Q_OBJECT
@@ -39,6 +49,8 @@ class CCorvaneDlg : public QDialog, private corvane::Window {
     using ProtocolChooser = std::function<std::optional<QString>()>;
     // Shows one modal message (a refused field, a failed start) and returns when it is answered.
     using Prompt = std::function<void(const QString&)>;
+    // Asks whether to quit while a run is in progress.
+    using QuitQuestion = std::function<corvane::ui::QuitAnswer(const corvane::ui::RunInProgress&)>;
 
     explicit CCorvaneDlg(QWidget* parent = nullptr);
     ~CCorvaneDlg() override;
@@ -52,6 +64,22 @@ class CCorvaneDlg : public QDialog, private corvane::Window {
 
     // Replaces the modal message box (tests answer prompts themselves).
     void setPrompt(Prompt prompt);
+    // Replaces the question asked before the window closes during a run.
+    void setQuitQuestion(QuitQuestion question);
+
+    // Saving the message records, and what was never saved.
+    corvane::ui::RecordSaving& recordSaving() { return *m_recordSaving; }
+    const std::shared_ptr<corvane::ui::RecordSaving>& sharedRecordSaving() const {
+        return m_recordSaving;
+    }
+    // What closing the window now would end.
+    corvane::ui::RunInProgress runInProgress() const;
+
+    // The window's own minimum size and its size when first shown.
+    QSize defaultSize() const;
+    // Sizes the window to its default size, or to what fits `available` (a screen's free area)
+    // when that is smaller.
+    void fitInto(const QRect& available);
 
     // The station core behind the window, and its record.
     corvane::StationCore& core() { return m_core; }
@@ -74,13 +102,12 @@ class CCorvaneDlg : public QDialog, private corvane::Window {
     // The button that opens a tool window, by its caption; null when there is none.
     QPushButton* toolButton(const QString& caption) const;
 
-    // Enter in a one-line field: the settings are read back, and the window closes only if every
-    // field was accepted.
-    void accept() override;
-
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
     // ---- Window: what the core reports to the window ----
@@ -96,7 +123,13 @@ class CCorvaneDlg : public QDialog, private corvane::Window {
 
     // ---- building ----
     void buildControls();
+    void setReadingTabOrder(
+        const std::vector<std::pair<const corvane::ui::ControlSpec*, QWidget*>>& built);
     void connectHandlers();
+    // Places the controls for the window's size and captions, and updates the minimum size.
+    void relayout();
+    // Only the checked radio button is a Tab stop (all of them when none is checked).
+    void fixRadioTabStops();
 
     // ---- handlers ----
     void onResponseModeClicked(int mode);
@@ -105,6 +138,7 @@ class CCorvaneDlg : public QDialog, private corvane::Window {
     void onModeActivated(int index);
     void applyModeSelection();  // the mode handler
     void setUpForProtocol();
+    void enableToolWindows();
 
     // ---- save transfer helpers ----
     // Reads one integer field: refused when it is no integer (nothing stored) or when the stored
@@ -129,8 +163,12 @@ class CCorvaneDlg : public QDialog, private corvane::Window {
 
     corvane::StationCore m_core;
     corvane::Station& m_station;
+    // The link's latest reported state (reports come from any thread).
+    std::atomic<corvane::LinkState> m_linkState{corvane::LinkState::Idle};
     corvane::ui::DialogUnits m_units;
+    std::unique_ptr<corvane::ui::ConsoleLayout> m_layout;
     std::map<int, QWidget*> m_controls;
+    QLabel* m_customResponseLabel = nullptr;
     QLineEdit* m_customResponseEdit = nullptr;
     QPlainTextEdit* m_logBox = nullptr;
     QPushButton* m_connectButton = nullptr;
@@ -142,6 +180,8 @@ class CCorvaneDlg : public QDialog, private corvane::Window {
     std::vector<QPushButton*> m_toolButtons;  // in the order of ui::toolWindows()
     QTimer* m_timer = nullptr;
     Prompt m_prompt;
+    QuitQuestion m_quitQuestion;
+    std::shared_ptr<corvane::ui::RecordSaving> m_recordSaving;
 
     std::mutex m_updatesMutex;  // guards the two members below
     std::vector<ControlUpdate> m_pendingUpdates;

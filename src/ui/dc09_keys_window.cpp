@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -41,12 +42,12 @@ Dc09KeysWindow::Dc09KeysWindow(CCorvaneDlg& main)
       m_table(new QTableWidget(0, 3, this)),
       m_account(new QLineEdit(this)),
       m_key(new QLineEdit(this)),
-      m_showKeys(new QCheckBox("Show keys", this)),
+      m_showKeys(new QCheckBox("Show &keys", this)),
       m_undecryptable(new QComboBox(this)),
-      m_windowOn(new QCheckBox("Time stamp window: NAK frames stamped outside it", this)),
+      m_windowOn(new QCheckBox("&Time stamp window: NAK frames stamped outside it", this)),
       m_past(new QSpinBox(this)),
       m_future(new QSpinBox(this)),
-      m_words(new QCheckBox("DC-09 answer words (NACK frames become NAK with the time)", this)) {
+      m_words(new QCheckBox("DC-09 answer &words (NACK frames become NAK with the time)", this)) {
     setObjectName(kObjectName);
     setWindowTitle("DC-09 Keys");
     m_table->setHorizontalHeaderLabels({"Account", "Key", "Read as"});
@@ -54,12 +55,37 @@ Dc09KeysWindow::Dc09KeysWindow(CCorvaneDlg& main)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_account->setPlaceholderText("account or *");
+    m_account->setMinimumWidth(m_account->fontMetrics().horizontalAdvance("0123456789ABCDEF") + 16);
     m_key->setPlaceholderText("32/48/64 hex digits, or 16/24/32 characters");
     m_key->setEchoMode(QLineEdit::Password);
+    m_key->setMinimumWidth(m_key->fontMetrics().horizontalAdvance(m_key->placeholderText()) + 16);
 
-    auto* add = new QPushButton("Add", this);
-    auto* remove = new QPushButton("Remove", this);
-    auto* load = new QPushButton("Load...", this);
+    auto* add = new QPushButton("&Add", this);
+    auto* remove = new QPushButton("&Remove", this);
+    auto* load = new QPushButton("&Load...", this);
+    for (QPushButton* button : {add, remove, load}) {
+        button->setAutoDefault(false);
+    }
+    m_table->setToolTip("The keys in force, one per account; * serves every other account");
+    m_account->setToolTip("The frame's account (# field), 1 to 16 hexadecimal digits, or *");
+    m_key->setToolTip(
+        "AES-128, -192 or -256: 32, 48 or 64 hexadecimal digits, or 16, 24 or 32 "
+        "characters of text (text: in front forces text)");
+    add->setToolTip("Adds the key for the account, or replaces the one it had");
+    remove->setToolTip("Removes the selected key");
+    load->setToolTip(
+        "Replaces the table with a keys file: one account,key a line; # starts a "
+        "comment");
+    m_showKeys->setToolTip("Shows the keys in the table as they were typed");
+    m_undecryptable->setToolTip(
+        "The answer to a frame without a key for its account, or whose "
+        "decryption makes no sense");
+    m_windowOn->setToolTip(
+        "A frame whose time stamp lies outside the window gets NAK with the "
+        "current time, whatever the policy");
+    m_past->setToolTip("How far in the past a frame's time stamp may lie");
+    m_future->setToolTip("How far in the future a frame's time stamp may lie");
+    m_words->setToolTip("Answers NAK with the current time stamp where a NACK frame would go");
     auto* entry = new QHBoxLayout;
     entry->addWidget(m_account);
     entry->addWidget(m_key, 1);
@@ -71,6 +97,7 @@ Dc09KeysWindow::Dc09KeysWindow(CCorvaneDlg& main)
     buttons->addWidget(m_showKeys);
 
     m_undecryptable->addItems({"Plain ACK/NACK as the policy says", "DUH", "NAK", "No answer"});
+    m_undecryptable->setCurrentIndex(static_cast<int>(Dc09Config{}.undecryptable));
     for (QSpinBox* bound : {m_past, m_future}) {
         bound->setRange(0, kMaxWindowSeconds);
         bound->setSuffix(" s");
@@ -78,10 +105,10 @@ Dc09KeysWindow::Dc09KeysWindow(CCorvaneDlg& main)
     m_past->setValue(40);
     m_future->setValue(20);
     auto* settings = new QFormLayout;
-    settings->addRow("Frames that cannot be decrypted:", m_undecryptable);
+    settings->addRow("Frames that cannot be &decrypted:", m_undecryptable);
     settings->addRow(m_windowOn);
-    settings->addRow("In the past:", m_past);
-    settings->addRow("In the future:", m_future);
+    settings->addRow("In the &past:", m_past);
+    settings->addRow("In the &future:", m_future);
     settings->addRow(m_words);
 
     auto* layout = new QVBoxLayout(this);
@@ -90,6 +117,8 @@ Dc09KeysWindow::Dc09KeysWindow(CCorvaneDlg& main)
     layout->addLayout(buttons);
     layout->addLayout(settings);
 
+    auto* closeKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(closeKey, &QShortcut::activated, this, &QWidget::close);
     connect(add, &QPushButton::clicked, this, [this] { addTypedKey(); });
     connect(m_key, &QLineEdit::returnPressed, this, [this] { addTypedKey(); });
     connect(remove, &QPushButton::clicked, this, [this] { removeSelected(); });
@@ -107,7 +136,8 @@ Dc09KeysWindow::Dc09KeysWindow(CCorvaneDlg& main)
     for (QSpinBox* bound : {m_past, m_future}) {
         connect(bound, &QSpinBox::valueChanged, this, [this] { apply(); });
     }
-    resize(520, 420);
+    resize(sizeHint().expandedTo(
+        QSize(fontMetrics().averageCharWidth() * 80, fontMetrics().height() * 28)));
 }
 
 void Dc09KeysWindow::addTypedKey() {
@@ -177,9 +207,7 @@ void openDc09KeysWindow(CCorvaneDlg& window) {
     if (keys == nullptr) {
         keys = new Dc09KeysWindow(window);
     }
-    keys->show();
-    keys->raise();
-    keys->activateWindow();
+    showToolWindow(*keys);
 }
 
 }  // namespace corvane::ui

@@ -26,7 +26,7 @@ DialogUnits::DialogUnits(const QFont& font) {
 }
 
 int DialogUnits::toPixelsX(int dlu) const {
-    return scaleRounded(dlu, m_baseX * m_widening, 4);
+    return static_cast<int>(std::lround(dlu * unitX()));
 }
 
 int DialogUnits::toPixelsY(int dlu) const {

@@ -24,6 +24,8 @@ class DialogUnits {
     int baseX() const { return m_baseX; }  // average width of "A".."Z" "a".."z", rounded
     int baseY() const { return m_baseY; }  // character height
 
+    // Pixels per horizontal dialog unit, widening included.
+    double unitX() const { return m_baseX * m_widening / 4.0; }
     int toPixelsX(int dlu) const;
     int toPixelsY(int dlu) const;
     QRect toPixels(const QRect& dlu) const;

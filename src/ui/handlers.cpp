@@ -4,11 +4,13 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 
 #include "ui/about_dlg.h"
 #include "ui/corvane_dlg.h"
+#include "ui/mnemonics.h"
 #include "ui/tool_windows.h"
 
 using namespace corvane;
@@ -63,12 +65,17 @@ void CCorvaneDlg::setUpForProtocol() {
         applyModeSelection();
         enableControl(kModeCombo, false);
         enableControl(kReceiverTypeCombo, false);
+        // Under SIA-DCS the custom response is the answer text itself.
+        m_customResponseLabel->setText(ui::withMnemonic(QStringLiteral("Custom Response (text)")));
     }
+    enableToolWindows();
 }
 
-void CCorvaneDlg::accept() {
-    if (saveTransfer()) {
-        QDialog::accept();
+void CCorvaneDlg::enableToolWindows() {
+    for (std::size_t i = 0; i < m_toolButtons.size(); ++i) {
+        const ui::ToolWindowEntry& entry = ui::toolWindows()[i];
+        m_toolButtons[i]->setEnabled(entry.servesProtocol(m_station.m_protocol));
+        m_toolButtons[i]->setToolTip(entry.toolTipFor(m_station.m_protocol));
     }
 }
 
@@ -77,16 +84,17 @@ void CCorvaneDlg::keyPressEvent(QKeyEvent* event) {
     const bool plain = event->modifiers() == Qt::NoModifier ||
                        (event->modifiers() == Qt::KeypadModifier && event->key() == Qt::Key_Enter);
     if (enter && plain) {
-        // Enter on a push button presses it; anywhere else it is the window's OK command. (The
-        // log box takes Enter itself as a new line and never passes it on.)
+        // Enter never closes the window. On a push button it presses it. (A one-line field has
+        // already read the settings back; the log box takes Enter as a new line.)
         if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
             button->click();
-        } else {
-            accept();
         }
         return;
     }
-    QDialog::keyPressEvent(event);  // Escape: close without a transfer
+    if (event->key() == Qt::Key_Escape) {
+        return;  // never closes the window: closing asks first when a run is in progress
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CCorvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
@@ -95,11 +103,14 @@ void CCorvaneDlg::contextMenuEvent(QContextMenuEvent* event) {
         return;
     }
     QMenu menu(this);
+    menu.setToolTipsVisible(true);
     menu.addAction(m_aboutAction);
     menu.addSeparator();
     for (const ui::ToolWindowEntry& entry : ui::toolWindows()) {
-        menu.addAction(QString::fromLatin1(entry.caption), this,
-                       [this, &entry] { entry.open(*this); });
+        QAction* action = menu.addAction(ui::withMnemonic(QString::fromLatin1(entry.caption)), this,
+                                         [this, &entry] { entry.open(*this); });
+        action->setEnabled(entry.servesProtocol(m_station.m_protocol));
+        action->setToolTip(entry.toolTipFor(m_station.m_protocol));
     }
     menu.exec(event->globalPos());
 }

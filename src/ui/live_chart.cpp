@@ -4,55 +4,47 @@
 #include <QPainterPath>
 #include <algorithm>
 
-#include "platform/clock.h"
-
 namespace corvane::ui {
 
-LiveChart::LiveChart(const MessageRecords& records, const Tally& tally, QWidget* parent)
-    : QWidget(parent), m_records(records), m_tally(tally), m_seen(tally.progress()) {
+namespace {
+
+constexpr std::int64_t kSecondUs = 1'000'000;
+
+std::int64_t secondOf(std::int64_t us) {
+    return us >= 0 ? us / kSecondUs : (us - kSecondUs + 1) / kSecondUs;
+}
+
+}  // namespace
+
+LiveChart::LiveChart(const Tally& tally, QWidget* parent)
+    : QWidget(parent), m_tally(tally), m_points(kSeconds) {
     setMinimumSize(400, 200);
+    m_lastSecond = secondOf(utcMicrosecondsNow() - kSettleUs) - 1;
 }
 
-void LiveChart::backfill() {
-    const std::int64_t now = utcMicrosecondsNow();
-    std::vector<Second> seconds(kSeconds);
-    std::vector<double> latencySum(kSeconds, 0);
-    std::vector<double> timed(kSeconds, 0);
-    const MessageRecords::Span span = m_records.span();
-    m_records.visitRange(span.first, span.next, [&](const MessageRecord& r) {
-        const std::int64_t ago = (now - r.receivedUs) / 1'000'000;
-        if (ago < 0 || ago >= kSeconds) {
-            return;
-        }
-        const auto at = static_cast<std::size_t>(kSeconds - 1 - ago);
-        seconds[at].messages += 1;
-        if (r.latencyUs >= 0) {
-            latencySum[at] += static_cast<double>(r.latencyUs);
-            timed[at] += 1;
-        }
-    });
-    m_seconds.clear();
+void LiveChart::readTally() {
+    const std::vector<Tally::Second> seconds =
+        m_tally.seconds(m_lastSecond - kSeconds + 1, m_lastSecond);
+    m_points.assign(seconds.size(), Point{});
     for (std::size_t i = 0; i < seconds.size(); ++i) {
-        seconds[i].latencyUs = timed[i] > 0 ? latencySum[i] / timed[i] : -1;
-        m_seconds.push_back(seconds[i]);
+        m_points[i].messages = static_cast<double>(seconds[i].messages);
+        m_points[i].latencyUs = seconds[i].timed > 0
+                                    ? static_cast<double>(seconds[i].latencySumUs) /
+                                          static_cast<double>(seconds[i].timed)
+                                    : -1;
     }
-    m_seen = m_tally.progress();
     update();
 }
 
-void LiveChart::sample() {
-    const Tally::Progress now = m_tally.progress();
-    Second second;
-    second.messages = static_cast<double>(now.messages - m_seen.messages);
-    const auto timed = static_cast<double>(now.timed - m_seen.timed);
-    second.latencyUs =
-        timed > 0 ? static_cast<double>(now.latencySumUs - m_seen.latencySumUs) / timed : -1;
-    m_seen = now;
-    m_seconds.push_back(second);
-    while (m_seconds.size() > static_cast<std::size_t>(kSeconds)) {
-        m_seconds.pop_front();
-    }
-    update();
+void LiveChart::backfill(std::int64_t nowUs) {
+    m_lastSecond = secondOf(nowUs - kSettleUs) - 1;
+    readTally();
+}
+
+void LiveChart::sample(std::int64_t nowUs) {
+    // A timer that runs early never draws a second twice, nor one still to settle.
+    m_lastSecond = std::max(m_lastSecond, secondOf(nowUs - kSettleUs) - 1);
+    readTally();
 }
 
 namespace {
@@ -60,7 +52,7 @@ namespace {
 constexpr int kMargin = 48;
 
 // One line of the chart, scaled to its own maximum; points without a value break the line.
-void drawLine(QPainter& painter, const QRect& area, const std::deque<double>& values, double top,
+void drawLine(QPainter& painter, const QRect& area, const std::vector<double>& values, double top,
               const QColor& colour) {
     painter.setPen(QPen(colour, 1.5));
     QPolygonF line;
@@ -92,15 +84,15 @@ void LiveChart::paintEvent(QPaintEvent*) {
     const QRect area = rect().adjusted(kMargin, 24, -kMargin, -28);
     painter.setPen(palette().mid().color());
     painter.drawRect(area);
-    std::deque<double> rate;
-    std::deque<double> latency;
+    std::vector<double> rate;
+    std::vector<double> latency;
     double rateTop = 1;
     double latencyTop = 1;
-    for (const Second& s : m_seconds) {
-        rate.push_back(s.messages);
-        latency.push_back(s.latencyUs);
-        rateTop = std::max(rateTop, s.messages * 1.1);
-        latencyTop = std::max(latencyTop, s.latencyUs * 1.1);
+    for (const Point& point : points()) {
+        rate.push_back(point.messages);
+        latency.push_back(point.latencyUs);
+        rateTop = std::max(rateTop, point.messages * 1.1);
+        latencyTop = std::max(latencyTop, point.latencyUs * 1.1);
     }
     const QColor rateColour(0x1f, 0x77, 0xb4);
     const QColor latencyColour(0xd6, 0x27, 0x28);

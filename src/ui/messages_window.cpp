@@ -3,12 +3,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -19,50 +17,80 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <array>
 #include <set>
 
 #include "record/record_details.h"
-#include "record/record_export.h"
 #include "ui/corvane_dlg.h"
 #include "ui/live_chart.h"
 #include "ui/receivers_view.h"
+#include "ui/record_saving.h"
 #include "ui/record_table_model.h"
 #include "ui/tool_windows.h"
 
 namespace corvane::ui {
 
-MessagesWindow::MessagesWindow(std::shared_ptr<MessageRecords> records,
-                               std::shared_ptr<Tally> tally, QWidget* owner)
+namespace {
+
+// The widest of `texts` in `metrics`.
+int widest(const QFontMetrics& metrics, const QStringList& texts) {
+    int width = 0;
+    for (const QString& text : texts) {
+        width = std::max(width, metrics.horizontalAdvance(text));
+    }
+    return width;
+}
+
+}  // namespace
+
+MessagesWindow::MessagesWindow(std::shared_ptr<RecordSaving> saving, std::shared_ptr<Tally> tally,
+                               QWidget* owner)
     : QWidget(owner, Qt::Window),
-      m_keep(std::move(records)),
+      m_saving(std::move(saving)),
       m_tally(std::move(tally)),
-      m_records(*m_keep) {
+      m_records(m_saving->records()) {
     setObjectName("MessagesWindow");
     setWindowTitle("Messages");
-    resize(1000, 640);
 
     m_kind = new QComboBox(this);
     m_kind->addItem("All kinds");
     for (int k = 0; k < kMessageKindCount; ++k) {
         m_kind->addItem(QString::fromLatin1(messageKindName(static_cast<MessageKind>(k))));
     }
+    m_kind->setToolTip("Show only the messages of one kind");
     m_receiver = new QLineEdit(this);
     m_receiver->setPlaceholderText("Receiver");
+    m_receiver->setToolTip("Show only the receivers whose \"address:port #connection\" holds this");
+    m_receiver->setClearButtonEnabled(true);
     m_text = new QLineEdit(this);
     m_text->setPlaceholderText("Text");
+    m_text->setToolTip("Show only the messages whose text or description holds this (any case)");
+    m_text->setClearButtonEnabled(true);
     m_limit = new QSpinBox(this);
     m_limit->setRange(1000, 1'000'000);
     m_limit->setSingleStep(10'000);
     m_limit->setValue(static_cast<int>(m_records.capacity()));
-    m_limit->setToolTip("How many of the newest records are kept");
-    auto* copy = new QPushButton("Copy", this);
-    auto* save = new QPushButton("Save...", this);
+    m_limit->setToolTip("How many of the newest records are kept; older ones make room");
+    auto* copy = new QPushButton("&Copy", this);
+    copy->setToolTip("Copy the selected rows as tab-separated text (Ctrl+C)");
+    auto* save = new QPushButton("&Save...", this);
+    save->setToolTip(
+        "Write every record held to a file: CSV for a name ending in .csv, else "
+        "JSON Lines");
+    for (QPushButton* button : {copy, save}) {
+        button->setAutoDefault(false);
+    }
+    auto* kindLabel = new QLabel("&Kind:", this);
+    kindLabel->setBuddy(m_kind);
+    auto* keepLabel = new QLabel("K&eep:", this);
+    keepLabel->setBuddy(m_limit);
     auto* filters = new QHBoxLayout;
-    filters->addWidget(new QLabel("Kind:", this));
+    filters->addWidget(kindLabel);
     filters->addWidget(m_kind);
     filters->addWidget(m_receiver, 1);
     filters->addWidget(m_text, 2);
-    filters->addWidget(new QLabel("Keep:", this));
+    filters->addWidget(keepLabel);
     filters->addWidget(m_limit);
     filters->addWidget(copy);
     filters->addWidget(save);
@@ -75,15 +103,7 @@ MessagesWindow::MessagesWindow(std::shared_ptr<MessageRecords> records,
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 4);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setWordWrap(false);
-    for (const auto& [column, width] : {std::pair{RecordTableModel::Sequence, 60},
-                                        {RecordTableModel::Time, 180},
-                                        {RecordTableModel::Receiver, 130},
-                                        {RecordTableModel::Kind, 90},
-                                        {RecordTableModel::Message, 200},
-                                        {RecordTableModel::Description, 170},
-                                        {RecordTableModel::Answer, 60}}) {
-        m_table->setColumnWidth(column, width);
-    }
+    sizeColumns();
     m_details = new QPlainTextEdit(this);
     m_details->setReadOnly(true);
     m_details->setFont(QFont("DejaVu Sans Mono"));
@@ -94,17 +114,23 @@ MessagesWindow::MessagesWindow(std::shared_ptr<MessageRecords> records,
     split->setStretchFactor(1, 2);
 
     m_receivers = new ReceiversView(*m_tally, this);
-    m_chart = new LiveChart(m_records, *m_tally, this);
+    m_chart = new LiveChart(*m_tally, this);
     m_tabs = new QTabWidget(this);
-    m_tabs->addTab(split, "Messages");
-    m_tabs->addTab(m_receivers, "Receivers");
-    m_tabs->addTab(m_chart, "Chart");
+    m_tabs->addTab(split, "&Messages");
+    m_tabs->addTab(m_receivers, "&Receivers");
+    m_tabs->addTab(m_chart, "C&hart");
     m_status = new QLabel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(filters);
     layout->addWidget(m_tabs, 1);
     layout->addWidget(m_status);
+    // Wide enough for every column of a typical row, at any font and scale.
+    int columns = 0;
+    for (int c = 0; c < RecordTableModel::Count; ++c) {
+        columns += m_table->columnWidth(c);
+    }
+    resize(std::max(columns + 40, sizeHint().width()), fontMetrics().height() * 40);
 
     m_timer = new QTimer(this);
     m_timer->setInterval(kTickMs);
@@ -119,10 +145,55 @@ MessagesWindow::MessagesWindow(std::shared_ptr<MessageRecords> records,
             &MessagesWindow::showDetails);
     auto* copyKey = new QShortcut(QKeySequence::Copy, m_table);
     connect(copyKey, &QShortcut::activated, this, &MessagesWindow::copySelection);
+    auto* closeKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(closeKey, &QShortcut::activated, this, &QWidget::close);
+
+    // Following: new rows keep the table at its bottom. The scroll range grows only once the view
+    // has laid the rows out, so the table follows the range, not the moment rows were added.
+    QScrollBar* bar = m_table->verticalScrollBar();
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        if (m_following) {
+            bar->setValue(maximum);
+        }
+    });
+    connect(bar, &QScrollBar::valueChanged, this,
+            [this, bar](int value) { m_following = value == bar->maximum(); });
+}
+
+MessagesWindow::MessagesWindow(std::shared_ptr<MessageRecords> records,
+                               std::shared_ptr<Tally> tally, QWidget* owner)
+    : MessagesWindow(std::make_shared<RecordSaving>(std::move(records)), std::move(tally), owner) {}
+
+void MessagesWindow::sizeColumns() {
+    // From the fonts in use, so neither a header nor a typical value is cut at any scale.
+    const QFontMetrics cells = m_table->fontMetrics();
+    const QFontMetrics header = m_table->horizontalHeader()->fontMetrics();
+    const int padding = 2 * cells.averageCharWidth() + 8;
+    QStringList kinds;
+    for (int k = 0; k < kMessageKindCount; ++k) {
+        kinds << QString::fromLatin1(messageKindName(static_cast<MessageKind>(k)));
+    }
+    const auto chars = [&](int count) { return cells.averageCharWidth() * count; };
+    const std::array<int, RecordTableModel::Count> content = {
+        widest(cells, {"1000000"}),
+        widest(cells, {"0000-00-00 00:00:00.000"}),
+        widest(cells, {"255.255.255.255:65535 #999"}),
+        widest(cells, kinds),
+        chars(28),
+        chars(32),
+        widest(cells, {"CUSTOM", "NACK"}),
+        widest(cells, {"9999999"}),
+    };
+    for (int c = 0; c < RecordTableModel::Count; ++c) {
+        const QString title = m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        m_table->setColumnWidth(
+            c, std::max(content[static_cast<std::size_t>(c)], header.horizontalAdvance(title)) +
+                   padding);
+    }
 }
 
 MessagesWindow::~MessagesWindow() {
-    // The children read the records: they go first, while m_keep still holds them; the views
+    // The children read the records: they go first, while m_saving still holds them; the views
     // before the model they show.
     m_timer->stop();
     disconnect(m_table->selectionModel(), nullptr, this, nullptr);
@@ -144,12 +215,7 @@ void MessagesWindow::hideEvent(QHideEvent* event) {
 }
 
 void MessagesWindow::tick() {
-    QScrollBar* bar = m_table->verticalScrollBar();
-    const bool following = bar->value() == bar->maximum();
     m_model->refresh();
-    if (following) {
-        m_table->scrollToBottom();
-    }
     if (++m_ticks % kTicksPerSecond == 0 || m_ticks == 1) {
         m_chart->sample();
         if (m_tabs->currentWidget() == m_receivers) {
@@ -187,6 +253,7 @@ void MessagesWindow::applyFilter() {
     filter.receiver = m_receiver->text();
     filter.text = m_text->text();
     m_model->setFilter(std::move(filter));
+    m_following = true;
     m_table->scrollToBottom();
 }
 
@@ -215,31 +282,20 @@ QString MessagesWindow::copySelection() {
 }
 
 QString MessagesWindow::saveTo(const QString& path) {
-    const Result<void> written = exportRecords(m_records, path.toStdString());
-    return written ? QString() : QString::fromStdString(written.error().why);
+    return m_saving->saveTo(path);
 }
 
 void MessagesWindow::save() {
-    const QString path = QFileDialog::getSaveFileName(this, "Save records", "messages.csv",
-                                                      "CSV (*.csv);;JSON Lines (*.jsonl)");
-    if (path.isEmpty()) {
-        return;
-    }
-    const QString error = saveTo(path);
-    if (!error.isEmpty()) {
-        QMessageBox::warning(this, "Messages", error);
-    }
+    (void)m_saving->saveAsked(this);
 }
 
 void openMessagesWindow(CCorvaneDlg& window) {
     auto* messages = window.findChild<MessagesWindow*>("MessagesWindow");
     if (messages == nullptr) {
-        messages = new MessagesWindow(window.station().sharedRecords(),
-                                      window.station().sharedTally(), &window);
+        messages = new MessagesWindow(window.sharedRecordSaving(), window.station().sharedTally(),
+                                      &window);
     }
-    messages->show();
-    messages->raise();
-    messages->activateWindow();
+    showToolWindow(*messages);
 }
 
 }  // namespace corvane::ui

@@ -22,6 +22,7 @@ namespace corvane::ui {
 
 class LiveChart;
 class ReceiversView;
+class RecordSaving;
 class RecordTableModel;
 
 class MessagesWindow : public QWidget {
@@ -31,8 +32,11 @@ class MessagesWindow : public QWidget {
     static constexpr int kTickMs = 250;
     static constexpr int kTicksPerSecond = 1000 / kTickMs;
 
-    // Keeps `records` and `tally` alive as long as the window: the main window's station core
-    // goes away before the main window deletes its child windows.
+    // Keeps the records (through `saving`) and `tally` alive as long as the window: the main
+    // window's station core goes away before the main window deletes its child windows.
+    MessagesWindow(std::shared_ptr<RecordSaving> saving, std::shared_ptr<Tally> tally,
+                   QWidget* owner);
+    // A window with saving of its own (nothing else asks what was saved).
     MessagesWindow(std::shared_ptr<MessageRecords> records, std::shared_ptr<Tally> tally,
                    QWidget* owner);
     ~MessagesWindow() override;
@@ -40,6 +44,9 @@ class MessagesWindow : public QWidget {
     // One timer tick: new rows in one batch, following them unless the operator scrolled away;
     // once a second also the receivers view and the chart.
     void tick();
+    // The table shows the newest row and keeps doing so as rows come (until the operator
+    // scrolls up; scrolling back to the bottom follows again).
+    bool following() const { return m_following; }
     // Writes every held record to `path` (CSV or JSON Lines by its name); empty or the error.
     QString saveTo(const QString& path);
     // The selected rows as tab-separated lines, also put on the clipboard.
@@ -49,6 +56,7 @@ class MessagesWindow : public QWidget {
     QTableView& table() { return *m_table; }
     QPlainTextEdit& details() { return *m_details; }
     ReceiversView& receivers() { return *m_receivers; }
+    LiveChart& chart() { return *m_chart; }
     void setKindFilter(int comboIndex);
     void setTextFilter(const QString& text);
     // Keeps the newest `records` records from now on (older ones are dropped at once).
@@ -62,8 +70,9 @@ class MessagesWindow : public QWidget {
     void applyFilter();
     void showDetails();
     void save();
+    void sizeColumns();
 
-    std::shared_ptr<MessageRecords> m_keep;
+    std::shared_ptr<RecordSaving> m_saving;
     std::shared_ptr<Tally> m_tally;
     MessageRecords& m_records;
     RecordTableModel* m_model;
@@ -79,6 +88,7 @@ class MessagesWindow : public QWidget {
     QLabel* m_status;
     QTimer* m_timer;
     int m_ticks = 0;
+    bool m_following = true;
 };
 
 }  // namespace corvane::ui

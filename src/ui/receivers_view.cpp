@@ -1,6 +1,7 @@
 #include "ui/receivers_view.h"
 
 #include <QHeaderView>
+#include <algorithm>
 
 #include "ui/record_table_model.h"
 
@@ -34,6 +35,19 @@ ReceiversView::ReceiversView(const Tally& tally, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     verticalHeader()->hide();
     horizontalHeader()->setStretchLastSection(true);
+    setWordWrap(false);
+    widenColumns();
+}
+
+void ReceiversView::widenColumns() {
+    // Columns grow to what they hold (never shrink under the operator's hand); the last one
+    // takes the rest of the width.
+    for (int c = 0; c + 1 < columnCount(); ++c) {
+        const int wanted = std::max(sizeHintForColumn(c), horizontalHeader()->sectionSizeHint(c));
+        if (columnWidth(c) < wanted) {
+            setColumnWidth(c, wanted);
+        }
+    }
 }
 
 void ReceiversView::refresh() {
@@ -65,6 +79,7 @@ void ReceiversView::refresh() {
         }
         ++r;
     }
+    widenColumns();
 }
 
 }  // namespace corvane::ui

@@ -17,6 +17,8 @@ class ReceiversView : public QTableWidget {
     void refresh();
 
   private:
+    void widenColumns();
+
     const Tally& m_tally;
 };
 

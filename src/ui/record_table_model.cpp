@@ -28,8 +28,10 @@ bool RecordFilter::matches(const MessageRecord& record) const {
     }
     if (!text.isEmpty()) {
         const QString raw = QString::fromStdString(escapedText(record.raw));
+        const QString clear = QString::fromStdString(escapedText(record.clearText));
         const QString description = QString::fromStdString(escapedText(record.description));
         return raw.contains(text, Qt::CaseInsensitive) ||
+               clear.contains(text, Qt::CaseInsensitive) ||
                description.contains(text, Qt::CaseInsensitive);
     }
     return true;

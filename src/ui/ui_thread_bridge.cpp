@@ -18,6 +18,7 @@
 
 #include "ui/corvane_dlg.h"
 #include "ui/log_box_text.h"
+#include "ui/mnemonics.h"
 
 using namespace corvane;
 
@@ -32,6 +33,7 @@ QString latin1(const std::string& text) {
 }  // namespace
 
 void CCorvaneDlg::linkChanged(const LinkReport& report) {
+    m_linkState = report.state;
     const bool client = report.mode == LinkMode::Client;
     switch (report.state) {
         case LinkState::Idle:
@@ -146,7 +148,7 @@ void CCorvaneDlg::applyUpdate(const ControlUpdate& update) {
         edit->setText(text);
         edit->setCursorPosition(0);  // a status text wider than its field shows its beginning
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        button->setText(text);
+        button->setText(ui::withMnemonic(text));
     } else if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) {
         box->setPlainText(text);
     }

@@ -59,7 +59,7 @@ TEST(Dc09Answer, SettingsDecideTheAnswer) {
     };
     const Case cases[] = {
         {"DefaultsPlain", false, UndecryptableAnswer::Policy, false, false, 0, kPlain, "\"ACK\""},
-        {"DefaultsNoKeyPlainAck", false, UndecryptableAnswer::Policy, false, false, 0, kEncrypted,
+        {"PolicyNoKeyPlainAck", false, UndecryptableAnswer::Policy, false, false, 0, kEncrypted,
          "\"ACK\""},
         {"NoKeyDuh", false, UndecryptableAnswer::Duh, false, false, 0, kEncrypted, "\"DUH\""},
         {"NoKeyNak", false, UndecryptableAnswer::Nak, false, false, 0, kEncrypted, "\"NAK\""},
@@ -107,12 +107,25 @@ TEST(Dc09Answer, SettingsDecideTheAnswer) {
 TEST(Dc09Answer, NakCarriesTheTimeAndAdmCidAckNamesTheMessage) {
     EXPECT_EQ(renderReply(dc09::nakReply(0)),
               frameAround("\"NAK\"0000R0L0A0[]_00:00:00,01-01-1970"));
+    // A NAK that waited carries the time it leaves; other answers are left alone.
+    const std::string early = "_00:00:00,01-01-1970";
+    const std::string later = "_01:00:00,01-02-1970";
+    Reply scripted = frameReply(AnswerWord::Nak, kPlain);
+    scripted.tail = early;
+    Reply ack = frameReply(AnswerWord::Ack, kPlain);
+    ack.tail = early;
+    for (Reply reply : {dc09::nakReply(0), scripted, ack}) {
+        const bool nak = reply.word == AnswerWord::Nak;
+        EXPECT_EQ(dc09::restampNak(reply, 90000), nak);
+        EXPECT_EQ(reply.tail, nak ? later : early);
+    }
     Station station;
     station.m_protocol = Protocol::SiaDcs;
     const Dc09Settings dc09;
     EXPECT_EQ(answerTo(station, dc09, frameAround("\"ADM-CID\"0005R0L0#1234[#1234|1401 01 003]")),
               frameAround("\"ACK\"0005R0L0#1234[]"));
-    EXPECT_EQ(answerTo(station, dc09, kEncrypted), frameAround("\"ACK\"0001R1L2#1234[]"));
+    // A frame that cannot be read is never acknowledged by default.
+    EXPECT_EQ(answerTo(station, dc09, kEncrypted), frameAround("\"DUH\"0001R1L2#1234[]"));
 }
 
 TEST(Dc09Decode, WorkerDecodesAdmCidAndWhatWasDecrypted) {
@@ -139,6 +152,17 @@ TEST(Dc09Decode, WorkerDecodesAdmCidAndWhatWasDecrypted) {
          0, MessageKind::Sia},
         {"NoKey", kEncrypted, false, "no key for account 1234", 0, 0, 0,
          MessageKind::CannotDecrypt},
+        // Blocks without their account field ("Nri0/RP000]", "1602 00 000]", openssl enc)
+        // are read with the frame's account.
+        {"DecryptedBlockWithoutAccount",
+         frameAround("\"*SIA-DCS\"0001R1L2#1234[6514EECD5230496E6995B1A662A4B3B5F388228E0D"
+                     "BE134F7ABD00F50F27BAC3D4F7FEE97347234E6E9C04C17B7891D1"),
+         true, "SIA: Account=1234, EventCode=RP, System=0, Group=000", 0, 1, 0, MessageKind::Sia},
+        {"DecryptedAdmCidWithoutAccount",
+         frameAround("\"*ADM-CID\"0001R1L2#1234[0E1CA77707D178E4F21375CE7294A3612A4C83A3F6"
+                     "635D94D02C40636D81F6468D8864C220B7B626291CBE8D3EE484C4"),
+         true, "CID: Account=1234, Qualifier=1, EventCode=602, GroupCode=00, ZoneCode=000", 0, 0, 1,
+         MessageKind::DeviceHeart},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,6 @@
 // Keys as the operator types them, and the keys file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <fstream>
@@ -88,7 +89,15 @@ TEST(Dc09KeyFile, MissingAndBinaryFilesAreRefused) {
     EXPECT_NE(readKeyFile(path).error().why.find("not a text file"), std::string::npos);
     std::ofstream(path, std::ios::binary) << "1234,AAAAAAAAAAAAAAAA\n";
     EXPECT_TRUE(readKeyFile(path).has_value());
+    std::ofstream(path, std::ios::binary) << std::string(1024 * 1024 + 1, '#');
+    EXPECT_NE(readKeyFile(path).error().why.find("larger than 1 MiB"), std::string::npos);
     std::remove(path.c_str());
+    // A FIFO with no writer is refused at once, never waited on; so is a directory.
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_NE(readKeyFile(path).error().why.find("not a regular file"), std::string::npos);
+    std::remove(path.c_str());
+    EXPECT_NE(readKeyFile(::testing::TempDir()).error().why.find("not a regular file"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -106,6 +106,17 @@ INSTANTIATE_TEST_SUITE_P(
                     {"\n\r" + kNullFrame},
                     {"\n\r", kNullFrame},
                     0},
+        // One answer per frame for senders that end each frame with CR LF.
+        FramingCase{"SiaCrLfEndsEachFrame",
+                    Framing::SiaDcs,
+                    {kSiaFrame + "\n" + kNullFrame + "\n"},
+                    {kSiaFrame, kNullFrame},
+                    1},
+        FramingCase{"SiaLfNulAndBlankRunsBetweenFramesAreNoMessage",
+                    Framing::SiaDcs,
+                    {kSiaFrame + std::string("\n\n \0\n\t", 6) + kNullFrame},
+                    {kSiaFrame, kNullFrame},
+                    0},
         FramingCase{"SiaStrayZeroAfterCr",
                     Framing::SiaDcs,
                     {kSiaFrame + std::string(1, '\0'), kNullFrame + std::string(1, '\0')},
@@ -198,7 +209,8 @@ TEST(FrameReaderTest, MessagesBeforeAnOverflowStillComeOut) {
 TEST(FrameReaderTest, SiaSplitAtEveryByteBoundary) {
     const std::vector<std::string> streams = {
         kSiaFrame + kNullFrame, kBinaryCrcFrame + kSiaFrame, "junk" + kNullFrame + "\n\r",
-        kSiaFrame.substr(0, 12) + kBinaryCrcFrame + std::string(2, '\0') + "abc\r"};
+        kSiaFrame.substr(0, 12) + kBinaryCrcFrame + std::string(2, '\0') + "abc\r",
+        kSiaFrame + "\n" + kBinaryCrcFrame + "\n" + kNullFrame + "\n\n"};
     for (const std::string& stream : streams) {
         FrameReader whole(Framing::SiaDcs);
         Messages expected;
@@ -221,6 +233,35 @@ TEST(FrameReaderTest, SiaSkippedBytesAreNoted) {
     EXPECT_EQ(log.count("skipped 3 byte(s) between frames: 20 00 20", 2), 1);
     EXPECT_EQ(log.count("quirk: 2 NUL byte(s) after CR", 3), 1);
     EXPECT_EQ(log.count("skipped 2 byte(s) between frames: 20 00", 2), 1);
+    EXPECT_TRUE(reader.feed("\n" + kSiaFrame + "\n\n", out));
+    EXPECT_EQ(log.count("quirk: 1 LF byte(s) after CR", 3), 1);
+    EXPECT_EQ(reader.finish().size, 0U) << "LF after CR is no unfinished message";
+    EXPECT_EQ(log.count("quirk: 2 LF byte(s) after CR", 3), 1);
+}
+
+// What a connection leaves open when it ends comes back once, with its first bytes.
+TEST(FrameReaderTest, FinishHandsBackTheOpenMessage) {
+    struct Case {
+        Framing framing;
+        std::string stream;
+        std::size_t size;
+    };
+    const Case cases[] = {
+        {Framing::SiaDcs, kNullFrame + kSiaFrame.substr(0, 20), 20},
+        {Framing::SiaDcs, kNullFrame + "\n \n", 0},
+        {Framing::SurGard, kCid + "1011", 4},
+        {Framing::SurGard, kCid, 0},
+    };
+    for (const Case& c : cases) {
+        FrameReader reader(c.framing);
+        Messages out;
+        ASSERT_TRUE(reader.feed(c.stream, out));
+        const FrameReader::Unfinished left = reader.finish();
+        EXPECT_EQ(left.size, c.size) << c.stream;
+        EXPECT_EQ(left.head, c.stream.substr(c.stream.size() - c.size, 16));
+        EXPECT_EQ(reader.pending(), 0U);
+    }
+    EXPECT_EQ(FrameReader::hexBytes("\n1\xFF"), "0A 31 FF");
 }
 
 TEST(FrameReaderTest, SiaNulAndBlanksDoNotCountAgainstTheBound) {

@@ -1,11 +1,15 @@
 // Answer scripts on the server: each receiver walks the script on its own, a delay holds up only
-// its own connection, CLOSE, a stop and a lost receiver while answers wait, and NAK frames.
+// its own connection, CLOSE, a stop and a lost receiver while answers wait, and NAK frames (with
+// the time they leave).
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "dc09/time_stamp.h"
+#include "protocol/dc09_frame.h"
 #include "record/message_records.h"
 #include "server_harness.h"
 #include "support/quillet_capture.h"
@@ -156,6 +160,22 @@ TEST(ServerAnswers, NakCarriesAUtcTimeStampAndDuhCopiesTheText) {
         << nak;
     ASSERT_TRUE(receiver.send(kSiaEvent));
     EXPECT_NE(receiver.receive(30).find("\"DUH\"0007R1L2#1234[]\r"), std::string::npos);
+}
+
+// A NAK held back by a DELAY carries the UTC time it left, not the time its message came.
+TEST(ServerAnswers, ADelayedNakCarriesTheTimeItLeaves) {
+    ServerHarness server("SIA-DCS");
+    scriptOn(server.station(), "DELAY 1000 NAK");
+    ASSERT_TRUE(server.start());
+    TestReceiver receiver(server.port());
+    const std::time_t sent = std::time(nullptr);
+    ASSERT_TRUE(receiver.send(kSiaEvent));
+    const std::string nak = receiver.receive(50);
+    ASSERT_EQ(nak.size(), 50U) << nak;
+    EXPECT_EQ(nak, frameAround(nak.substr(9, 40)));  // its CRC follows the new time
+    const auto stamp = dc09::parseTimeStamp(nak.substr(30, 19));
+    ASSERT_TRUE(stamp.has_value()) << nak;
+    EXPECT_GE(*stamp, sent + 1);
 }
 
 }  // namespace

@@ -161,6 +161,9 @@ TEST(ServerTraffic, DropsAReceiverThatResetsMidMessage) {
     leaving.close(true);
     ASSERT_TRUE(server.waitForPeers(1));
     EXPECT_EQ(server.logCount("  -  DisConnect!\r\n"), 1);
+    EXPECT_TRUE(test::waitUntil([&] {
+        return server.logCount("  -  Unfinished message dropped at close: 10 byte(s) from ") == 1;
+    }));
 
     ASSERT_TRUE(good.send(kCid));
     EXPECT_EQ(good.receive(1), "\x06");

@@ -61,8 +61,10 @@ struct SessionTest : ::testing::Test {
     Dc09Settings dc09;
     answer::AnswerScripts scripts;
     MessageQueue queue;
+    ActivityLog log{station, station.window()};
     std::atomic<std::uint64_t> serials{0};
-    SessionContext context{station, dc09, scripts, queue, serials, FrameReader::Framing::SurGard};
+    SessionContext context{
+        station, dc09, scripts, queue, log, serials, FrameReader::Framing::SurGard};
     RecordingWire wire;
 };
 

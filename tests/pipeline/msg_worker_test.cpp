@@ -4,14 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
 #include <regex>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "dc09/dc09_settings.h"
 #include "pipeline/contained_decode.h"
 #include "pipeline_fixture.h"
+#include "protocol/dc09_frame.h"
 #include "protocol/event_meanings.h"
 #include "record/record_details.h"
 #include "support/quillet_capture.h"
@@ -294,22 +297,34 @@ TEST(WorkerRecords, ConnectionEventsAndLateAnswersFollowTheQueue) {
     EXPECT_EQ(p.tally.totals().connections, 1U);
 }
 
-// A frame the DC-09 settings decrypted is decoded from its plain text and shown as decrypted;
-// its record keeps no plain text.
-TEST(WorkerRecords, DecryptedFramesAreMarked) {
+// A frame the DC-09 settings decrypted is decoded from its clear text and shown as decrypted;
+// its record keeps its bytes as received and reads its meaning and SIA data block from the clear
+// text.
+TEST(WorkerRecords, DecryptedFramesKeepTheirClearText) {
     Pipeline p("SIA-DCS");
-    ReceivedMessage frame("\n0000003E\"*SIA-DCS\"0001R1L2#1234[00]\r");
-    frame.dc09.outcome = Dc09Reading::Outcome::Decrypted;
-    frame.dc09.text = "\"SIA-DCS\"0001R1L2#1234[#1234|Nri1/BA01]";
+    // "ABCDEFGHIJK|#1234|Nri1/BA01]_12:30:45,01-02-2024" under 000102...0F (openssl enc).
+    const std::string encrypted = frameAround(
+        "\"*SIA-DCS\"0001R1L2#1234[DAD88CCCBF1120F71955C81BEEC38B13815EFE779AD3D0C7ECEE377CAE1E"
+        "DC67BA27A081AD17A563BDB91D1955BED28A");
+    Dc09Config config;
+    config.keys.set("*", *dc09::readKey("000102030405060708090A0B0C0D0E0F"));
+    Dc09Settings dc09;
+    dc09.replace(std::move(config));
+    ReceivedMessage frame(encrypted);
+    (void)dc09.answer(frame.raw, std::time(nullptr), frame.dc09);
     p.queue.queueMessage(frame);
     EXPECT_TRUE(p.worker.processQueuedMessages());
-    p.records.visit(1, [](const MessageRecord& r) {
+    p.records.visit(1, [&](const MessageRecord& r) {
         EXPECT_EQ(r.description, "(decrypted) SIA: Account=1234, EventCode=BA, System=1, Group=01");
         EXPECT_TRUE(r.encrypted);
-        // Its bytes are the cipher text: no events are read from them, nor a block shown.
         EXPECT_TRUE(r.decrypted);
-        EXPECT_EQ(meaningOf(decodedOf(r)), "No event code readable");
-        EXPECT_EQ(recordDetails(r, "").find("Event type"), std::string::npos);
+        EXPECT_EQ(r.raw, encrypted);
+        EXPECT_EQ(r.clearText, "#1234|Nri1/BA01]_12:30:45,01-02-2024");
+        EXPECT_EQ(meaningOf(decodedOf(r)), "BA Burglary Alarm, zone 01, area 1");
+        const std::string details = recordDetails(r, "now");
+        EXPECT_NE(details.find("Clear text: #1234|Nri1/BA01]_12:30:45,01-02-2024\n"),
+                  std::string::npos);
+        EXPECT_NE(details.find("Account: 1234\n"), std::string::npos);
     });
     EXPECT_EQ(p.station.m_siaCount.load(), 1);
 }

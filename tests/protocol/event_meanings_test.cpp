@@ -70,6 +70,12 @@ TEST(SiaDataBlock, ReadsModifiersSeveralEventsAndBlocksWithoutRi) {
     ASSERT_EQ(block.modifiers.size(), 3U);
     EXPECT_EQ(block.modifiers[0], (std::pair<std::string, std::string>{"ti", "12:30"}));
     EXPECT_EQ(block.events.at(0).user, "7");
+    // A decrypted block is read from its clear text; without an account it has the frame's.
+    const SiaDataBlock clear =
+        readSiaDataBlock("\n0000004A\"*SIA-DCS\"0001R1L2#12AB[6514EE\r", "Nri0/RP000]_12:30:45");
+    EXPECT_EQ(clear.account, "12AB");
+    ASSERT_EQ(clear.events.size(), 1U);
+    EXPECT_EQ(clear.events[0].code, "RP");
 }
 
 TEST(ContactIdMeaning, NamesQualifierAndCode) {

@@ -50,7 +50,11 @@ TEST(ReplyFrame, CopiedText) {
                      "77[",
                      15),
          "00"},
-        {"ControlBytesCopied", "\"SIA-DCS\"\r\n\x01\xFF[", "\r\n\x01\xFF"},
+        {"ControlBytesCopied", "\"SIA-DCS\"\x01\xFF\t[", "\x01\xFF\t"},
+        // No CR or LF of the frame ever reaches the answer.
+        {"NoBracketStopsAtCr", "\n00000000\"SIA-DCS\"0001R1L1#1234\r", "0001R1L1#1234"},
+        {"OtherTokenStopsAtCr", "\n00000000\"ADM-CID\"0001R1L1#12\r", "0001R1L1#12"},
+        {"StopsAtLf", "\"SIA-DCS\"0001\n#12[", "0001"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(makeAck(c.message), "\n" + hexField(crc16("\"ACK\"" + c.copied + "[]"), 4) + "0" +

@@ -98,7 +98,7 @@ TEST(Tally, CountsPerReceiverAndInAll) {
     tally.connected(1, "10.0.0.1:5000", 100);
     tally.message(1, "10.0.0.1:5000", 200, MessageKind::Cid, AnswerWord::Ack, 40);
     tally.message(1, "10.0.0.1:5000", 300, MessageKind::LinkTest, AnswerWord::Nack, -1);
-    tally.lateAnswer(1, 2'000'000);
+    tally.lateAnswer(1, 0, 2'000'000);
     tally.message(2, "10.0.0.2:6000", 400, MessageKind::Unknown, AnswerWord::None, -1);
     tally.lost(1, 500);
     tally.lostAll(600);

@@ -36,6 +36,7 @@ struct ExportTest : ::testing::Test {
             r.connection = out.size() % 2 + 1;
             r.receivedUs = 1'765'000'000'000'000 + static_cast<std::int64_t>(out.size());
             r.description = raw.substr(0, 40);
+            r.clearText = raw.substr(0, 300);
             r.raw = std::move(raw);
             out.push_back(std::move(r));
         }
@@ -59,6 +60,7 @@ TEST_F(ExportTest, BothFormatsRoundTripEveryByte) {
         ASSERT_EQ(back->size(), records.size());
         for (std::size_t i = 0; i < records.size(); ++i) {
             EXPECT_EQ((*back)[i].raw, records[i].raw) << name << " " << i;
+            EXPECT_EQ((*back)[i].clearText, records[i].clearText) << name << " " << i;
             EXPECT_EQ((*back)[i].connection, records[i].connection);
             EXPECT_EQ((*back)[i].receivedUs, records[i].receivedUs);
         }
@@ -100,13 +102,29 @@ TEST_F(ExportTest, BadOrCutFilesNameTheLine) {
         {csv.substr(0, csv.size() - 5), "f:"},
         {jsonl.substr(0, jsonl.size() - 3), "f:5: the file is cut short"},
         {"{\"raw_hex\":\"0G\",\"connection\":1,\"received_us\":1}\n", "f:1: raw_hex"},
-        {csvHeader() + "1,2\r\n", "f:2: expected 17 fields, found 2"},
+        {csvHeader() + "1,2\r\n", "f:2: expected 18 fields, found 2"},
+        {"{\"raw_hex\":\"0A\",\"clear_text\":\"\\\\q\",\"connection\":1,\"received_us\":1}\n",
+         "f:1: clear_text"},
     };
     for (const Case& c : cases) {
         const auto result = importRecordsText(c.text, "f");
         ASSERT_FALSE(result) << c.error;
         EXPECT_EQ(result.error().why.rfind(c.error, 0), 0U) << result.error().why;
     }
+}
+
+// Exports written before the clear_text column still read.
+TEST_F(ExportTest, ExportsWithoutTheClearTextColumnRead) {
+    std::string header;
+    for (const std::string& column : kRecordColumns) {
+        header += column == "clear_text" ? "" : (header.empty() ? "" : ",") + column;
+    }
+    const auto back =
+        importRecordsText(header + "\r\n1,t,5,2,p,SIA-DCS,sia,0A31,x,,,,,none,,,false\r\n", "f");
+    ASSERT_TRUE(back) << back.error().why;
+    ASSERT_EQ(back->size(), 1U);
+    EXPECT_EQ(back->front().raw, "\n1");
+    EXPECT_EQ(back->front().clearText, "");
 }
 
 }  // namespace

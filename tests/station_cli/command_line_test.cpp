@@ -35,8 +35,13 @@ TEST(StationCommandLine, GoodLinesRunBadLinesExitTwoWithOneLine) {
         {"--protocol sia-dcs --server 65535 --policy custom-all --custom \"NOPE\"", -1},
         {"--protocol sur-gard --server 1 --policy custom-all-but-heartbeats --custom 0", -1},
         {"--protocol sur-gard --server 1 --heartbeat-interval 0 --duration 0.5 --quiet", -1},
-        {"--protocol sur-gard --server 1 --max-messages 10 --expect cid=3,undecryptable=0", -1},
+        {"--protocol sur-gard --server 1 --max-messages 10 --expect CID=3,undecryptable=0", -1},
+        {"--protocol Sur-Gard --server 1 --receiver-type mlr2 --policy NACK-ALL --duration 1m", -1},
         {"--help", 0},
+        {"--version", 0},
+        {"--protocol sur-gard --server 1025 --duration 1x", 2},
+        {"--protocol sur-gard --server 1025 --heartbeat-interval 1.5", 2},
+        {"--protocol sur-gard --server 1025 --config /nonexistent.conf", 2},
         {"", 2},
         {"--protocol sur-gard", 2},
         {"--protocol sia --server 1025", 2},
@@ -74,7 +79,8 @@ TEST(StationCommandLine, GoodLinesRunBadLinesExitTwoWithOneLine) {
             ASSERT_EQ(std::count(parsed.err.begin(), parsed.err.end(), '\n'), 2) << parsed.err;
             EXPECT_EQ(parsed.err.rfind("corvane-station: ", 0), 0U);
         } else {
-            EXPECT_NE(parsed.out.find("--expect"), std::string::npos);
+            EXPECT_NE(parsed.out.find(c.line == std::string("--help") ? "--expect" : "1."),
+                      std::string::npos);
         }
     }
 }
@@ -82,7 +88,8 @@ TEST(StationCommandLine, GoodLinesRunBadLinesExitTwoWithOneLine) {
 TEST(StationCommandLine, OptionsReachTheStationSettings) {
     const auto parsed = parseCommandLine(
         words("--protocol sur-gard --client 10.0.0.7:3061 --policy nack-all-but-heartbeats "
-              "--heartbeat-interval 0 --expect heartbeat=2,error=0"));
+              "--heartbeat-interval 0 --expect heartbeat=2,error=0 --receiver-type mlr2 "
+              "--duration 1.5m"));
     ASSERT_TRUE(parsed.options);
     const StationOptions& o = *parsed.options;
     EXPECT_EQ(o.protocol, Protocol::SurGard);
@@ -91,6 +98,8 @@ TEST(StationCommandLine, OptionsReachTheStationSettings) {
     EXPECT_EQ(o.port, 3061);
     EXPECT_EQ(o.responseMode, ResponseMode::NackAllButHeartbeats);
     EXPECT_EQ(o.heartbeatInterval, 0);
+    EXPECT_EQ(o.receiverType, ReceiverType::Mlr2);
+    EXPECT_EQ(o.durationSeconds, 90.0);
     ASSERT_EQ(o.expectations.size(), 2U);
     EXPECT_EQ(o.expectations[0].kind, CountedKind::Heartbeat);
     EXPECT_EQ(o.expectations[1].count, 0);
@@ -124,6 +133,7 @@ TEST(StationCommandLine, ScriptKeysAndExportOptions) {
         {sia + "--timestamp-window 40,-1", "expected PAST,FUTURE"},
         {sia + "--undecryptable maybe", "--undecryptable"},
         {sg + "--export out.txt", "ends in .csv or .jsonl"},
+        {sg + "--export /nonexistent/out.csv", "--export '/nonexistent/out.csv': cannot write"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -173,6 +183,33 @@ TEST(StationSummary, ReadsTheTally) {
     EXPECT_NE(summaryJson(summary).find("\"answers\":{\"ACK\":1,\"NACK\":1,\"custom\":1}"),
               std::string::npos)
         << summaryJson(summary);
+}
+
+// --config: every option from a file, a script with blanks whole; the command line wins.
+TEST(StationCommandLine, ConfigFile) {
+    const std::string file = testing::TempDir() + "station_options.conf";
+    const std::string bad = testing::TempDir() + "station_bad_options.conf";
+    std::ofstream(file) << "# lab 1\nprotocol = SIA-DCS\nserver = 3061\nheartbeat-interval = 5m\n"
+                           "script = NACK*2, DELAY 500 ACK\ncustom = \"A #1\"\nquiet\n";
+    std::ofstream(bad) << "protocol = sur-gard\nserver = 1025\nheartbeat = 5\n";
+    auto parsed = parseCommandLine({"--config", file});
+    ASSERT_TRUE(parsed.options) << parsed.err;
+    EXPECT_EQ(parsed.options->protocol, Protocol::SiaDcs);
+    EXPECT_EQ(parsed.options->port, 3061);
+    EXPECT_EQ(parsed.options->heartbeatInterval, 300);
+    EXPECT_EQ(parsed.options->script, "NACK*2, DELAY 500 ACK");
+    EXPECT_EQ(parsed.options->custom, "A #1");
+    EXPECT_TRUE(parsed.options->quiet);
+    parsed = parseCommandLine({"--config", file, "--server", "4000"});
+    ASSERT_TRUE(parsed.options) << parsed.err;
+    EXPECT_EQ(parsed.options->port, 4000);
+    parsed = parseCommandLine({"--config", bad});
+    EXPECT_EQ(parsed.exitCode, kUsageExit);
+    EXPECT_NE(parsed.err.find("--config: the file sets an unknown option 'heartbeat'"),
+              std::string::npos)
+        << parsed.err;
+    std::remove(file.c_str());
+    std::remove(bad.c_str());
 }
 
 }  // namespace

@@ -132,7 +132,7 @@ TEST(StationRun, SummaryAndExitStatusAgainstTheSimulator) {
          {"--json", "--max-messages", "40"},
          sim::Expect::Ack,
          0,
-         {"{\"event\":\"log\",\"time\":\"", "\"text\":\"1011           @    \u2414 --> \"}",
+         {"{\"event\":\"log\",\"time\":\"", "\"text\":\"101000           @    \u2414 --> \"}",
           "{\"event\":\"summary\",\"messages\":40,"}},
     };
     for (const Case& c : cases) {

@@ -21,51 +21,105 @@ namespace {
 struct LayoutCase {
     ReceiverType type;
     Kind kind;
-    std::size_t length;
     std::string bytes;  // the first message of that kind on connection 0
 };
 
+RunOptions optionsFor(ReceiverType type) {
+    RunOptions o;
+    o.receiverType = type;
+    return o;
+}
+
 TEST(ReceiverSimMessages, FirstMessageOfEachKindHasTheExactLayout) {
+    const auto m2000 = ReceiverType::Mlr2000;
+    const auto m2 = ReceiverType::Mlr2;
     const std::vector<LayoutCase> cases = {
-        {ReceiverType::Mlr2000, Kind::Heartbeat, 21, "1011           @    \x14"},
-        {ReceiverType::Mlr2000, Kind::Cid, 23, "501001 181000113001000\x14"},
-        {ReceiverType::Mlr2, Kind::Cid, 21, "5011 181000113001000\x14"},
-        {ReceiverType::Mlr2000, Kind::Cid10, 29, "Q01001 180123450000113001000\x14"},
-        {ReceiverType::Mlr2, Kind::Cid10, 27, "Q011 180123450000113001000\x14"},
-        {ReceiverType::Mlr2000, Kind::Sia, 25, "S01001 [#1000|Nri1/BA00]\x14"},
-        {ReceiverType::Mlr2, Kind::Sia, 23, "S011 [#1000|Nri1/BA00]\x14"},
-        {ReceiverType::Mlr2000, Kind::Private, 20, "001001 PRIVATE 0000\x14"},
+        {m2000, Kind::Heartbeat, "101000           @    \x14"},
+        {m2, Kind::Heartbeat, "1011           @    \x14"},
+        {m2000, Kind::Cid, "501001 181000E13001000\x14"},
+        {m2, Kind::Cid, "5011 181000E13001000\x14"},
+        {m2000, Kind::Cid10, "Q01001 580123450000E13001000\x14"},
+        {m2, Kind::Cid10, "Q011 580123450000E13001000\x14"},
+        {m2000, Kind::Signal, "101001      1000 A1003\x14"},
+        {m2, Kind::Signal, "1011      1000 A1003\x14"},
+        {m2000, Kind::LineStatus, "101001      0000 T  10\x14"},
+        {m2000, Kind::Audio, "101001      0000 P  01\x14"},
+        {m2000, Kind::Sia1, "301001      1000BA0000\x14"},
+        {m2, Kind::Sia1, "3011      1000BA0000\x14"},
+        {m2000, Kind::CallerId, "401001  10005145550000\x14"},
+        {m2000, Kind::Bfsk, "601001      1000 1 001\x14"},
+        {m2000, Kind::Ademco, "8010011000 1555 5555 5\x14"},
+        {m2000, Kind::Sia, "S01001[#1000|Nri1/BA00]\x14"},
+        {m2, Kind::Sia, "S011[#1000|Nri1/BA00]\x14"},
+        {m2000, Kind::Private, "001000[#0000|NRR0001]\x14"},
+        {m2, Kind::Private, "0010[#0000|NRR0001]\x14"},
     };
     for (const auto& c : cases) {
-        MessageGenerator generator(c.type, 0);
+        const RunOptions o = optionsFor(c.type);
+        MessageGenerator generator(o, 0);
         const Message message = generator.next(c.kind);
         SCOPED_TRACE(std::string(kindName(c.kind)));
         EXPECT_EQ(message.bytes, c.bytes);
-        EXPECT_EQ(message.bytes.size(), c.length);
         EXPECT_TRUE(message.echo.empty());
+        // Fixed widths: 20 (MLR2) or 22 (MLR2000) and 0x14; ID Q lines 6 more.
+        if (c.kind != Kind::Sia && c.kind != Kind::Private) {
+            const std::size_t width =
+                (c.type == m2000 ? 23U : 21U) + (c.kind == Kind::Cid10 ? 6 : 0);
+            EXPECT_EQ(message.bytes.size(), width);
+        }
     }
 }
 
-TEST(ReceiverSimMessages, ContactIdCyclesThroughDeviceHeartbeatsAndKeepsItsLength) {
+TEST(ReceiverSimMessages, AccountQualifierAndClockOptions) {
+    RunOptions o;
+    o.account = "C20B";
+    o.qualifier = Qualifier::Digit;
+    MessageGenerator generator(o, 5);
+    EXPECT_EQ(generator.next(Kind::Cid).bytes, "501001 18C20B113001000\x14");
+    EXPECT_EQ(generator.next(Kind::Cid10).bytes, "Q01001 58000000C20B160200000\x14");
+    EXPECT_EQ(generator.next(Kind::Signal).bytes, "101001      C20B A1003\x14");
+    EXPECT_EQ(generator.next(Kind::Bfsk).bytes, "601001      C20B 1 001\x14");
+    o.account = "482";
+    o.clock = true;
+    MessageGenerator clocked(o, 0);
+    for (Kind kind : {Kind::Cid, Kind::Signal, Kind::Sia1, Kind::Ademco}) {
+        const std::string line = clocked.next(kind).bytes;
+        // "HH:MM:SS-dd/mm" before 0x14.
+        ASSERT_EQ(line.size(), 23U + 14U) << line;
+        EXPECT_EQ(line.substr(line.size() - 13, 1) + line[line.size() - 7] + line[line.size() - 4],
+                  ":-/")
+            << line;
+    }
+    EXPECT_EQ(clocked.next(Kind::Heartbeat).bytes.size(), 23U);  // never a clock
+}
+
+TEST(ReceiverSimMessages, ContactIdCyclesThroughDeviceHeartbeatsAndQualifiers) {
     for (ReceiverType type : {ReceiverType::Mlr2000, ReceiverType::Mlr2}) {
-        MessageGenerator generator(type, 63);
-        const std::size_t cidLength = type == ReceiverType::Mlr2000 ? 23 : 21;
-        int deviceHeartbeats = 0;
-        for (int i = 0; i < 50; ++i) {
-            const Message cid = generator.next(i % 2 == 0 ? Kind::Cid : Kind::Cid10);
-            ASSERT_EQ(cid.bytes.size(), i % 2 == 0 ? cidLength : cidLength + 6) << cid.bytes;
-            ASSERT_EQ(cid.bytes.back(), '\x14');
-            // The event code sits just before the group (2) and zone (3) and the terminator.
-            if (cid.bytes.substr(cid.bytes.size() - 9, 3) == "602") {
-                ++deviceHeartbeats;
+        for (Qualifier style : {Qualifier::Letter, Qualifier::Digit}) {
+            RunOptions o = optionsFor(type);
+            o.qualifier = style;
+            MessageGenerator generator(o, 63);
+            const std::size_t cidLength = type == ReceiverType::Mlr2000 ? 23 : 21;
+            int deviceHeartbeats = 0;
+            std::string qualifiers;
+            for (int i = 0; i < 50; ++i) {
+                const Message cid = generator.next(i % 2 == 0 ? Kind::Cid : Kind::Cid10);
+                ASSERT_EQ(cid.bytes.size(), i % 2 == 0 ? cidLength : cidLength + 6) << cid.bytes;
+                ASSERT_EQ(cid.bytes.back(), '\x14');
+                // Event code, group (2), zone (3) and the terminator end the line.
+                deviceHeartbeats += cid.bytes.substr(cid.bytes.size() - 9, 3) == "602" ? 1 : 0;
+                const char q = cid.bytes[cid.bytes.size() - 10];
+                qualifiers += qualifiers.find(q) == std::string::npos ? std::string(1, q) : "";
             }
+            EXPECT_EQ(deviceHeartbeats, 10);
+            EXPECT_EQ(qualifiers, style == Qualifier::Letter ? "ERP" : "136");
         }
-        EXPECT_EQ(deviceHeartbeats, 10);
     }
 }
 
 TEST(ReceiverSimMessages, Dc09FramesCarryTheirEchoAndARunningSequence) {
-    MessageGenerator generator(ReceiverType::Mlr2000, 1);
+    const RunOptions o;
+    MessageGenerator generator(o, 1);
     const Message event = generator.next(Kind::Dc09);
     EXPECT_EQ(event.echo, "0001R2L1#1001");
     EXPECT_EQ(event.bytes, dc09Frame("\"SIA-DCS\"0001R2L1#1001[#1001|Nri1/BA00]"));
@@ -287,6 +341,22 @@ TEST(ReceiverSimCommandLine, GoodLinesGiveTheirValues) {
              return l.options.connections == 1024 && l.options.glue == 10000 &&
                     l.options.connectTimeoutMs == 3'600'000;
          }},
+        // Durations with units, names in any case, the field's line options.
+        {"--connect 1025 --protocol SUR-GARD --receiver-type mlr2 --expect NACK --answer-timeout "
+         "2s --ack-wait 1.5s --connect-timeout 1h --kinds CID,Signal --account c20b --qualifier "
+         "Digit --clock --rate 5",
+         [](const CommandLine& l) {
+             const RunOptions& o = l.options;
+             return o.receiverType == ReceiverType::Mlr2 && o.expectation.expect == Expect::Nack &&
+                    o.answerTimeoutMs == 2000 && o.ackWaitMs == 1500 && o.retrying &&
+                    o.connectTimeoutMs == 3'600'000 &&
+                    o.kinds == std::vector<Kind>{Kind::Cid, Kind::Signal} && o.account == "c20b" &&
+                    o.qualifier == Qualifier::Digit && o.clock && o.rate == 5;
+         }},
+        {"--connect 1025 --suite SURGARD",
+         [](const CommandLine& l) { return l.options.suite == Suite::SurGard; }},
+        {"--connect 1025 --protocol sia-dcs --key 000102030405060708090A0B0C0D0E0F --pad nul",
+         [](const CommandLine& l) { return l.options.pad == Pad::Nul; }},
     };
     for (const Case& c : cases) {
         const CommandLine line = parseCommandLine(words(c.line));
@@ -305,10 +375,10 @@ TEST(ReceiverSimCommandLine, BadLinesSayWhatIsWrong) {
         {"", "give --listen PORT or --connect [HOST:]PORT"},
         {"--count 5", "give --listen PORT or --connect [HOST:]PORT"},
         {"--connect 1025 --listen 1026", "give one of --listen and --connect"},
-        {"--connect 0", "--connect: bad value"},
-        {"--connect host:70000", "--connect: bad value"},
-        {"--listen :5", "--listen: bad value"},
-        {"--connect 1025 --count 0", "--count: needs a number of at least 1"},
+        {"--connect 0", "--connect: expected [HOST:]PORT, got '0'"},
+        {"--connect host:70000", "--connect: expected [HOST:]PORT"},
+        {"--listen :5", "--listen: expected [HOST:]PORT"},
+        {"--connect 1025 --count 0", "--count: expected a whole number of at least 1, got '0'"},
         {"--connect 1025 --count 0x10", "--count"},
         {"--connect 1025 --count +5", "--count"},
         {"--connect 1025 --count", "--count"},
@@ -316,17 +386,26 @@ TEST(ReceiverSimCommandLine, BadLinesSayWhatIsWrong) {
         {"--connect 1025 --connections 1025", "--connections"},
         {"--connect 1025 --glue 0", "--glue"},
         {"--connect 1025 --kinds cid,bogus", "--kinds"},
-        {"--connect 1025 --kinds dc09", "kind dc09 does not belong to this protocol"},
-        {"--connect 1025 --protocol sia-dcs --kinds cid", "kind cid does not belong"},
-        {"--connect 1025 --protocol sia", "--protocol is sur-gard or sia-dcs"},
+        {"--connect 1025 --kinds dc09", "--kinds: dc09 does not belong to this protocol"},
+        {"--connect 1025 --protocol sia-dcs --kinds cid", "--kinds: cid does not belong"},
+        {"--connect 1025 --protocol sia", "--protocol: expected sur-gard or sia-dcs, got 'sia'"},
         {"--listen 1025 --protocol sia-dcs", "use --connect"},
         {"--connect 1025 --protocol sia-dcs --expect 65", "for sur-gard only"},
         {"--connect 1025 --expect 0", "--expect"},
         {"--connect 1025 --expect 0x100", "--expect"},
-        {"--connect 1025 --receiver-type mlr2", "--receiver-type is MLR2000 or MLR2"},
+        {"--connect 1025 --receiver-type mlr3", "--receiver-type: expected MLR2000 or MLR2"},
+        {"--connect 1025 --answer-timeout 1x", "--answer-timeout: expected a duration"},
+        {"--connect 1025 --reconnect 2h", "--reconnect: must be at most 1h"},
+        {"--connect 1025 --account C20G", "--account: expected 1 to 16 hexadecimal digits"},
+        {"--connect 1025 --account C20B1 --kinds cid", "longer than the 4 characters of cid"},
+        {"--connect 1025 --qualifier E", "--qualifier: expected letter or digit"},
+        {"--connect 1025 --pad nul", "give --key as well"},
+        {"--connect 1025 --suite dc09", "need --protocol sia-dcs"},
+        {"--connect 1025 --protocol sia-dcs --suite surgard", "needs --protocol sur-gard"},
+        {"--connect 1025 --protocol sia-dcs --clock", "--clock is for Sur-Gard lines"},
         {"--connect 1025 --unknown", "--unknown"},
         {"--connect 1025 stray", "stray"},
-        {"--connect 1025 --ack-wait 0", "--ack-wait: needs milliseconds"},
+        {"--connect 1025 --ack-wait 0", "--ack-wait: must be at least 1ms"},
         {"--connect 1025 --retries -1", "--retries"},
         {"--connect 1025 --reconnect soon", "--reconnect"},
         {"--connect 1025 --answer-timeout 0", "--answer-timeout"},
@@ -340,17 +419,20 @@ TEST(ReceiverSimCommandLine, BadLinesSayWhatIsWrong) {
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     }
     EXPECT_TRUE(parseCommandLine({"--help"}).help);
+    EXPECT_TRUE(parseCommandLine({"--version"}).version);
+    EXPECT_EQ(versionText().rfind("corvane-receiver ", 0), 0U);
     EXPECT_TRUE(parseCommandLine({"--connect", "1025", "-h"}).help);
 }
 
 TEST(ReceiverSimCommandLine, HelpNamesEveryOptionAndTheExitStatus) {
     const std::string help = usageText();
-    for (const char* name : {"--listen",          "--connect",   "--protocol", "--receiver-type",
-                             "--kinds",           "--count",     "--rate",     "--pipeline",
-                             "--connections",     "--glue",      "--expect",   "--answer-timeout",
-                             "--connect-timeout", "--key",       "--suite",    "--retries",
-                             "--ack-wait",        "--reconnect", "--replay",   "--recorded-timing",
-                             "--quiet",           "--help",      "Exit status"}) {
+    for (const char* name : {"--listen",          "--connect",   "--protocol",  "--receiver-type",
+                             "--kinds",           "--count",     "--rate",      "--pipeline",
+                             "--connections",     "--glue",      "--expect",    "--answer-timeout",
+                             "--connect-timeout", "--key",       "--suite",     "--retries",
+                             "--ack-wait",        "--reconnect", "--replay",    "--recorded-timing",
+                             "--quiet",           "--help",      "Exit status", "--account",
+                             "--qualifier",       "--clock",     "--pad",       "--version"}) {
         EXPECT_NE(help.find(name), std::string::npos) << name;
     }
 }

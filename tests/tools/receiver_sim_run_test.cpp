@@ -3,12 +3,16 @@
 // unexpected answers and an early close.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <future>
+#include <sstream>
 #include <string>
 
 #include "fake_station.h"
 #include "receiver/progress_line.h"
 #include "receiver/receiver_run.h"
+#include "receiver/retry_run.h"
+#include "receiver/surgard_suite.h"
 
 namespace corvane::sim {
 namespace {
@@ -169,6 +173,48 @@ TEST(ReceiverSimRun, NoStationIsAStartError) {
     const RunResult r = runReceiver(o);
     EXPECT_NE(r.error, "");
     EXPECT_FALSE(r.allGood());
+}
+
+TEST(ReceiverSimRun, RatePacesTheFieldReceiversNewMessages) {
+    FakeStation station(Protocol::SurGard, ackAll(Protocol::SurGard));
+    RunOptions o = connectTo(station, Protocol::SurGard, 4);
+    o.retrying = true;
+    o.rate = 40;  // a new message every 25 ms
+    const auto start = std::chrono::steady_clock::now();
+    const RetryResult r = runRetrying(o);
+    EXPECT_EQ(r.acknowledged(), 4U);
+    // Three gaps: a floor that no machine, however slow, gets under.
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(75));
+}
+
+TEST(ReceiverSimSuite, EachSurGardLineTypeGetsAVerdict) {
+    // The second station refuses the SIA protocol 1 lines (ID 3): two of them, one with a clock.
+    for (const bool refuseSia1 : {false, true}) {
+        FakeStation station(Protocol::SurGard, [refuseSia1](const std::string& line, int) {
+            return std::optional<std::string>(refuseSia1 && line[0] == '3' ? "\x15" : "\x06");
+        });
+        std::ostringstream out;
+        EXPECT_EQ(runSurGardSuite(connectTo(station, Protocol::SurGard, 1), out),
+                  refuseSia1 ? 1 : 0)
+            << out.str();
+        const std::string text = out.str();
+        std::size_t bad = 0;
+        for (std::size_t at = text.find(": BAD "); at != std::string::npos;
+             at = text.find(": BAD ", at + 1)) {
+            ++bad;
+        }
+        EXPECT_EQ(bad, refuseSia1 ? 2U : 0U) << text;
+        EXPECT_EQ(static_cast<std::size_t>(station.messagesSeen()),
+                  surGardSuiteLines(ReceiverType::Mlr2000).size());
+    }
+    // Both forms of every line: MLR2000 writes LLL for L, two bytes more.
+    const auto long2000 = surGardSuiteLines(ReceiverType::Mlr2000);
+    const auto short2 = surGardSuiteLines(ReceiverType::Mlr2);
+    ASSERT_EQ(long2000.size(), short2.size());
+    for (std::size_t i = 0; i < short2.size(); ++i) {
+        EXPECT_EQ(long2000[i].bytes.size(), short2[i].bytes.size() + 2) << short2[i].name;
+        EXPECT_EQ(short2[i].bytes.back(), '\x14');
+    }
 }
 
 }  // namespace

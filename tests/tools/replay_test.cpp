@@ -1,5 +1,6 @@
 // --replay end to end: a session's export replayed into a fresh station gives the same counts by
-// kind on as many connections; a file that is no export is refused naming its line.
+// kind on as many connections; a file that is no export, a record over 1 MiB or a bad record is
+// refused naming its line, quoting at most 80 bytes of it.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,6 +12,7 @@
 #include "receiver/receiver_run.h"
 #include "receiver/replay_file.h"
 #include "record/message_records.h"
+#include "record/record_columns.h"
 #include "record/record_export.h"
 
 namespace corvane {
@@ -76,6 +78,62 @@ TEST(Replay, AFileThatIsNoExportIsRefusedNamingTheLine) {
     sim::RunOptions o;
     EXPECT_EQ(sim::loadReplay(file, o),
               file + ":1: not a Corvane records export (CSV or JSON Lines)");
+    std::filesystem::remove(file);
+}
+
+// A CSV record with these columns set (raw_text quoted) and the others empty.
+std::string csvRecord(const std::string& rawHex, const std::string& rawText) {
+    std::string line;
+    for (const std::string& column : kRecordColumns) {
+        line += line.empty() && column == kRecordColumns.front() ? "" : ",";
+        line += column == "connection" || column == "received_us" ? "1"
+                : column == "raw_hex"                             ? rawHex
+                : column == "raw_text"                            ? "\"" + rawText + "\""
+                                                                  : "";
+    }
+    return line + "\r\n";
+}
+
+TEST(Replay, RecordsAreReadOneByOneAndBounded) {
+    std::string header;
+    for (const std::string& column : kRecordColumns) {
+        header += (header.empty() ? "" : ",") + column;
+    }
+    header += "\r\n";
+    const std::string good = "{\"connection\":1,\"received_us\":5,\"raw_hex\":\"3031\"}\n";
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string error;  // after "FILE:"; empty: read
+    };
+    const Case cases[] = {
+        {"record over 1 MiB", good + "{\"raw_hex\":\"" + std::string(3 << 20, 'A') + "\"}\n",
+         "2: the record is longer than 1 MiB"},
+        {"bad JSON quoted in short", good + "{\"a\":\"" + std::string(100000, 'x') + "\\q\"}\n",
+         "2: not a record line"},
+        {"CSV record over two lines, then a bad one",
+         header + csvRecord("610A62", "a\nb") + csvRecord("ZZ", ""), "4: unreadable"},
+        {"CSV record over two lines", header + csvRecord("610A62", "a\nb") + csvRecord("30", ""),
+         ""},
+    };
+    const std::string file =
+        (std::filesystem::temp_directory_path() / ("corvane-records-" + std::to_string(::getpid())))
+            .string();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ofstream(file, std::ios::binary) << c.text;
+        sim::RunOptions o;
+        const std::string error = sim::loadReplay(file, o);
+        EXPECT_LT(error.size(), file.size() + 300U);
+        if (c.error.empty()) {
+            EXPECT_EQ(error, "");
+            ASSERT_EQ(o.replay.size(), 1U);
+            EXPECT_EQ(o.replay[0].size(), 2U);
+            EXPECT_EQ(o.replay[0][0].bytes, "a\nb");
+        } else {
+            EXPECT_EQ(error.rfind(file + ":" + c.error, 0), 0U) << error;
+        }
+    }
     std::filesystem::remove(file);
 }
 

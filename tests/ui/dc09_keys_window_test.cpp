@@ -82,14 +82,15 @@ class Dc09KeysWindowTest : public QObject {
     void settingsReachTheStation() {
         Opened w;
         const auto defaults = w.main.station().dc09().current();
-        QCOMPARE(int(defaults->undecryptable), int(corvane::UndecryptableAnswer::Policy));
+        QCOMPARE(int(defaults->undecryptable), int(corvane::UndecryptableAnswer::Duh));
+        QCOMPARE(w.keys->undecryptableChoice()->currentIndex(), 1);  // the window shows it
         QVERIFY(!defaults->timeWindowOn && !defaults->dc09Words);
-        w.keys->undecryptableChoice()->setCurrentIndex(1);
+        w.keys->undecryptableChoice()->setCurrentIndex(2);
         w.keys->windowSwitch()->setChecked(true);
         w.keys->pastBound()->setValue(90);
         w.keys->wordsSwitch()->setChecked(true);
         const auto config = w.main.station().dc09().current();
-        QCOMPARE(int(config->undecryptable), int(corvane::UndecryptableAnswer::Duh));
+        QCOMPARE(int(config->undecryptable), int(corvane::UndecryptableAnswer::Nak));
         QVERIFY(config->timeWindowOn && config->dc09Words);
         QCOMPARE(config->timeWindow.pastSeconds, 90);
         QCOMPARE(config->timeWindow.futureSeconds, 20);

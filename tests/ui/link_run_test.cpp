@@ -110,8 +110,13 @@ class LinkRunTest : public QObject {
         QTest::mouseClick(w.button(kConnectButton), Qt::LeftButton);
         QVERIFY(receiver.waitForNewConnection(kWaitMs));
         QTcpSocket* peer = receiver.nextPendingConnection();
-        QTest::keyClick(w.dlg.get(), Qt::Key_Escape);
-        QVERIFY(!w.dlg->isVisible());
+        bool askedWithLinkUp = false;
+        w.dlg->setQuitQuestion([&](const ui::RunInProgress& run) {
+            askedWithLinkUp = run.linkUp;
+            return ui::QuitAnswer::QuitWithoutSaving;
+        });
+        QVERIFY(w.dlg->close());
+        QVERIFY(askedWithLinkUp);
 
         // The window goes away as the application ends: the link stops, its threads are joined.
         w.dlg.reset();

@@ -1,14 +1,20 @@
 // The main window: its controls, the set-up for each protocol, the mode and receiver-type
 // choices, the radio buttons, Show Log, Enter and Escape, and updates from worker threads.
+#include <QApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
 #include <thread>
 #include <vector>
 
+#include "record/message_records.h"
 #include "ui/control_table.h"
 #include "ui/log_box_text.h"
+#include "ui/record_saving.h"
 #include "ui/tool_windows.h"
 #include "window_fixture.h"
 
@@ -31,10 +37,10 @@ class MainWindowTest : public QObject {
             QCOMPARE(widget->geometry(), units.toPixels(spec.dlu));
         }
         // The console, and the row of tool buttons below it.
-        QCOMPARE(w.dlg->minimumSize(), units.toPixels(QSize(597, 345 + ui::kToolRowHeightDlu)));
-        QCOMPARE(w.button(kConnectButton)->text(), QString("Connect"));
-        QCOMPARE(w.button(kShowLogCheck)->text(), QString("Show Log"));
-        QCOMPARE(w.button(kCustomToAllButHeartbeatsRadio)->text(),
+        QCOMPARE(w.dlg->size(), units.toPixels(QSize(597, 345 + ui::kToolRowHeightDlu)));
+        QCOMPARE(w.text(kConnectButton), QString("Connect"));
+        QCOMPARE(w.text(kShowLogCheck), QString("Show Log"));
+        QCOMPARE(w.text(kCustomToAllButHeartbeatsRadio),
                  QString("Custom Response To All But Heartbeats"));
         for (const int id : {kLinkStatusEdit, kCidCountEdit, kSiaCountEdit, kSgHeartbeatCountEdit,
                              kSgPrivateCountEdit, kDeviceHeartCountEdit}) {
@@ -46,11 +52,23 @@ class MainWindowTest : public QObject {
         QVERIFY(!w.combo(kModeCombo)->isEditable());
     }
 
-    void captionsFitAndControlsDoNotOverlap() {
+    void resizingKeepsEveryCaptionWholeAndNothingOverlaps_data() {
+        QTest::addColumn<QSize>("grow");  // added to the default size
+        QTest::newRow("default") << QSize(0, 0);
+        QTest::newRow("larger") << QSize(400, 300);
+        QTest::newRow("minimum") << QSize(-10000, -10000);
+        QTest::newRow("1080p at scale 2") << QSize(940 - 1123, 470 - 639);
+    }
+    void resizingKeepsEveryCaptionWholeAndNothingOverlaps() {
+        QFETCH(QSize, grow);
         OpenWindow w("Sur-Gard");
+        // The longest status text.
+        w.coreWindow().linkChanged({LinkMode::Server, LinkState::Listening, StopCause::None, true});
+        w.dlg->resize(w.dlg->defaultSize() + grow);
         std::vector<QWidget*> placed;
         for (QWidget* child : w.dlg->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (qobject_cast<QGroupBox*>(child) == nullptr && child->isVisible()) {
+            QVERIFY(w.dlg->rect().contains(child->geometry()));
+            if (qobject_cast<QGroupBox*>(child) == nullptr) {
                 placed.push_back(child);
             }
             if (auto* label = qobject_cast<QLabel*>(child)) {
@@ -62,38 +80,63 @@ class MainWindowTest : public QObject {
         }
         for (std::size_t i = 0; i < placed.size(); ++i) {
             for (std::size_t j = i + 1; j < placed.size(); ++j) {
-                QVERIFY2(!placed[i]->geometry().intersects(placed[j]->geometry()),
-                         qPrintable(placed[i]->objectName() + placed[j]->objectName()));
+                QVERIFY(!placed[i]->geometry().intersects(placed[j]->geometry()));
             }
         }
+        // The status box shows its whole text: its margins and frame around the text.
+        QLineEdit* status = w.edit(kLinkStatusEdit);
+        QVERIFY(status->width() >=
+                status->fontMetrics().horizontalAdvance(status->text()) + 2 * 2 +
+                    2 * status->style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
     }
 
-    void tabOrderFollowsTheTable() {
+    void theLogGrowsWithTheWindowAndControlsKeepTheirPlacesAroundIt() {
         OpenWindow w("Sur-Gard");
-        const std::vector<int> expected = {
-            kReceiverIpEdit,        kLinesToSaveEdit,    kPortEdit,
-            kHeartbeatIntervalEdit, kConnectButton,      kCustomResponseEdit,
-            kLinkStatusEdit,        kCidCountEdit,       kSiaCountEdit,
-            kSgHeartbeatCountEdit,  kSgPrivateCountEdit, kShowLogCheck,
-            kDeviceHeartCountEdit};
-        std::vector<int> order;
-        QWidget* start = w.dlg->control(kReceiverIpEdit);
-        QWidget* widget = start;
-        do {
-            for (const int id : expected) {
-                if (w.dlg->control(id) == widget && (widget->focusPolicy() & Qt::TabFocus)) {
-                    order.push_back(id);
-                }
-            }
-            widget = widget->nextInFocusChain();
-        } while (widget != start);
-        QCOMPARE(order, expected);
-        // The radio buttons, the log box and the two lists are not tab stops, and Tab in the log
-        // box moves on instead of typing a tab into the log.
-        for (const int id : {kAckAllRadio, kLogBox, kReceiverTypeCombo, kModeCombo}) {
-            QCOMPARE(w.dlg->control(id)->focusPolicy() & Qt::TabFocus, 0);
+        const auto place = [&](int id) { return w.dlg->control(id)->geometry(); };
+        const QRect log = place(kLogBox);
+        const QRect ip = place(kReceiverIpEdit);
+        const QRect connect = place(kConnectButton);
+        const QRect ack = place(kAckAllRadio);
+        const QSize grow(300, 200);
+        w.dlg->resize(w.dlg->size() + grow);
+        QCOMPARE(place(kLogBox), log.adjusted(0, 0, grow.width(), grow.height()));
+        QCOMPARE(place(kReceiverIpEdit), ip);
+        QCOMPARE(place(kConnectButton), connect.translated(grow.width(), 0));
+        QCOMPARE(place(kAckAllRadio), ack.translated(0, grow.height()));
+        // Small enough for 1366x768 at scale 1 and 1920x1080 at scale 2, title bar included.
+        QVERIFY(w.dlg->minimumWidth() <= 940 && w.dlg->minimumHeight() <= 480);
+    }
+
+    void tabRunsInReadingOrderAndLeavesReadOnlyFieldsOut() {
+        OpenWindow w("Sur-Gard");
+        std::vector<QWidget*> expected;
+        for (const int id : {kModeCombo, kConnectButton, kReceiverIpEdit, kLinesToSaveEdit,
+                             kReceiverTypeCombo, kPortEdit, kHeartbeatIntervalEdit, kShowLogCheck,
+                             kLogBox, kAckAllRadio, kCustomResponseEdit}) {
+            expected.push_back(w.dlg->control(id));
         }
+        // DC-09 Keys... is disabled under Sur-Gard, so Tab passes it by.
+        for (const char* caption : {"Answer Script...", "Messages..."}) {
+            expected.push_back(w.dlg->toolButton(caption));
+        }
+        QVERIFY(QTest::qWaitForWindowActive(w.dlg.get()));
+        expected.front()->setFocus();
+        std::vector<QWidget*> order{QApplication::focusWidget()};
+        for (std::size_t i = 1; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order.push_back(QApplication::focusWidget());
+        }
+        QCOMPARE(order, expected);
         QVERIFY(qobject_cast<QPlainTextEdit*>(w.dlg->control(kLogBox))->tabChangesFocus());
+
+        // The arrow keys choose among the radio buttons, as a click does.
+        w.dlg->control(kAckAllRadio)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(responseModePlace(w.station().m_responseMode.load()), 1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+        QVERIFY(w.button(kCustomToAllRadio)->isChecked() ||
+                w.button(kCustomToAllButHeartbeatsRadio)->isChecked());
+        QVERIFY(responseModePlace(w.station().m_responseMode.load()) >= 3);
     }
 
     void surGardSetUp() {
@@ -210,28 +253,80 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.dlg->focusWidget(), w.edit(kPortEdit));
     }
 
-    void enterInAFieldClosesOnlyWhenEverythingIsAccepted() {
+    void enterAndEscapeNeverCloseTheWindow() {
         OpenWindow w("Sur-Gard");
+        // Enter in a field reads the settings back: a refused one is reported at once.
         w.edit(kPortEdit)->setText("70000");
         QTest::keyClick(w.edit(kPortEdit), Qt::Key_Return);
         QCOMPARE(*w.prompts, QStringList{"Please enter an integer between 1 and 65535."});
-        QVERIFY(w.dlg->isVisible());
-
         w.edit(kPortEdit)->setText("4000");
-        QTest::keyClick(w.edit(kPortEdit), Qt::Key_Return);
-        QVERIFY(!w.dlg->isVisible());
-        QCOMPARE(w.dlg->result(), int(QDialog::Accepted));
+        QTest::keyClick(w.edit(kPortEdit), Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(w.station().m_port, 4000);
+        QTest::keyClick(w.edit(kPortEdit), Qt::Key_Escape);
+        QTest::keyClick(w.dlg.get(), Qt::Key_Escape);
+        QVERIFY(w.dlg->isVisible());
+        QCOMPARE(w.prompts->size(), 1);
     }
 
-    void escapeClosesWithoutATransfer() {
+    void closingAsksWhileARunIsInProgress_data() {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<int>("answer");  // ui::QuitAnswer
+        QTest::addColumn<QString>("savedTo");
+        QTest::addColumn<bool>("closes");
+        const int save = int(ui::QuitAnswer::Save);
+        QTest::newRow("nothing to lose: no question") << 0 << -1 << "" << true;
+        QTest::newRow("cancel") << 3 << int(ui::QuitAnswer::Cancel) << "" << false;
+        QTest::newRow("quit without saving")
+            << 3 << int(ui::QuitAnswer::QuitWithoutSaving) << "" << true;
+        QTest::newRow("save") << 3 << save << "records.csv" << true;
+        QTest::newRow("save cancelled") << 3 << save << "" << false;
+        QTest::newRow("save failed") << 3 << save << "none/records.csv" << false;
+    }
+    void closingAsksWhileARunIsInProgress() {
+        QFETCH(int, records);
+        QFETCH(int, answer);
+        QFETCH(QString, savedTo);
+        QFETCH(bool, closes);
         OpenWindow w("Sur-Gard");
-        w.edit(kPortEdit)->setText("letters");
-        QTest::keyClick(w.edit(kPortEdit), Qt::Key_Escape);
-        QVERIFY(!w.dlg->isVisible());
-        QCOMPARE(w.dlg->result(), int(QDialog::Rejected));
-        QVERIFY(w.prompts->isEmpty());
-        QCOMPARE(w.station().m_port, 1025);
+        std::vector<MessageRecord> batch(static_cast<std::size_t>(records));
+        w.station().records().append(batch);
+        int asked = 0;
+        w.dlg->setQuitQuestion([&](const ui::RunInProgress& run) {
+            asked += run.unsavedRecords == static_cast<std::uint64_t>(records) ? 1 : 100;
+            return static_cast<ui::QuitAnswer>(answer);
+        });
+        QTemporaryDir dir;
+        const QString path = savedTo.isEmpty() ? QString() : dir.filePath(savedTo);
+        w.dlg->recordSaving().setPathChooser([&](QWidget*) { return path; });
+        QStringList failures;
+        w.dlg->recordSaving().setFailure([&](QWidget*, const QString& e) { failures << e; });
+        QCOMPARE(w.dlg->close(), closes);
+        QCOMPARE(w.dlg->isVisible(), !closes);
+        QCOMPARE(asked, answer < 0 ? 0 : 1);
+        QCOMPARE(QFile::exists(path), closes && !path.isEmpty());
+        QCOMPARE(failures.size(), savedTo.startsWith("none") ? 1 : 0);
+        if (answer == int(ui::QuitAnswer::Save) && closes) {
+            QCOMPARE(w.dlg->runInProgress().unsavedRecords, 0U);  // a second close asks nothing
+        }
+    }
+
+    void siaDcsLabelsTheCustomResponseAsTextAndKeepsTheDc09Keys() {
+        for (const char* protocol : {"Sur-Gard", "SIA-DCS"}) {
+            OpenWindow w(protocol);
+            const bool sia = QString(protocol) == "SIA-DCS";
+            QLabel* custom = nullptr;
+            for (QLabel* each : w.dlg->findChildren<QLabel*>()) {
+                if (each->buddy() == w.dlg->control(kCustomResponseEdit)) {
+                    custom = each;
+                }
+            }
+            QCOMPARE(ui::withoutMnemonic(custom->text()),
+                     sia ? QString("Custom Response (text)")
+                         : QString("Custom Response (ASCII in decimal)"));
+            QPushButton* keys = w.dlg->toolButton("DC-09 Keys...");
+            QCOMPARE(keys->isEnabled(), sia);
+            QCOMPARE(keys->toolTip().contains("Sur-Gard"), !sia);
+        }
     }
 
     void workerUpdatesArriveInOrderWithoutWaiting() {

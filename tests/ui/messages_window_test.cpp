@@ -1,5 +1,6 @@
 // The Messages window: one insert per tick however many records came, following unless scrolled
 // away, filters, details, copy, a failed save that keeps the records, and the tool button.
+#include <QApplication>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -8,6 +9,7 @@
 
 #include "protocol/parse_line.h"
 #include "record/message_records.h"
+#include "ui/live_chart.h"
 #include "ui/messages_window.h"
 #include "ui/record_table_model.h"
 #include "ui/tool_windows.h"
@@ -34,6 +36,8 @@ void addRecords(MessageRecords& records, int count, const std::string& raw,
     }
     records.append(batch);
 }
+
+constexpr std::int64_t kSecondUs = 1'000'000;
 
 }  // namespace
 
@@ -87,6 +91,63 @@ class MessagesWindowTest : public QObject {
         messages->setLimit(1000);  // the newest 1000: 950 SIA events and the 50 later CIDs
         QCOMPARE(records.span().size(), 1000U);
         QCOMPARE(messages->model().rowCount(), 950);
+    }
+
+    void followsFromTheStart() {
+        OpenWindow open("Sur-Gard");
+        addRecords(open.station().records(), 500, "1011  @\x14");
+        ui::openMessagesWindow(*open.dlg);
+        auto* messages = open.dlg->findChild<ui::MessagesWindow*>("MessagesWindow");
+        QScrollBar* bar = messages->table().verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), bar->maximum());
+        addRecords(open.station().records(), 100, "5");
+        messages->tick();
+        QTRY_COMPARE(bar->value(), bar->maximum());
+        QVERIFY(messages->following());
+    }
+
+    // A steady 10 messages a second that reach the tally late and in batches, sampled by a
+    // timer that is never exactly on the second: every second the chart draws holds 10.
+    void chartDrawsNoDipThatDidNotHappen() {
+        Tally tally;
+        const std::int64_t start = 1'700'000'000 * kSecondUs;
+        ui::LiveChart chart(tally);
+        chart.backfill(start);
+        std::int64_t countedUpTo = start;
+        for (int tick = 1; tick <= 40; ++tick) {
+            const std::int64_t now = start + tick * 250'000 + (tick % 3) * 40'000;
+            for (; countedUpTo + 100'000 <= now - 180'000; countedUpTo += 100'000) {
+                tally.message(1, "127.0.0.1:4000", countedUpTo, MessageKind::Cid, AnswerWord::Ack,
+                              -1);
+            }
+            if (tick % 4 == tick % 3) {
+                continue;  // the timer runs late now and then
+            }
+            chart.sample(now);
+            const std::vector<ui::LiveChart::Point>& points = chart.points();
+            const std::int64_t newest = (now - ui::LiveChart::kSettleUs) / kSecondUs - 1;
+            for (std::int64_t second = start / kSecondUs; second <= newest; ++second) {
+                const auto at = points.size() - 1 - static_cast<std::size_t>(newest - second);
+                QCOMPARE(points[at].messages, 10.0);
+            }
+        }
+    }
+
+    void everyToolWindowClosesWithEscape() {
+        OpenWindow open("SIA-DCS");
+        for (const ui::ToolWindowEntry& entry : ui::toolWindows()) {
+            entry.open(*open.dlg);
+            QWidget* tool = nullptr;
+            for (QWidget* child : open.dlg->findChildren<QWidget*>()) {
+                tool = child->isWindow() && child->isVisible() ? child : tool;
+            }
+            QVERIFY2(tool != nullptr && QTest::qWaitForWindowActive(tool), entry.caption);
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus != nullptr ? focus : tool, Qt::Key_Escape);
+            QVERIFY2(!tool->isVisible(), entry.caption);
+        }
+        QVERIFY(open.dlg->isVisible());
     }
 };
 

@@ -16,6 +16,7 @@
 #include "support/fast_timeouts.h"
 #include "ui/control_ids.h"
 #include "ui/corvane_dlg.h"
+#include "ui/mnemonics.h"
 
 namespace corvane::test {
 
@@ -45,7 +46,7 @@ struct OpenWindow {
         if (auto* line = edit(id)) {
             return line->text();
         }
-        return button(id)->text();
+        return ui::withoutMnemonic(button(id)->text());
     }
     // Chooses an entry of a combo box the way the operator does: the selection is confirmed.
     void choose(int comboId, const QString& entry) const {

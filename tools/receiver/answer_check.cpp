@@ -5,6 +5,7 @@
 
 #include "receiver/dc09_crypto.h"
 #include "receiver/dc09_frame.h"
+#include "station_cli/cli_conventions.h"
 
 namespace corvane::sim {
 
@@ -28,9 +29,14 @@ void AnswerReader::feed(std::string_view bytes, std::vector<std::string>& out) {
         }
         return;
     }
-    for (char c : bytes) {
-        m_partial.push_back(c);
-        if (c == '\r' || m_partial.size() >= kMaxFrame) {
+    // Whole runs up to CR (or up to the size limit) at a time.
+    while (!bytes.empty()) {
+        const std::string_view run = bytes.substr(0, kMaxFrame - m_partial.size());
+        const std::size_t cr = run.find('\r');
+        const std::size_t taken = cr == std::string_view::npos ? run.size() : cr + 1;
+        m_partial.append(run.substr(0, taken));
+        bytes.remove_prefix(taken);
+        if (cr != std::string_view::npos || m_partial.size() >= kMaxFrame) {
             out.push_back(std::move(m_partial));
             m_partial.clear();
         }
@@ -103,25 +109,7 @@ std::string checkEncryptedDc09Answer(std::string_view answer, std::string_view e
 }
 
 std::string printable(std::string_view bytes, std::size_t limit) {
-    std::string text;
-    for (std::size_t i = 0; i < bytes.size() && i < limit; ++i) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c == '\n') {
-            text += "\\n";
-        } else if (c == '\r') {
-            text += "\\r";
-        } else if (c >= 0x20 && c < 0x7F && c != '\\') {
-            text += static_cast<char>(c);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(c));
-            text += hex;
-        }
-    }
-    if (bytes.size() > limit) {
-        text += "...";
-    }
-    return text;
+    return cli::escapedBytes(bytes, limit);
 }
 
 }  // namespace corvane::sim

@@ -43,7 +43,7 @@ class ConnectionRunner {
           m_options(options),
           m_index(index),
           m_kinds(options.kinds.empty() ? defaultKinds(options.protocol) : options.kinds),
-          m_generator(options.receiverType, index, &options.keys),
+          m_generator(options, index),
           m_reader(options.protocol) {}
 
     ConnectionResult run();
@@ -97,7 +97,7 @@ ConnectionResult ConnectionRunner::run() {
     while (true) {
         publishProgress();
         if (m_options.cancel != nullptr && m_options.cancel->load()) {
-            connectionLost("cancelled");
+            connectionLost("stopped");
             break;
         }
         if (m_out.empty() && mayQueue(Clock::now())) {

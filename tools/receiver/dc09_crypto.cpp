@@ -3,8 +3,12 @@
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
+#include <array>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 
 namespace corvane::sim {
@@ -22,64 +26,206 @@ const EVP_CIPHER* cipherFor(std::size_t size) {
     return size == 16 ? aes128 : size == 24 ? aes192 : size == 32 ? aes256 : nullptr;
 }
 
-// AES-CBC, zero IV, no padding; nullopt on any failure.
-std::optional<std::string> crypt(const std::string& key, std::string_view in, bool encrypt) {
-    const EVP_CIPHER* cipher = cipherFor(key.size());
-    if (cipher == nullptr || in.size() % kBlock != 0) {
-        return std::nullopt;
+using Context = std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)>;
+
+// Contexts keyed once per key and thread: keying costs more than the cipher work on a short frame,
+// so each later use only resets the IV. A run has a key per account at most; a few entries per
+// thread, the oldest making room for a new key.
+class KeyedContexts {
+  public:
+    // A context for `key` in the direction asked, its IV back to zero; null when OpenSSL fails.
+    EVP_CIPHER_CTX* get(const std::string& key, bool encrypt) {
+        Entry* entry = find(key);
+        if (entry == nullptr) {
+            entry = &m_entries[m_next];
+            m_next = (m_next + 1) % m_entries.size();
+            *entry = Entry{key};
+        }
+        Context& context = encrypt ? entry->encrypt : entry->decrypt;
+        const unsigned char iv[kBlock] = {};
+        if (context) {
+            return EVP_CipherInit_ex(context.get(), nullptr, nullptr, nullptr, iv, -1) == 1
+                       ? context.get()
+                       : nullptr;
+        }
+        context.reset(EVP_CIPHER_CTX_new());
+        if (!context ||
+            EVP_CipherInit_ex(context.get(), cipherFor(key.size()), nullptr,
+                              reinterpret_cast<const unsigned char*>(key.data()), iv,
+                              encrypt ? 1 : 0) != 1 ||
+            EVP_CIPHER_CTX_set_padding(context.get(), 0) != 1) {
+            context.reset();
+        }
+        return context.get();
     }
-    std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
-                                                                        &EVP_CIPHER_CTX_free);
-    const unsigned char iv[kBlock] = {};
-    std::string out(in.size() + kBlock, '\0');
+
+  private:
+    struct Entry {
+        std::string key;
+        Context encrypt{nullptr, &EVP_CIPHER_CTX_free};
+        Context decrypt{nullptr, &EVP_CIPHER_CTX_free};
+    };
+
+    Entry* find(const std::string& key) {
+        for (Entry& entry : m_entries) {
+            if (!entry.key.empty() && entry.key == key) {
+                return &entry;
+            }
+        }
+        return nullptr;
+    }
+
+    std::array<Entry, 4> m_entries;
+    std::size_t m_next = 0;
+};
+
+// AES-CBC, zero IV, no padding, from `in` into `out`; false on any failure.
+bool crypt(const std::string& key, std::string_view in, bool encrypt, std::string& out) {
+    if (cipherFor(key.size()) == nullptr || in.size() % kBlock != 0 ||
+        in.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        return false;
+    }
+    thread_local KeyedContexts contexts;
+    EVP_CIPHER_CTX* const context = contexts.get(key, encrypt);
+    out.resize(in.size() + kBlock);
+    auto* target = reinterpret_cast<unsigned char*>(out.data());
     int n = 0;
     int last = 0;
-    auto* target = reinterpret_cast<unsigned char*>(out.data());
-    if (!ctx ||
-        EVP_CipherInit_ex(ctx.get(), cipher, nullptr,
-                          reinterpret_cast<const unsigned char*>(key.data()), iv,
-                          encrypt ? 1 : 0) != 1 ||
-        EVP_CIPHER_CTX_set_padding(ctx.get(), 0) != 1 ||
-        EVP_CipherUpdate(ctx.get(), target, &n, reinterpret_cast<const unsigned char*>(in.data()),
+    if (context == nullptr ||
+        EVP_CipherUpdate(context, target, &n, reinterpret_cast<const unsigned char*>(in.data()),
                          static_cast<int>(in.size())) != 1 ||
-        EVP_CipherFinal_ex(ctx.get(), target + n, &last) != 1) {
-        return std::nullopt;
+        EVP_CipherFinal_ex(context, target + n, &last) != 1) {
+        return false;
     }
     out.resize(static_cast<std::size_t>(n + last));
-    return out;
+    return true;
 }
+
+// The stamp of `now`, formatted once a second per thread.
+const std::string& stampOf(std::time_t now) {
+    thread_local std::time_t stampedAt = -1;
+    thread_local std::string stamp;
+    if (now != stampedAt || stamp.empty()) {
+        stamp = simTimeStamp(now);
+        stampedAt = now;
+    }
+    return stamp;
+}
+
+// The value of each byte as a hexadecimal digit, -1 for none: a look-up instead of branches that
+// random cipher text digits would mispredict.
+constexpr std::array<std::int8_t, 256> kHexValues = [] {
+    std::array<std::int8_t, 256> values{};
+    for (int c = 0; c < 256; ++c) {
+        values[static_cast<std::size_t>(c)] =
+            static_cast<std::int8_t>(c >= '0' && c <= '9'   ? c - '0'
+                                     : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                     : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                            : -1);
+    }
+    return values;
+}();
 
 int hexDigit(char c) {
-    return c >= '0' && c <= '9'   ? c - '0'
-           : c >= 'A' && c <= 'F' ? c - 'A' + 10
-           : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                  : -1;
+    return kHexValues[static_cast<unsigned char>(c)];
 }
 
-std::optional<std::string> fromHex(std::string_view hex) {
+// The bytes that `hex` spells, into `bytes`; false when it is no whole run of hex digit pairs.
+bool fromHex(std::string_view hex, std::string& bytes) {
     if (hex.size() % 2 != 0) {
-        return std::nullopt;
+        return false;
     }
-    std::string bytes;
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = hexDigit(hex[i]);
-        const int low = hexDigit(hex[i + 1]);
-        if (high < 0 || low < 0) {
+    bytes.resize(hex.size() / 2);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const int high = hexDigit(hex[2 * i]);
+        const int low = hexDigit(hex[2 * i + 1]);
+        if ((high | low) < 0) {
+            return false;
+        }
+        bytes[i] = static_cast<char>(high * 16 + low);
+    }
+    return true;
+}
+
+void appendHex(std::string_view bytes, std::string& out) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    std::size_t at = out.size();
+    out.resize(at + 2 * bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        out[at++] = kDigits[byte >> 4];
+        out[at++] = kDigits[byte & 15U];
+    }
+}
+
+// One random byte from a pool drawn a kilobyte at a time: a call to RAND_bytes costs
+// microseconds whatever its size. Nullopt if the generator fails.
+std::optional<unsigned char> randomByte() {
+    thread_local unsigned char pool[1024];
+    thread_local std::size_t used = sizeof pool;
+    if (used == sizeof pool) {
+        if (RAND_bytes(pool, static_cast<int>(sizeof pool)) != 1) {
             return std::nullopt;
         }
-        bytes.push_back(static_cast<char>(high * 16 + low));
+        used = 0;
+    }
+    return pool[used++];
+}
+
+bool padByte(unsigned char c) {
+    return c != '|' && c != '[' && c != ']';
+}
+
+std::string padOf(std::size_t size, Pad pad) {
+    if (pad == Pad::Nul || pad == Pad::Zero) {
+        return std::string(size, pad == Pad::Nul ? '\0' : '0');
+    }
+    std::string bytes;
+    while (bytes.size() < size) {
+        const auto r = randomByte();
+        if (!r) {
+            return std::string(size, 'p');
+        }
+        const auto c = pad == Pad::Printable ? static_cast<unsigned char>(0x21 + *r % 94) : *r;
+        if (padByte(c)) {
+            bytes.push_back(static_cast<char>(c));
+        }
     }
     return bytes;
 }
 
-std::string toHex(std::string_view bytes) {
-    std::string hex;
-    for (const char c : bytes) {
-        char digits[4];
-        std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned char>(c));
-        hex += digits;
+// "HH:MM:SS,MM-DD-YYYY": digits where digits belong, the separators in place.
+bool stampShaped(std::string_view stamp) {
+    constexpr std::string_view kShape = "00:00:00,00-00-0000";
+    for (std::size_t i = 0; i < kShape.size(); ++i) {
+        const bool digit = stamp[i] >= '0' && stamp[i] <= '9';
+        if (kShape[i] == '0' ? !digit : stamp[i] != kShape[i]) {
+            return false;
+        }
     }
-    return hex;
+    return true;
+}
+
+// Seconds since the epoch of a shaped stamp. A field beyond its range carries over as timegm()
+// carries it (month 00 is December of the year before, hour 24 the next day), so a stamp reads
+// the same whatever its fields hold.
+std::int64_t stampSeconds(std::string_view stamp) {
+    const auto number = [stamp](std::size_t at, std::size_t digits) {
+        int value = 0;
+        for (const char c : stamp.substr(at, digits)) {
+            value = value * 10 + (c - '0');
+        }
+        return value;
+    };
+    const int monthIndex = number(9, 2) - 1;  // -1..98
+    const int years = monthIndex < 0 ? -1 : monthIndex / 12;
+    using namespace std::chrono;
+    const sys_days first =
+        year_month_day{year{number(15, 4) + years},
+                       month{static_cast<unsigned>(monthIndex - 12 * years + 1)}, day{1}};
+    return duration_cast<seconds>(first.time_since_epoch()).count() +
+           (number(12, 2) - 1) * std::int64_t{86400} + number(0, 2) * 3600 + number(3, 2) * 60 +
+           number(6, 2);
 }
 
 std::optional<std::string> readKeyText(const std::string& text) {
@@ -88,7 +234,7 @@ std::optional<std::string> readKeyText(const std::string& text) {
         return cipherFor(rest.size()) != nullptr ? std::optional(rest) : std::nullopt;
     }
     if (text.size() == 32 || text.size() == 48 || text.size() == 64) {
-        if (auto bytes = fromHex(text)) {
+        if (std::string bytes; fromHex(text, bytes)) {
             return bytes;
         }
     }
@@ -126,61 +272,98 @@ std::string simTimeStamp(std::time_t utc) {
 }
 
 std::string encryptedBody(std::string_view token, std::string_view header, std::string_view data,
-                          const std::string& key, std::time_t now) {
-    const std::string tail = "|" + std::string(data) + "_" + simTimeStamp(now);
-    std::string plain(kBlock - tail.size() % kBlock, 'p');
-    // Drawn a kilobyte at a time: a call to RAND_bytes costs microseconds whatever its size.
-    thread_local unsigned char random[1024];
-    thread_local std::size_t used = sizeof random;
-    if (used + plain.size() > sizeof random) {
-        used = RAND_bytes(random, static_cast<int>(sizeof random)) == 1 ? 0 : used;
+                          const std::string& key, std::time_t now, Pad pad) {
+    const std::string& stamp = stampOf(now);
+    const std::size_t tail = 1 + data.size() + 1 + stamp.size();  // "|", data, "_", stamp
+    std::string plain = padOf(kBlock - tail % kBlock, pad);
+    plain.reserve(plain.size() + tail);
+    plain.push_back('|');
+    plain.append(data);
+    plain.push_back('_');
+    plain.append(stamp);
+    std::string body;
+    body.reserve(4 + token.size() + header.size() + 2 * plain.size());
+    body.append("\"*").append(token).append("\"").append(header).push_back('[');
+    std::string cipher;
+    if (crypt(key, plain, true, cipher)) {
+        appendHex(cipher, body);
+    } else {
+        body.append("encryption failed");
     }
-    if (used + plain.size() <= sizeof random) {
-        for (std::size_t i = 0; i < plain.size(); ++i) {
-            plain[i] = static_cast<char>('A' + random[used + i] % 26);
+    return body;
+}
+
+std::optional<ClearText> readClearText(std::string_view plain, std::string& why) {
+    constexpr std::size_t kStampSize = 19;  // HH:MM:SS,MM-DD-YYYY
+    const std::size_t bar = plain.find('|');
+    if (bar == std::string_view::npos || bar == 0) {
+        why = bar == 0 ? "no pad before the \"|\"" : "no \"|\" after the pad";
+        return std::nullopt;
+    }
+    ClearText clear;
+    clear.pad = plain.substr(0, bar);
+    if (clear.pad.find_first_of("[]") != std::string_view::npos) {
+        why = "the pad holds \"[\" or \"]\"";
+        return std::nullopt;
+    }
+    std::string_view rest = plain.substr(bar + 1);
+    if (rest.size() < kStampSize + 2 || rest[rest.size() - kStampSize - 1] != '_' ||
+        !stampShaped(rest.substr(rest.size() - kStampSize))) {
+        why = "no \"_HH:MM:SS,MM-DD-YYYY\" time stamp at the end";
+        return std::nullopt;
+    }
+    clear.stamp = rest.substr(rest.size() - kStampSize);
+    rest.remove_suffix(kStampSize + 1);
+    const std::size_t close = rest.find(']');
+    if (close == std::string_view::npos ||
+        rest.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+        why = close == std::string_view::npos ? "the data block has no \"]\""
+                                              : "CR, LF or NUL in the data";
+        return std::nullopt;
+    }
+    clear.data = rest.substr(0, close);
+    clear.extended = rest.substr(close + 1);
+    // Extended data: blocks "[...]" one after the other, nothing between them.
+    for (std::string_view blocks = clear.extended; !blocks.empty();) {
+        const std::size_t end = blocks.find(']');
+        if (blocks.front() != '[' || end == std::string_view::npos) {
+            why = "extended data that is not \"[...]\" blocks";
+            return std::nullopt;
         }
-        used += plain.size();
+        blocks.remove_prefix(end + 1);
     }
-    plain += tail;
-    const auto cipher = crypt(key, plain, true);
-    return "\"*" + std::string(token) + "\"" + std::string(header) + "[" +
-           (cipher ? toHex(*cipher) : std::string("encryption failed"));
+    return clear;
 }
 
 std::string checkEncryptedAckBody(std::string_view body, std::string_view header,
                                   const std::string& key, std::time_t now) {
-    const std::string head = "\"*ACK\"" + std::string(header) + "[";
-    if (body.substr(0, head.size()) != head) {
-        return "expected an encrypted ACK starting " + head;
+    constexpr std::string_view kWord = "\"*ACK\"";
+    const std::size_t open = kWord.size() + header.size();
+    if (body.size() <= open || body.substr(0, kWord.size()) != kWord ||
+        body.substr(kWord.size(), header.size()) != header || body[open] != '[') {
+        return "expected an encrypted ACK starting " + std::string(kWord) + std::string(header) +
+               "[";
     }
-    const auto cipher = fromHex(body.substr(head.size()));
-    if (!cipher || cipher->empty() || cipher->size() % kBlock != 0) {
+    std::string cipher;
+    if (!fromHex(body.substr(open + 1), cipher) || cipher.empty() || cipher.size() % kBlock != 0) {
         return "cipher text is not hexadecimal whole blocks";
     }
-    const auto plain = crypt(key, *cipher, false);
-    if (!plain) {
+    std::string plain;
+    if (!crypt(key, cipher, false, plain)) {
         return "cannot decrypt the ACK";
     }
-    const std::size_t bar = plain->find('|');
-    if (bar == std::string::npos || bar == 0 || bar > kBlock || plain->find_first_of("[]") < bar) {
-        return "bad pad in the ACK";
+    std::string why;
+    const auto clear = readClearText(plain, why);
+    if (!clear) {
+        return "ACK clear text: " + why;
     }
-    const std::string_view rest = std::string_view(*plain).substr(bar);
-    if (rest.size() != 22 || rest.substr(0, 3) != "|]_") {
-        return "ACK content is not |]_ and a time stamp";
+    if (!clear->data.empty()) {
+        return "ACK data block is not empty";
     }
-    std::tm t{};
-    const std::string stamp(rest.substr(3));
-    if (std::sscanf(stamp.c_str(), "%2d:%2d:%2d,%2d-%2d-%4d", &t.tm_hour, &t.tm_min, &t.tm_sec,
-                    &t.tm_mon, &t.tm_mday, &t.tm_year) == 6 &&
-        simTimeStamp(now).size() == stamp.size()) {
-        t.tm_mon -= 1;
-        t.tm_year -= 1900;
-        if (std::labs(static_cast<long>(timegm(&t) - now)) <= kStampSlackSeconds) {
-            return "";
-        }
+    if (std::labs(static_cast<long>(stampSeconds(clear->stamp) - now)) <= kStampSlackSeconds) {
+        return "";
     }
-    return "ACK time stamp " + std::string(rest.substr(3)) + " is not within 2 s of now";
+    return "ACK time stamp " + std::string(clear->stamp) + " is not within 2 s of now";
 }
 
 }  // namespace corvane::sim

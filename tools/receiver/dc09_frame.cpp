@@ -1,6 +1,6 @@
 #include "receiver/dc09_frame.h"
 
-#include <cstdio>
+#include <array>
 
 namespace corvane::sim {
 
@@ -25,6 +25,32 @@ std::optional<unsigned> upperHex(std::string_view text) {
     return value;
 }
 
+// kCrcTables[0] holds the CRC of each byte value, from the bitwise definition (lowest bit
+// first); kCrcTables[k] that of a byte followed by k zero bytes. Four bytes then cost four
+// independent look-ups instead of a chain of 32 shifts.
+using CrcTable = std::array<std::uint16_t, 256>;
+
+constexpr std::array<CrcTable, 4> makeCrcTables() {
+    std::array<CrcTable, 4> tables{};
+    for (unsigned value = 0; value < 256; ++value) {
+        unsigned crc = value;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 1U) != 0 ? (crc >> 1) ^ 0xA001U : crc >> 1;
+        }
+        tables[0][value] = static_cast<std::uint16_t>(crc);
+    }
+    for (std::size_t k = 1; k < tables.size(); ++k) {
+        for (unsigned value = 0; value < 256; ++value) {
+            const unsigned before = tables[k - 1][value];
+            tables[k][value] =
+                static_cast<std::uint16_t>((before >> 8) ^ tables[0][before & 0xFFU]);
+        }
+    }
+    return tables;
+}
+
+constexpr std::array<CrcTable, 4> kCrcTables = makeCrcTables();
+
 std::optional<std::string_view> refuse(std::string* why, const char* reason) {
     if (why != nullptr) {
         *why = reason;
@@ -35,26 +61,33 @@ std::optional<std::string_view> refuse(std::string* why, const char* reason) {
 }  // namespace
 
 std::uint16_t dc09Crc(std::string_view body) {
-    std::uint16_t crc = 0;
-    for (char c : body) {
-        auto byte = static_cast<unsigned char>(c);
-        for (int bit = 0; bit < 8; ++bit) {
-            const bool mix = ((byte ^ crc) & 1U) != 0;
-            crc = static_cast<std::uint16_t>(crc >> 1);
-            if (mix) {
-                crc = static_cast<std::uint16_t>(crc ^ 0xA001U);
-            }
-            byte = static_cast<unsigned char>(byte >> 1);
-        }
+    const auto at = [body](std::size_t i) { return static_cast<unsigned char>(body[i]); };
+    unsigned crc = 0;
+    std::size_t i = 0;
+    for (; i + 4 <= body.size(); i += 4) {
+        crc = kCrcTables[3][(crc ^ at(i)) & 0xFFU] ^ kCrcTables[2][(crc >> 8) ^ at(i + 1)] ^
+              kCrcTables[1][at(i + 2)] ^ kCrcTables[0][at(i + 3)];
     }
-    return crc;
+    for (; i < body.size(); ++i) {
+        crc = (crc >> 8) ^ kCrcTables[0][(crc ^ at(i)) & 0xFFU];
+    }
+    return static_cast<std::uint16_t>(crc);
 }
 
 std::string dc09Frame(std::string_view body) {
-    char header[16];
-    std::snprintf(header, sizeof header, "\n%04X0%03X", static_cast<unsigned>(dc09Crc(body)),
-                  static_cast<unsigned>(body.size() & 0xFFFU));
-    std::string frame(header);
+    constexpr char kHex[] = "0123456789ABCDEF";
+    const unsigned crc = dc09Crc(body);
+    const unsigned length = static_cast<unsigned>(body.size() & 0xFFFU);
+    std::string frame;
+    frame.reserve(kHeaderSize + body.size() + 1);
+    frame.push_back('\n');
+    for (const unsigned shift : {12U, 8U, 4U, 0U}) {
+        frame.push_back(kHex[(crc >> shift) & 15U]);
+    }
+    frame.push_back('0');
+    for (const unsigned shift : {8U, 4U, 0U}) {
+        frame.push_back(kHex[(length >> shift) & 15U]);
+    }
     frame.append(body);
     frame.push_back('\r');
     return frame;

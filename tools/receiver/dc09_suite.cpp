@@ -61,8 +61,8 @@ SuiteFrame binaryCrc() {
 }
 
 // Sends `bytes` in two writes cut at `cut` (one write for 0) and reads one answer up to CR.
-bool exchange(int fd, const std::string& bytes, std::size_t cut, int timeoutMs, std::string& answer,
-              std::string& why) {
+bool exchange(int fd, const std::string& bytes, std::size_t cut, int timeoutMs,
+              const std::atomic<bool>* stop, std::string& answer, std::string& why) {
     const std::string_view all(bytes);
     for (const std::string_view part : {all.substr(0, cut), all.substr(cut)}) {
         if (!part.empty() && sendAll(fd, part.data(), part.size(), timeoutMs) < 0) {
@@ -73,8 +73,10 @@ bool exchange(int fd, const std::string& bytes, std::size_t cut, int timeoutMs, 
     answer.clear();
     char c = 0;
     while (c != '\r') {
-        if (receiveSome(fd, &c, 1, timeoutMs) <= 0) {
-            why = "no answer within " + std::to_string(timeoutMs) + " ms";
+        if (receiveSome(fd, &c, 1, timeoutMs, stop) <= 0) {
+            why = stop != nullptr && stop->load()
+                      ? "stopped"
+                      : "no answer within " + std::to_string(timeoutMs) + " ms";
             return false;
         }
         answer.push_back(c);
@@ -113,7 +115,7 @@ std::vector<SuiteFrame> dc09SuiteFrames() {
 
 int runDc09Suite(const RunOptions& options, std::ostream& out) {
     std::string error;
-    Fd fd = connectTcp(options.host, options.port, options.connectTimeoutMs, error);
+    Fd fd = connectTcp(options.host, options.port, options.connectTimeoutMs, error, options.cancel);
     if (!fd.valid()) {
         out << "dc09 suite: " << error << "\n";
         return 1;
@@ -124,7 +126,8 @@ int runDc09Suite(const RunOptions& options, std::ostream& out) {
         std::string verdict;
         std::string answer;
         for (std::size_t cut = 0; cut < frame.bytes.size() && verdict.empty(); ++cut) {
-            if (!exchange(fd.get(), frame.bytes, cut, options.answerTimeoutMs, answer, verdict)) {
+            if (!exchange(fd.get(), frame.bytes, cut, options.answerTimeoutMs, options.cancel,
+                          answer, verdict)) {
                 verdict += cut == 0 ? "" : " (split at byte " + std::to_string(cut) + ")";
                 break;
             }
@@ -136,7 +139,7 @@ int runDc09Suite(const RunOptions& options, std::ostream& out) {
         good += verdict.empty();
         out << "  " << frame.name << ": " << (verdict.empty() ? "OK" : "BAD " + verdict) << "\n";
         if (verdict.find("no answer") != std::string::npos ||
-            verdict.find("send failed") != std::string::npos) {
+            verdict.find("send failed") != std::string::npos || verdict.rfind("stopped", 0) == 0) {
             break;  // the connection is gone or out of step: later verdicts would mislead
         }
     }

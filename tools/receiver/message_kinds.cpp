@@ -3,30 +3,50 @@
 #include <array>
 #include <utility>
 
+#include "station_cli/cli_conventions.h"
+
 namespace corvane::sim {
 
 namespace {
 
-constexpr std::array<std::pair<Kind, std::string_view>, 8> kNames{{
-    {Kind::Heartbeat, "heartbeat"},
-    {Kind::Cid, "cid"},
-    {Kind::Cid10, "cid10"},
-    {Kind::Sia, "sia"},
-    {Kind::Private, "private"},
-    {Kind::Dc09, "dc09"},
-    {Kind::Null, "null"},
-    {Kind::AdmCid, "adm-cid"},
+struct KindInfo {
+    Kind kind;
+    std::string_view name;
+    std::size_t accountWidth;
+};
+
+constexpr std::array<KindInfo, 15> kKinds{{
+    {Kind::Heartbeat, "heartbeat", 0},
+    {Kind::Cid, "cid", 4},
+    {Kind::Cid10, "cid10", 10},
+    {Kind::Sia, "sia", 16},
+    {Kind::Private, "private", 0},
+    {Kind::Signal, "signal", 6},
+    {Kind::LineStatus, "line-status", 0},
+    {Kind::Audio, "audio", 0},
+    {Kind::Sia1, "sia1", 6},
+    {Kind::CallerId, "caller-id", 6},
+    {Kind::Bfsk, "bfsk", 10},
+    {Kind::Ademco, "ademco", 4},
+    {Kind::Dc09, "dc09", 16},
+    {Kind::Null, "null", 16},
+    {Kind::AdmCid, "adm-cid", 16},
 }};
+
+const KindInfo* infoOf(Kind kind) {
+    for (const KindInfo& info : kKinds) {
+        if (info.kind == kind) {
+            return &info;
+        }
+    }
+    return nullptr;
+}
 
 }  // namespace
 
 std::string_view kindName(Kind kind) {
-    for (const auto& [k, name] : kNames) {
-        if (k == kind) {
-            return name;
-        }
-    }
-    return "?";
+    const KindInfo* info = infoOf(kind);
+    return info != nullptr ? info->name : "?";
 }
 
 Protocol protocolOf(Kind kind) {
@@ -34,20 +54,27 @@ Protocol protocolOf(Kind kind) {
                                                                             : Protocol::SurGard;
 }
 
+std::size_t accountWidth(Kind kind) {
+    const KindInfo* info = infoOf(kind);
+    return info != nullptr ? info->accountWidth : 0;
+}
+
 std::optional<std::vector<Kind>> parseKinds(std::string_view list) {
+    std::vector<std::string> names;
+    for (const KindInfo& info : kKinds) {
+        names.emplace_back(info.name);
+    }
     std::vector<Kind> kinds;
     while (true) {
         const auto comma = list.find(',');
-        const std::string_view name = list.substr(0, comma);
-        bool known = false;
-        for (const auto& [k, n] : kNames) {
-            if (n == name) {
-                kinds.push_back(k);
-                known = true;
-            }
-        }
-        if (!known) {
+        const auto name = cli::matchName(list.substr(0, comma), names);
+        if (!name) {
             return std::nullopt;
+        }
+        for (const KindInfo& info : kKinds) {
+            if (info.name == *name) {
+                kinds.push_back(info.kind);
+            }
         }
         if (comma == std::string_view::npos) {
             return kinds;
@@ -63,6 +90,20 @@ std::string kindList(const std::vector<Kind>& kinds) {
             text += ',';
         }
         text += kindName(kind);
+    }
+    return text;
+}
+
+std::string allKindNames(Protocol protocol) {
+    std::vector<Kind> kinds;
+    for (const KindInfo& info : kKinds) {
+        if (protocolOf(info.kind) == protocol) {
+            kinds.push_back(info.kind);
+        }
+    }
+    std::string text;
+    for (Kind kind : kinds) {
+        text += (text.empty() ? "" : ", ") + std::string(kindName(kind));
     }
     return text;
 }

@@ -28,7 +28,7 @@ std::vector<Fd> openConnections(const RunOptions& options, const ListeningCallba
             onListening(result.port);
         }
         for (int i = 0; i < options.connections; ++i) {
-            Fd fd = acceptTcp(listener.get(), options.connectTimeoutMs, error);
+            Fd fd = acceptTcp(listener.get(), options.connectTimeoutMs, error, options.cancel);
             if (!fd.valid()) {
                 result.error = "waiting for connection " + std::to_string(i + 1) + ": " + error;
                 return {};
@@ -39,7 +39,8 @@ std::vector<Fd> openConnections(const RunOptions& options, const ListeningCallba
     }
     result.port = options.port;
     for (int i = 0; i < options.connections; ++i) {
-        Fd fd = connectTcp(options.host, options.port, options.connectTimeoutMs, error);
+        Fd fd =
+            connectTcp(options.host, options.port, options.connectTimeoutMs, error, options.cancel);
         if (!fd.valid()) {
             result.error = "connection " + std::to_string(i + 1) + " to " + options.host + ":" +
                            std::to_string(options.port) + ": " + error;

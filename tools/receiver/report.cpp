@@ -25,8 +25,11 @@ void printRow(std::ostream& out, const char* label, const std::string& value) {
 
 void printSummaryLine(std::ostream& out, const RunResult& result) {
     const ConnectionResult& t = result.total;
-    out << (result.allGood() ? "OK" : "FAILED") << ": sent " << t.sent << ", answered "
-        << t.answered << ", good " << t.good << ", bad " << t.bad << ", missing " << t.missing;
+    out << (result.allGood()            ? "OK"
+            : !result.stoppedBy.empty() ? "STOPPED by " + result.stoppedBy
+                                        : std::string("FAILED"))
+        << ": sent " << t.sent << ", answered " << t.answered << ", good " << t.good << ", bad "
+        << t.bad << ", missing " << t.missing;
     if (t.extra > 0) {
         out << ", unexpected " << t.extra;
     }
@@ -36,7 +39,8 @@ void printSummaryLine(std::ostream& out, const RunResult& result) {
 
 void printReport(std::ostream& out, const RunOptions& options, const RunResult& result) {
     if (!result.error.empty()) {
-        out << "corvane-receiver: " << result.error << "\n";
+        out << "corvane-receiver: " << result.error
+            << (result.stoppedBy.empty() ? "" : " (stopped by " + result.stoppedBy + ")") << "\n";
         return;
     }
     out << "corvane-receiver: "

@@ -1,5 +1,6 @@
 #include "receiver/retry_run.h"
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -40,6 +41,9 @@ std::string wordOf(Protocol protocol, const std::string& answer) {
     return close == std::string_view::npos ? "bad frame" : std::string(body->substr(1, close - 1));
 }
 
+// The longest single sleep while a stop may come.
+constexpr auto kStopCheck = std::chrono::milliseconds(100);
+
 class RetryingReceiver {
   public:
     RetryingReceiver(const RunOptions& options, int index, Fd fd, int listenFd)
@@ -47,15 +51,23 @@ class RetryingReceiver {
           m_index(index),
           m_fd(std::move(fd)),
           m_listenFd(listenFd),
-          m_generator(options.receiverType, index),
+          m_generator(options, index),
           m_reader(options.protocol) {}
 
     std::vector<MessageOutcome> run(int& reconnects) {
         const std::vector<Kind> kinds =
             m_options.kinds.empty() ? defaultKinds(m_options.protocol) : m_options.kinds;
         std::vector<MessageOutcome> out;
+        const auto start = Clock::now();
         for (std::uint64_t n = 1; n <= m_options.count && m_fd.valid(); ++n) {
-            if (m_options.cancel != nullptr && m_options.cancel->load()) {
+            // --rate paces the first attempts; resends follow their answers.
+            if (m_options.rate > 0 &&
+                !waitUntil(start + std::chrono::duration_cast<Clock::duration>(
+                                       std::chrono::duration<double>(static_cast<double>(n - 1) /
+                                                                     m_options.rate)))) {
+                break;
+            }
+            if (stopped()) {
                 break;
             }
             MessageOutcome outcome;
@@ -70,6 +82,16 @@ class RetryingReceiver {
     }
 
   private:
+    bool stopped() const { return m_options.cancel != nullptr && m_options.cancel->load(); }
+
+    // Sleeps until `due` in short steps; false when a stop came first.
+    bool waitUntil(Clock::time_point due) const {
+        for (auto now = Clock::now(); now < due && !stopped(); now = Clock::now()) {
+            std::this_thread::sleep_for(std::min<Clock::duration>(due - now, kStopCheck));
+        }
+        return !stopped();
+    }
+
     void deliver(const Message& message, MessageOutcome& outcome, int& reconnects) {
         while (outcome.attempts <= m_options.retries && m_fd.valid()) {
             ++outcome.attempts;
@@ -77,7 +99,11 @@ class RetryingReceiver {
             AnswerSeen seen{"closed", 0};
             if (sendAll(m_fd.get(), message.bytes.data(), message.bytes.size(),
                         m_options.ackWaitMs) >= 0) {
-                seen = awaitAnswer(sentAt);
+                seen = awaitAnswer(message, sentAt);
+            }
+            if (seen.word.empty()) {
+                outcome.stopped = true;
+                return;
             }
             outcome.answers.push_back(seen);
             if (seen.word == "ACK") {
@@ -90,21 +116,34 @@ class RetryingReceiver {
         }
     }
 
-    AnswerSeen awaitAnswer(Clock::time_point sentAt) {
+    // The answer's word, an encrypted ACK checked with the message's key; empty when stopped.
+    AnswerSeen awaitAnswer(const Message& message, Clock::time_point sentAt) {
         while (true) {
             if (!m_answers.empty()) {
                 const std::string answer = m_answers.front();
                 m_answers.erase(m_answers.begin());
-                return {wordOf(m_options.protocol, answer), msSince(sentAt)};
+                std::string word = wordOf(m_options.protocol, answer);
+                if (word == "*ACK" && !message.key.empty()) {
+                    word = checkEncryptedDc09Answer(answer, message.echo, message.key,
+                                                    {Expect::Ack, 0})
+                                   .empty()
+                               ? "ACK"
+                               : "bad encrypted ACK";
+                }
+                return {word, msSince(sentAt)};
             }
             const auto left = m_options.ackWaitMs - msSince(sentAt);
             if (left <= 0) {
                 return {"no answer", msSince(sentAt)};
             }
             char buffer[1024];
-            const long got = receiveSome(m_fd.get(), buffer, sizeof buffer, static_cast<int>(left));
+            const long got = receiveSome(m_fd.get(), buffer, sizeof buffer, static_cast<int>(left),
+                                         m_options.cancel);
             if (got < 0) {
                 return {"closed", msSince(sentAt)};
+            }
+            if (got == 0 && stopped()) {
+                return {"", msSince(sentAt)};
             }
             m_reader.feed(std::string_view(buffer, static_cast<std::size_t>(got)), m_answers);
         }
@@ -117,11 +156,14 @@ class RetryingReceiver {
         if (m_options.reconnectMs < 0) {
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(m_options.reconnectMs));
+        if (!waitUntil(Clock::now() + std::chrono::milliseconds(m_options.reconnectMs))) {
+            return false;
+        }
         std::string error;
         m_fd = m_listenFd >= 0
-                   ? acceptTcp(m_listenFd, m_options.connectTimeoutMs, error)
-                   : connectTcp(m_options.host, m_options.port, m_options.connectTimeoutMs, error);
+                   ? acceptTcp(m_listenFd, m_options.connectTimeoutMs, error, m_options.cancel)
+                   : connectTcp(m_options.host, m_options.port, m_options.connectTimeoutMs, error,
+                                m_options.cancel);
         if (m_fd.valid()) {
             ++reconnects;
         }
@@ -148,7 +190,11 @@ std::uint64_t RetryResult::acknowledged() const {
 }
 
 std::uint64_t RetryResult::givenUp() const {
-    return messages.size() - acknowledged();
+    std::uint64_t count = 0;
+    for (const MessageOutcome& m : messages) {
+        count += !m.acknowledged && !m.stopped ? 1 : 0;
+    }
+    return count;
 }
 
 RetryResult runRetrying(const RunOptions& options,
@@ -165,11 +211,12 @@ RetryResult runRetrying(const RunOptions& options,
                     onListening(localPort(listener.get()));
                 }
             }
-            fds.push_back(listener.valid()
-                              ? acceptTcp(listener.get(), options.connectTimeoutMs, error)
-                              : Fd());
+            fds.push_back(listener.valid() ? acceptTcp(listener.get(), options.connectTimeoutMs,
+                                                       error, options.cancel)
+                                           : Fd());
         } else {
-            fds.push_back(connectTcp(options.host, options.port, options.connectTimeoutMs, error));
+            fds.push_back(connectTcp(options.host, options.port, options.connectTimeoutMs, error,
+                                     options.cancel));
         }
         if (!fds.back().valid()) {
             result.error = error;
@@ -207,10 +254,18 @@ void printRetryReport(std::ostream& out, const RetryResult& result, bool quiet) 
             out << (i == 0 ? "" : ", ") << m.answers[i].word << " after " << m.answers[i].delayMs
                 << " ms";
         }
-        out << "; " << (m.acknowledged ? "acknowledged" : "given up") << "\n";
+        out << (m.answers.empty() ? "" : "; ")
+            << (m.acknowledged ? "acknowledged"
+                : m.stopped    ? "stopped"
+                               : "given up")
+            << "\n";
     }
     out << "outcomes: acknowledged " << result.acknowledged() << ", given up " << result.givenUp()
-        << ", reconnects " << result.reconnects << "\n";
+        << ", reconnects " << result.reconnects;
+    if (!result.stoppedBy.empty()) {
+        out << ", stopped by " << result.stoppedBy;
+    }
+    out << "\n";
 }
 
 }  // namespace corvane::sim

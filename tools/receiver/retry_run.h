@@ -25,18 +25,21 @@ struct MessageOutcome {
     int attempts = 0;
     std::vector<AnswerSeen> answers;
     bool acknowledged = false;
+    bool stopped = false;  // a signal stopped the run while it waited for an answer
 };
 
 struct RetryResult {
-    std::string error;  // the run could not start
+    std::string error;      // the run could not start
+    std::string stoppedBy;  // the signal that stopped the run; empty: none
     std::vector<MessageOutcome> messages;
     int reconnects = 0;
     std::uint64_t acknowledged() const;
-    std::uint64_t givenUp() const;
+    std::uint64_t givenUp() const;  // not acknowledged, and not stopped
 };
 
 // Runs options.connections receivers at once (each on its own thread), options.count messages
-// each. Listening, `onListening` gets the port before the wait for the station.
+// each, new messages paced by options.rate. Listening, `onListening` gets the port before the wait
+// for the station.
 RetryResult runRetrying(const RunOptions& options,
                         const std::function<void(std::uint16_t)>& onListening = {});
 

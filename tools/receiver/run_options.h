@@ -24,9 +24,15 @@ struct ReplayMessage {
     std::string echo;  // DC-09: the text the answer must copy
 };
 
+// --suite: a fixed set of lines or frames with a verdict for each, instead of a run.
+enum class Suite { None, Dc09, SurGard };
+
 struct RunOptions {
     Protocol protocol = Protocol::SurGard;
     ReceiverType receiverType = ReceiverType::Mlr2000;
+    Qualifier qualifier = Qualifier::Letter;  // of Contact ID lines
+    std::string account;  // the account of every message (--account); empty: 1000 + connection
+    bool clock = false;   // the receivers' clock suffix on the lines that may carry one
     // Listen (the station connects to us, its Client mode) or connect (its Server mode).
     bool listen = false;
     std::string host = "127.0.0.1";
@@ -49,7 +55,8 @@ struct RunOptions {
     // DC-09 encryption (--key): frames of accounts with a key are sent encrypted, and their ACKs
     // must be encrypted ACKs. --suite dc09 sends the fixed set of awkward frames instead.
     SimKeys keys;
-    bool suiteDc09 = false;
+    Pad pad = Pad::Binary;
+    Suite suite = Suite::None;
     // Behave like a field receiver (retry_run): set by --retries, --ack-wait or --reconnect.
     bool retrying = false;
     int retries = 3;       // resends after a NACK or no answer, before giving up
@@ -82,8 +89,9 @@ struct ConnectionResult {
 };
 
 struct RunResult {
-    std::string error;           // the run could not start (listen, accept or connect failed)
-    std::uint16_t port = 0;      // the port used (the one picked, when listening on port 0)
+    std::string error;       // the run could not start (listen, accept or connect failed)
+    std::string stoppedBy;   // the signal that stopped the run ("SIGINT", "SIGTERM"); empty: none
+    std::uint16_t port = 0;  // the port used (the one picked, when listening on port 0)
     std::uint64_t expected = 0;  // messages that should have been sent
     std::vector<ConnectionResult> connections;
     ConnectionResult total;  // sums; its latency holds every sample
@@ -93,8 +101,8 @@ struct RunResult {
     }
     // Every message was sent and got a good answer, and nothing else came.
     bool allGood() const {
-        return error.empty() && total.sent == expected && total.good == expected &&
-               total.bad == 0 && total.missing == 0 && total.extra == 0;
+        return error.empty() && stoppedBy.empty() && total.sent == expected &&
+               total.good == expected && total.bad == 0 && total.missing == 0 && total.extra == 0;
     }
 };
 

@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -52,21 +53,32 @@ int remainingMs(Clock::time_point deadline) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-// Waits for `events` on `fd` until `deadline`. Returns the revents, 0 on time-out, -1 on failure.
-int waitFor(int fd, short events, Clock::time_point deadline) {
-    while (true) {
+// The longest single wait while a stop may come.
+constexpr int kStopCheckMs = 100;
+
+// Waits for `events` on `fd` until `deadline`, or until `stop` is set. Returns the revents, 0 on
+// time-out or stop, -1 on failure.
+int waitFor(int fd, short events, Clock::time_point deadline,
+            const std::atomic<bool>* stop = nullptr) {
+    while (stop == nullptr || !stop->load()) {
         pollfd p{fd, events, 0};
-        const int rc = poll(&p, 1, remainingMs(deadline));
+        const int left = remainingMs(deadline);
+        const int rc = poll(&p, 1, stop == nullptr ? left : std::min(left, kStopCheckMs));
         if (rc > 0) {
             return p.revents;
         }
-        if (rc == 0) {
+        if (rc == 0 && (stop == nullptr || left <= kStopCheckMs)) {
             return 0;
         }
-        if (errno != EINTR) {
+        if (rc < 0 && errno != EINTR) {
             return -1;
         }
     }
+    return 0;
+}
+
+bool stopped(const std::atomic<bool>* stop) {
+    return stop != nullptr && stop->load();
 }
 
 }  // namespace
@@ -110,12 +122,13 @@ std::uint16_t localPort(int fd) {
     return ntohs(address.sin_port);
 }
 
-Fd acceptTcp(int listenFd, int timeoutMs, std::string& error) {
+Fd acceptTcp(int listenFd, int timeoutMs, std::string& error, const std::atomic<bool>* stop) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (true) {
-        const int ready = waitFor(listenFd, POLLIN, deadline);
+        const int ready = waitFor(listenFd, POLLIN, deadline, stop);
         if (ready == 0) {
-            error = "no connection within " + std::to_string(timeoutMs) + " ms";
+            error = stopped(stop) ? "stopped while waiting"
+                                  : "no connection within " + std::to_string(timeoutMs) + " ms";
             return {};
         }
         if (ready < 0) {
@@ -134,7 +147,8 @@ Fd acceptTcp(int listenFd, int timeoutMs, std::string& error) {
     }
 }
 
-Fd connectTcp(const std::string& host, std::uint16_t port, int timeoutMs, std::string& error) {
+Fd connectTcp(const std::string& host, std::uint16_t port, int timeoutMs, std::string& error,
+              const std::atomic<bool>* stop) {
     sockaddr_in address{};
     if (!resolve(host, port, address, error)) {
         return {};
@@ -150,10 +164,12 @@ Fd connectTcp(const std::string& host, std::uint16_t port, int timeoutMs, std::s
             return {};
         }
         const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        const int ready = waitFor(fd.get(), POLLOUT, deadline);
+        const int ready = waitFor(fd.get(), POLLOUT, deadline, stop);
         if (ready <= 0) {
-            error = ready == 0 ? "connect: no answer within " + std::to_string(timeoutMs) + " ms"
-                               : systemError("poll");
+            error = ready < 0 ? systemError("poll")
+                    : stopped(stop)
+                        ? "stopped while connecting"
+                        : "connect: no answer within " + std::to_string(timeoutMs) + " ms";
             return {};
         }
         int soError = 0;
@@ -203,7 +219,8 @@ long sendAll(int fd, const char* data, std::size_t size, int timeoutMs) {
     return static_cast<long>(done);
 }
 
-long receiveSome(int fd, char* buffer, std::size_t size, int timeoutMs) {
+long receiveSome(int fd, char* buffer, std::size_t size, int timeoutMs,
+                 const std::atomic<bool>* stop) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (true) {
         const ssize_t n = ::recv(fd, buffer, size, MSG_DONTWAIT);
@@ -213,7 +230,7 @@ long receiveSome(int fd, char* buffer, std::size_t size, int timeoutMs) {
         if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
             return -1;
         }
-        const int ready = waitFor(fd, POLLIN, deadline);
+        const int ready = waitFor(fd, POLLIN, deadline, stop);
         if (ready == 0) {
             return 0;
         }

@@ -2,6 +2,7 @@
 // poll() and a time-out; connections get TCP_NODELAY so one-byte answers are not held back.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -40,10 +41,14 @@ class Fd {
 Fd listenTcp(const std::string& host, std::uint16_t port, std::string& error);
 // The local port of a bound socket; 0 on failure.
 std::uint16_t localPort(int fd);
+// The waits below end early, within 100 ms, once `stop` (when given) is set.
+
 // Waits at most `timeoutMs` for one connection. Invalid on time-out or failure, with `error`.
-Fd acceptTcp(int listenFd, int timeoutMs, std::string& error);
+Fd acceptTcp(int listenFd, int timeoutMs, std::string& error,
+             const std::atomic<bool>* stop = nullptr);
 // Connects within `timeoutMs`. Invalid on failure, with `error`.
-Fd connectTcp(const std::string& host, std::uint16_t port, int timeoutMs, std::string& error);
+Fd connectTcp(const std::string& host, std::uint16_t port, int timeoutMs, std::string& error,
+              const std::atomic<bool>* stop = nullptr);
 
 bool setNoDelay(int fd);
 bool setNonBlocking(int fd, bool nonBlocking);
@@ -51,6 +56,7 @@ bool setNonBlocking(int fd, bool nonBlocking);
 // Blocking-socket helpers bounded by `timeoutMs`: send all bytes, or receive up to `size` bytes
 // (at least one). They return the byte count, 0 on time-out (receive only), -1 on failure or close.
 long sendAll(int fd, const char* data, std::size_t size, int timeoutMs);
-long receiveSome(int fd, char* buffer, std::size_t size, int timeoutMs);
+long receiveSome(int fd, char* buffer, std::size_t size, int timeoutMs,
+                 const std::atomic<bool>* stop = nullptr);
 
 }  // namespace corvane::sim
