@@ -100,35 +100,52 @@ void buildReplyFrame(std::string_view word, std::string_view copied, ReplyFrame&
     frame.size = static_cast<std::size_t>(out - frame.bytes);
 }
 
-std::string frameAround(std::string_view body) {
-    std::string frame(body.size() + ReplyFrame::kOverhead, '\0');
-    frame[0] = '\n';
+namespace {
+
+// A frame built as LF, 8 placeholder bytes, body and CR gets its CRC and length in place.
+std::string sealed(std::string frame) {
+    const std::string_view body = std::string_view(frame).substr(9, frame.size() - 10);
     writeHex(frame.data() + 1, crc16(body), 4);
     frame[5] = '0';
     writeHex(frame.data() + 6, static_cast<unsigned>(body.size()), 3);
-    if (!body.empty()) {
-        std::memcpy(frame.data() + 9, body.data(), body.size());
-    }
-    frame.back() = '\r';
     return frame;
+}
+
+// LF and the placeholders, with room for a body of `bodySize` bytes and the CR.
+std::string frameStart(std::size_t bodySize) {
+    std::string frame;
+    frame.reserve(bodySize + ReplyFrame::kOverhead);
+    frame.append("\n00000000");
+    return frame;
+}
+
+}  // namespace
+
+std::string frameAround(std::string_view body) {
+    std::string frame = frameStart(body.size());
+    frame.append(body).push_back('\r');
+    return sealed(std::move(frame));
 }
 
 std::string longReplyFrame(std::string_view word, std::string_view copied,
                            std::string_view suffix) {
-    std::string body;
-    body.reserve(word.size() + copied.size() + suffix.size() + 4);
-    body.append("\"").append(word).append("\"").append(copied).append("[]").append(suffix);
-    return frameAround(std::string_view(body).substr(0, kMaxLongBody));
+    const std::size_t size =
+        std::min(word.size() + copied.size() + suffix.size() + 4, kMaxLongBody);
+    std::string frame = frameStart(size);
+    frame.append("\"").append(word).append("\"").append(copied).append("[]").append(suffix);
+    frame.resize(9 + size);  // a body too long for the length field is cut at its end
+    frame.push_back('\r');
+    return sealed(std::move(frame));
 }
 
 std::string encryptedFrame(std::string_view word, std::string_view copied,
                            std::string_view cipherHex) {
     const std::size_t fixed = word.size() + 4 + cipherHex.size();  // "*WORD" quoted, "[", the hex
     copied = copied.substr(0, kMaxLongBody - std::min(fixed, kMaxLongBody));
-    std::string body;
-    body.reserve(fixed + copied.size());
-    body.append("\"*").append(word).append("\"").append(copied).append("[").append(cipherHex);
-    return frameAround(body);
+    std::string frame = frameStart(fixed + copied.size());
+    frame.append("\"*").append(word).append("\"").append(copied).append("[").append(cipherHex);
+    frame.push_back('\r');
+    return sealed(std::move(frame));
 }
 
 }  // namespace corvane
