@@ -126,6 +126,31 @@ TEST(Tally, CountsPerReceiverAndInAll) {
     EXPECT_LE(p99, 2'060'000) << "within 3%";
 }
 
+// Each message counts in the second it was received, a late answer's latency in its message's
+// second; seconds pushed out of the kept span, or never seen, count nothing.
+TEST(Tally, CountsEachSecondOfReceipt) {
+    constexpr std::int64_t kSecond = 1'000'000;
+    Tally tally;
+    tally.message(1, "p", 5 * kSecond + 200, MessageKind::Cid, AnswerWord::Ack, 100);
+    tally.message(1, "p", 5 * kSecond + 900'000, MessageKind::Cid, AnswerWord::Nack, -1);
+    tally.lateAnswer(1, 5 * kSecond + 900'000, 300);
+    tally.message(1, "p", 7 * kSecond, MessageKind::Sia, AnswerWord::Ack, -1);
+    std::vector<Tally::Second> seconds = tally.seconds(4, 7);
+    ASSERT_EQ(seconds.size(), 4U);
+    EXPECT_EQ(seconds[1].second, 5);
+    EXPECT_EQ(seconds[1].messages, 2U);
+    EXPECT_EQ(seconds[1].timed, 2U);
+    EXPECT_EQ(seconds[1].latencySumUs, 400);
+    EXPECT_EQ(seconds[0].messages + seconds[2].messages, 0U);
+    EXPECT_EQ(seconds[3].messages, 1U);
+    const auto later = static_cast<std::int64_t>(5 + Tally::kSecondsKept);
+    tally.message(1, "p", later * kSecond, MessageKind::Sia, AnswerWord::Ack, -1);
+    tally.message(1, "p", 5 * kSecond, MessageKind::Sia, AnswerWord::Ack, -1);  // too old now
+    seconds = tally.seconds(5, 5);
+    EXPECT_EQ(seconds[0].messages, 0U);
+    EXPECT_EQ(tally.seconds(later, later)[0].messages, 1U);
+}
+
 TEST(LatencyHistogram, PercentilesWithinThreePercent) {
     LatencyHistogram h;
     EXPECT_EQ(h.percentile(0.5), -1);

@@ -310,6 +310,20 @@ class MainWindowTest : public QObject {
         }
     }
 
+    // Closing asks while the link listens or is connected, from the state the core reported.
+    void theLinkIsUpFromListeningOrConnectedUntilStopped() {
+        OpenWindow w("Sur-Gard");
+        QVERIFY(!w.dlg->runInProgress().linkUp);
+        const std::pair<LinkState, bool> steps[] = {
+            {LinkState::Starting, false}, {LinkState::Listening, true},
+            {LinkState::Connected, true}, {LinkState::Stopped, false},
+            {LinkState::Connected, true}, {LinkState::Stopped, false}};
+        for (const auto& [state, up] : steps) {
+            w.coreWindow().linkChanged({LinkMode::Server, state});
+            QCOMPARE(w.dlg->runInProgress().linkUp, up);
+        }
+    }
+
     void siaDcsLabelsTheCustomResponseAsTextAndKeepsTheDc09Keys() {
         for (const char* protocol : {"Sur-Gard", "SIA-DCS"}) {
             OpenWindow w(protocol);
