@@ -166,7 +166,7 @@ void ServerLink::isConnected() {
     m_log.updateLogView();
 }
 
-void ServerLink::isDisconnect() {
+void ServerLink::isDisconnect(const std::string& peer, LinkLoss loss) {
     {
         std::lock_guard lock(m_station.m_linkEventMutex);
         m_station.setLastHeartbeatTick(0);
@@ -174,9 +174,15 @@ void ServerLink::isDisconnect() {
     }
     const std::string time = ActivityLog::getTimeStamp();
     QUILLET(2, "CCorvaneDlg::isDisconnect", "%s  -  Client DisConnected!", time.c_str());
+    QUILLET(2, "CCorvaneDlg::isDisconnect", "receiver %s lost: %s", peer.c_str(),
+            linkLossName(loss));
     m_station.window()->linkChanged(
-        {LinkMode::Server, LinkState::Listening, StopCause::None, true});
+        {LinkMode::Server, LinkState::Listening, StopCause::None, true, loss});
     m_log.appendLogLine(time, "  -  DisConnect!\r\n");
+    if (loss != LinkLoss::EndOfFile && loss != LinkLoss::Stopped) {
+        m_log.appendLogLine(time,
+                            "  -  Receiver " + peer + " lost: " + linkLossName(loss) + "\r\n");
+    }
     m_log.updateLogView();
     Vexo_SemPost(&m_acceptSem);
 }

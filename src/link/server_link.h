@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "link/session.h"
 #include "pipeline/activity_log.h"
@@ -35,8 +36,10 @@ class ServerLink {
     bool held() const;
 
     // A receiver was accepted (Accept thread) or lost (select thread): station, logs, window.
+    // A loss names how it came about; any but an orderly close gets a line of its own in the
+    // activity log.
     void isConnected();
-    void isDisconnect();
+    void isDisconnect(const std::string& peer = {}, LinkLoss loss = LinkLoss::EndOfFile);
 
     // The Accept and the select thread's loops.
     void acceptLoop();

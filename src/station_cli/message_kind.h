@@ -20,6 +20,7 @@ enum class CountedKind {
     Unknown,
     Error,
     Undecryptable,
+    Unsent,  // not a kind of message: the answers that never left, for --expect
 };
 
 inline constexpr std::array kAllKinds = {
@@ -28,11 +29,12 @@ inline constexpr std::array kAllKinds = {
     CountedKind::Error,   CountedKind::Undecryptable,
 };
 
-// "cid", "sia", "heartbeat", "private", "device-heart", "unknown", "error", "undecryptable".
+// "cid", "sia", "heartbeat", "private", "device-heart", "unknown", "error", "undecryptable",
+// "unsent".
 std::string_view kindName(CountedKind kind);
 std::optional<CountedKind> kindNamed(std::string_view name);
 
-// How many messages of `kind` the tally counted.
+// How many messages of `kind` the tally counted (for Unsent: answers that never left).
 std::int64_t countOf(const TallyTotals& totals, CountedKind kind);
 
 }  // namespace corvane::cli

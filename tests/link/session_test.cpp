@@ -128,8 +128,8 @@ TEST_F(SessionTest, AFailedSendEndsTheBurstAndAnEndDropsWhatWaits) {
     script("DELAY 1000 ACK");
     Session session(context, "p", wire);
     ASSERT_EQ(session.receive(kCid, 1, 0), Session::Outcome::Open);
-    session.end(Delivery::Reason::ConnectionLost);
-    session.end(Delivery::Reason::StationStopped);  // once only
+    session.end(Delivery::Reason::ConnectionLost, LinkLoss::Reset);
+    session.end(Delivery::Reason::StationStopped, LinkLoss::Stopped);  // once only
     EXPECT_EQ(capture.count("nothing sent for ACK (step 0, delay 1000 ms): connection lost", 2), 1);
     EXPECT_EQ(queued(), (std::vector<std::string>{"connected", "ACK", "lost"}));
     EXPECT_TRUE(wire.sent.empty());

@@ -271,6 +271,7 @@ TEST(WorkerRecords, ConnectionEventsAndLateAnswersFollowTheQueue) {
     message.receivedUs = 2'000;
     message.reply.word = AnswerWord::Nack;
     message.reply.delayMs = 2000;  // its answer still waits when it is queued
+    message.reply.delivery = {};
     p.queue.queueMessage(message);
     ReceivedMessage sent;
     sent.event = ReceivedMessage::Event::AnswerSent;
@@ -280,7 +281,7 @@ TEST(WorkerRecords, ConnectionEventsAndLateAnswersFollowTheQueue) {
     sent.reply.delivery = {Delivery::State::Sent, Delivery::Reason::None, 2'002'000};
     sent.answerBytes = "\x15";
     p.queue.queueMessage(sent);
-    p.queue.queueMessage(ReceivedMessage::lost(7, 9'000));
+    p.queue.queueMessage(ReceivedMessage::lost(7, 9'000, LinkLoss::EndOfFile));
     EXPECT_TRUE(p.worker.processQueuedMessages());
 
     p.records.visit(1, [](const MessageRecord& r) {
@@ -292,7 +293,7 @@ TEST(WorkerRecords, ConnectionEventsAndLateAnswersFollowTheQueue) {
     ASSERT_EQ(rows.size(), 1U);
     EXPECT_EQ(rows[0].connectedUs, 1'000);
     EXPECT_EQ(rows[0].lostUs, 9'000);
-    EXPECT_EQ(rows[0].byWord[static_cast<std::size_t>(AnswerWord::Nack)], 1U);
+    EXPECT_EQ(rows[0].answers.byWord[static_cast<std::size_t>(AnswerWord::Nack)], 1U);
     EXPECT_EQ(rows[0].latency.count(), 1U);
     EXPECT_EQ(p.tally.totals().connections, 1U);
 }
