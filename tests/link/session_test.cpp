@@ -49,7 +49,8 @@ struct SessionTest : ::testing::Test {
                     out.push_back("sent " + std::to_string(item.indexOnConnection));
                     break;
                 case ReceivedMessage::Event::Message:
-                    out.emplace_back(answerWordName(item.reply.word));
+                    out.push_back(std::string(answerWordName(item.reply.word)) +
+                                  (item.reply.delivery.unsent() ? " unsent" : ""));
                     break;
             }
         }
@@ -122,7 +123,7 @@ TEST_F(SessionTest, AFailedSendEndsTheBurstAndAnEndDropsWhatWaits) {
             EXPECT_EQ(session.receive(kCid + kCid, 1, 0), Session::Outcome::SendFailed);
         }
         EXPECT_EQ(capture.count(c.line, 2), 1) << c.line;
-        EXPECT_EQ(queued(), (std::vector<std::string>{"connected", "ACK", "lost"}));
+        EXPECT_EQ(queued(), (std::vector<std::string>{"connected", "ACK unsent", "lost"}));
     }
     wire.failWith = Delivery::Reason::None;
     script("DELAY 1000 ACK");
