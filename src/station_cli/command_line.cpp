@@ -205,6 +205,12 @@ void addOutputOptions(CLI::App& app, StationOptions& o) {
                  "The diagnostic log gets a line for every answer sent, not only for answers "
                  "that were delayed or not sent")
         ->group("Output");
+    app.add_option("--records-memory", o.recordsMemoryMiB,
+                   "The most memory the message records may hold, in MiB (default 256); the "
+                   "oldest make room, as they do past 100,000 records")
+        ->type_name("MIB")
+        ->check(wholeNumberIn(1, 65'536))
+        ->group("Output");
     app.add_option("--export", o.exportPath,
                    "Write the message records to FILE (.csv or .jsonl) at the end and on SIGUSR1")
         ->type_name("FILE")

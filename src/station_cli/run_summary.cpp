@@ -91,6 +91,10 @@ std::string summaryText(const RunSummary& s) {
         text += " other=" + std::to_string(s.tally.otherAddresses);
     }
     text += "\n";
+    if (s.recordsDropped > 0) {
+        text += "records: held=" + std::to_string(s.recordsHeld) +
+                " dropped=" + std::to_string(s.recordsDropped) + "\n";
+    }
     if (!s.expectations.empty()) {
         text += "expect:";
         for (const ExpectationResult& e : s.expectations) {
@@ -133,6 +137,7 @@ std::string summaryJson(const RunSummary& s) {
          {{"p50", latencyJson(s.tally.latency.percentile(0.50))},
           {"p99", latencyJson(s.tally.latency.percentile(0.99))}}},
         {"receivers", {{"connections", s.tally.connections}, {"addresses", addresses}}},
+        {"records", {{"held", s.recordsHeld}, {"dropped", s.recordsDropped}}},
         {"expect", expect},
         {"result", s.allMet() ? "ok" : "expectation missed"},
     };

@@ -101,6 +101,7 @@ void configure(Station& station, const StationOptions& o) {
     station.setCustomResponse(o.custom);
     // The box is never shown: the log keeps to its line limit without building a view.
     station.m_showLog = 0;
+    station.records().setByteLimit(static_cast<std::size_t>(o.recordsMemoryMiB) * 1024 * 1024);
     if (o.dc09Given) {
         station.dc09().replace(o.dc09);
     }
@@ -218,7 +219,9 @@ int runStation(const StationOptions& o) {
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const bool exported = o.exportPath.empty() || exportNow(core, o);
-    const RunSummary summary = makeSummary(core.tally().totals(), o.expectations, seconds, stopped);
+    RunSummary summary = makeSummary(core.tally().totals(), o.expectations, seconds, stopped);
+    summary.recordsHeld = core.station().records().span().size();
+    summary.recordsDropped = core.station().records().usage().dropped;
     const std::string text = o.json ? summaryJson(summary) : summaryText(summary);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);

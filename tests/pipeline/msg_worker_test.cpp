@@ -2,6 +2,7 @@
 // and restart with messages still queued, containment of a failing decode, and what it hands the
 // records and the tally.
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include <chrono>
 #include <ctime>
@@ -51,6 +52,26 @@ TEST(MsgWorker, QueueIgnoresEmptyMessages) {
     EXPECT_EQ(p.queue.size(), 0u);
     p.queue.queueMessage(kHeartbeat);
     EXPECT_EQ(p.queue.size(), 1u);
+}
+
+// Full past its byte limit until the worker has taken it down to half; the space signal then
+// wakes a receiving thread that stopped reading.
+TEST(MsgWorker, TheQueueFillsByBytesAndSignalsRoom) {
+    MessageQueue queue(64 * 1024);
+    for (int i = 0; i < 4; ++i) {
+        queue.queueMessage(std::string(20 * 1024, 'x'));
+    }
+    EXPECT_TRUE(queue.full());
+    pollfd signal{queue.spaceSignal(), POLLIN, 0};
+    EXPECT_EQ(::poll(&signal, 1, 0), 0);
+    for (const ReceivedMessage& item : queue.takeAll()) {
+        queue.release(item);
+    }
+    EXPECT_FALSE(queue.full());
+    EXPECT_EQ(queue.bytes(), 0U);
+    EXPECT_EQ(::poll(&signal, 1, 0), 1);
+    queue.clearSpaceSignal();
+    EXPECT_EQ(::poll(&signal, 1, 0), 0);
 }
 
 TEST(MsgWorker, NullEntryReturnsAtOnce) {

@@ -58,6 +58,21 @@ Reply sentReply(AnswerWord word, std::int64_t sentUs) {
     return reply;
 }
 
+// Whichever limit comes first: big records give way by bytes long before the count is reached.
+TEST(MessageRecords, KeepWithinTheirByteLimitAndCountWhatGaveWay) {
+    MessageRecords records(100, MessageRecords::kMinByteLimit);
+    std::vector<MessageRecord> batch;
+    for (int i = 0; i < 10; ++i) {
+        batch.push_back(recordOn(1, std::string(300 * 1024, static_cast<char>('a' + i))));
+    }
+    records.append(batch);
+    EXPECT_EQ(records.span().size(), 3U);
+    EXPECT_EQ(records.usage().dropped, 7U);
+    EXPECT_LE(records.usage().bytes, MessageRecords::kMinByteLimit);
+    records.setByteLimit(0);  // never below the floor, and the newest always stays
+    EXPECT_EQ(records.span().size(), 3U);
+}
+
 TEST(MessageRecords, LateAnswersReachTheirMessageUntilItLeavesTheRing) {
     MessageRecords records(3);
     std::vector<MessageRecord> batch = {recordOn(2, "a"), recordOn(2, "b"), recordOn(3, "c")};

@@ -64,6 +64,8 @@ TEST(StationCommandLine, GoodLinesRunBadLinesExitTwoWithOneLine) {
         {"--protocol sur-gard --server 1025 --expect cid=1,cid=2", 2},
         {"--protocol sur-gard --server 1025 --expect alarms=1", 2},
         {"--protocol sur-gard --server 1025 --expect cid=-1", 2},
+        {"--protocol sur-gard --server 1 --records-memory 512 --expect unsent=0", -1},
+        {"--protocol sur-gard --server 1025 --records-memory 0", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
