@@ -239,9 +239,13 @@ void MessagesWindow::tick() {
         }
         const MessageRecords::Span span = m_records.span();
         const MessageRecords::Usage usage = m_records.usage();
-        QString status = QString("%1 records held in %2 MiB (newest %3 kept), %4 shown")
+        const QString held =
+            usage.bytes < kMiB
+                ? QString("%1 KiB").arg((usage.bytes + 1023) / 1024)
+                : QString("%1 MiB").arg(static_cast<double>(usage.bytes) / kMiB, 0, 'f', 1);
+        QString status = QString("%1 records held in %2 (newest %3 kept), %4 shown")
                              .arg(span.size())
-                             .arg(static_cast<double>(usage.bytes) / kMiB, 0, 'f', 1)
+                             .arg(held)
                              .arg(m_records.capacity())
                              .arg(m_model->rowCount());
         if (usage.dropped > 0) {
