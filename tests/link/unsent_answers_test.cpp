@@ -1,6 +1,7 @@
 // Answers that never leave are counted and recorded as unsent, with their reason: receivers that
 // close while their answers wait, a stop during a long delay, and the one wait a stop keeps (the
-// SIA-DCS "NACK All" pause, whose NACKs still leave).
+// SIA-DCS "NACK All" pause, whose NACKs still leave); and a queue to the worker that fills up
+// holds reading back without losing a message or an answer.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -104,6 +105,24 @@ TEST(UnsentAnswers, AStopSendsTheNacksWaitingOutTheirPause) {
     ASSERT_TRUE(workUntil(server, [](const TallyTotals& t) { return t.answers.waiting == 0; }));
     EXPECT_EQ(word(server.core().tally().totals(), AnswerWord::Nack), 1U);
     EXPECT_EQ(server.core().tally().totals().answers.unsent(), 0U);
+}
+
+TEST(UnsentAnswers, AFullQueueHoldsReadingBackAndLosesNothing) {
+    constexpr int kMessages = 2000;
+    ServerHarness server;
+    server.core().queue().setByteLimit(8 * 1024);  // full after a few dozen messages
+    ASSERT_TRUE(server.start());
+    TestReceiver receiver(server.port());
+    std::string burst;
+    for (int i = 0; i < kMessages / 2; ++i) {
+        burst += kCid;
+    }
+    ASSERT_TRUE(receiver.send(burst));
+    ASSERT_TRUE(test::waitUntil([&] { return server.core().queue().full(); }));
+    ASSERT_TRUE(receiver.send(burst));  // not read until the worker has made room
+    ASSERT_TRUE(workUntil(server, [](const TallyTotals& t) { return t.messages == kMessages; }));
+    EXPECT_EQ(receiver.receive(kMessages), std::string(kMessages, '\x06'));
+    EXPECT_EQ(word(server.core().tally().totals(), AnswerWord::Ack), std::size_t{kMessages});
 }
 
 }  // namespace
