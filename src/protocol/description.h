@@ -12,6 +12,8 @@ class Description {
     static constexpr std::size_t kCapacity = 256;
 
     void format(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    // Adds `text` after what is there, as much of it as fits.
+    void append(std::string_view text);
 
     const char* c_str() const { return m_text; }
     std::string_view view() const { return {m_text, m_length}; }

@@ -18,14 +18,15 @@ struct MessageRecord {
     std::uint64_t indexOnConnection = 0;  // 0 for the first message of its connection
     std::string peer;                     // "address:port"
     std::string raw;                      // every byte, zero bytes included
-    // What the msgPro worker's Decoded said of it. Its SIA data block is taken again from `raw`
-    // when its events are asked for, so a record stays as small as a record without them.
+    // What the msgPro worker's Decoded said of it. Its SIA data block (and a Sur-Gard line's
+    // fields) are taken again from `raw` when its events are asked for, so a record stays as
+    // small as a record without them.
     std::string description;  // the activity log's description
     std::string answerBytes;
     Protocol protocol = Protocol::None;
     MessageKind kind = MessageKind::Unknown;
     bool decrypted = false;      // decoded from what the DC-09 settings decrypted
-    char cidQualifier = 0;       // Contact ID only
+    char cidQualifier = 0;       // Contact ID only, as received (1, 3, 6 or E, R, P)
     std::int16_t cidEvent = -1;  // Contact ID only
     // The answer
     AnswerWord answerWord = AnswerWord::None;
