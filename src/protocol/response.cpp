@@ -73,7 +73,7 @@ bool isHeartbeat(std::string_view message, Protocol protocol) {
     if (protocol == Protocol::SiaDcs) {
         return untilFirstZero(message).find(kNullToken) != std::string_view::npos;
     }
-    return isSurGardHeartbeat(message);
+    return isSurGardHeartbeat(untilFirstZero(message));
 }
 
 Reply frameReply(AnswerWord word, std::string_view message) {
