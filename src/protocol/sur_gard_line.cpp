@@ -199,7 +199,9 @@ std::string_view lineFieldsOf(std::string_view line, const LineLayout& layout) {
         return {};
     }
     const std::size_t beforeEnd = line.size() - 1 - layout.width;  // the header (and clock)
-    const std::size_t clock = layout.clock && beforeEnd > kMlr2000Header ? kClockWidth : 0;
+    // 4 or 6 before the fields: a header; 18 or 20: a header and the clock.
+    const std::size_t clock =
+        layout.clock && beforeEnd >= kMlr2Header + kClockWidth ? kClockWidth : 0;
     return line.substr(beforeEnd - clock, layout.width);
 }
 
