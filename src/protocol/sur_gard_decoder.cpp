@@ -40,8 +40,10 @@ bool readable(ReceiverType type) {
 
 // A line of a known type with a fault: a sign of life, counted as a format error, described by
 // what is wrong.
-Decoded formatError(const Description& fault) {
+Decoded formatError(const FixedLine& line) {
     Decoded error = recognised(MessageKind::FormatError, Decoded::Note::FormatError);
+    Description fault;
+    line.describeFault(fault);
     error.description.assign(fault.view());
     return error;
 }
@@ -65,8 +67,7 @@ Decoded decodeFixed(std::string_view text, ReceiverType type, const LineLayout& 
         return unread();
     }
     const FixedLine line(text, type, layout);
-    return line.fault() == FixedLine::Fault::None ? lineDecoded(line, kind)
-                                                  : formatError(line.faultText());
+    return line.fault() == FixedLine::Fault::None ? lineDecoded(line, kind) : formatError(line);
 }
 
 // "1": the heartbeat by its shape; any other "1" line is a signal, or, with the account 0000 and
@@ -80,7 +81,7 @@ Decoded decodeIdOne(std::string_view text, ReceiverType type) {
     }
     const FixedLine signal(text, type, kSignalLine);
     if (signal.fault() != FixedLine::Fault::None) {
-        return formatError(signal.faultText());
+        return formatError(signal);
     }
     constexpr std::size_t kZoneStart = 13;  // blank before a status code
     if (signal.field("Account") == "0000" && signal.field("Area").empty() &&
@@ -112,7 +113,7 @@ Decoded decodeContactId(std::string_view text, ReceiverType type) {
         return error;
     }
     if (line.fault() == FixedLine::Fault::Content) {
-        return formatError(line.faultText());
+        return formatError(line);
     }
     const std::string_view event = line.field("EventCode");  // three digits, checked
     const int code = (event[0] - '0') * 100 + (event[1] - '0') * 10 + (event[2] - '0');
@@ -132,33 +133,34 @@ Decoded decodeSia(std::string_view text, ReceiverType type) {
     if (readable(type)) {
         const bool mlr2000 = type == ReceiverType::Mlr2000;
         const std::size_t lineWidth = mlr2000 ? 3 : 1;
+        Description description;
+        description.append("SIA: RR=");
         // RR and the line as written when they are hexadecimal text (line cards 01-FE), else as
         // the formatted scan reads numbers from the start of the line.
-        char rr[24];
-        char line[24];
-        const std::string_view header = text.substr(1, std::min(text.size() - 1, 2 + lineWidth));
+        const std::string_view header = text.substr(1, 2 + lineWidth);
         if (header.size() == 2 + lineWidth && std::all_of(header.begin(), header.end(), [](char c) {
                 return hexDigitValue(c) >= 0;
             })) {
-            std::snprintf(rr, sizeof rr, "%.2s", header.data());
-            std::snprintf(line, sizeof line, "%.*s", static_cast<int>(lineWidth),
-                          header.data() + 2);
+            description.append(header.substr(0, 2));
+            description.append(mlr2000 ? ", LLL=" : ", L=");
+            description.append(header.substr(2));
         } else {
-            std::int64_t rrNumber = 0;
-            std::int64_t lineNumber = 0;
+            std::int64_t rr = 0;
+            std::int64_t line = 0;
             FixedWidthScan(text)
                 .skip()
-                .number(2, rrNumber)
-                .number(static_cast<int>(lineWidth), lineNumber)
+                .number(2, rr)
+                .number(static_cast<int>(lineWidth), line)
                 .skip();
-            std::snprintf(rr, sizeof rr, "%02d", static_cast<int>(rrNumber));
-            std::snprintf(line, sizeof line, mlr2000 ? "%03d" : "%01d",
-                          static_cast<int>(lineNumber));
+            char numbers[48];
+            std::snprintf(numbers, sizeof numbers, mlr2000 ? "%02d, LLL=%03d" : "%02d, L=%01d",
+                          static_cast<int>(rr), static_cast<int>(line));
+            description.append(numbers);
         }
-        Description description;
-        description.format("SIA: RR=%s, %s=%s, Account=%.*s, EventCode=%.*s", rr,
-                           mlr2000 ? "LLL" : "L", line, shownLength(account), account.data(),
-                           shownLength(event), event.data());
+        description.append(", Account=");
+        description.append(account);
+        description.append(", EventCode=");
+        description.append(event);
         decoded.description.assign(description.view());
     }
     decoded.account.assign(account);
@@ -178,7 +180,7 @@ Decoded decodePrivate(std::string_view text) {
 // shown as it is.
 struct OtherFormat {
     char id;
-    const char* name;
+    std::string_view name;
 };
 constexpr std::array kOtherFormats = {
     OtherFormat{'e', "ADT pulse extended"},
@@ -203,16 +205,16 @@ constexpr std::array kOtherFormats = {
     OtherFormat{'D', "ID D"},
 };
 
-const char* otherFormatName(char id) {
+std::string_view otherFormatName(char id) {
     for (const OtherFormat& format : kOtherFormats) {
         if (format.id == id) {
             return format.name;
         }
     }
-    return nullptr;
+    return {};
 }
 
-Decoded decodeOtherFormat(std::string_view text, ReceiverType type, const char* name) {
+Decoded decodeOtherFormat(std::string_view text, ReceiverType type, std::string_view name) {
     static constexpr std::array kData = {LineField{"Data", 0, 0xFFFF, FieldRule::Any, true}};
     const std::size_t header = type == ReceiverType::Mlr2 ? 4 : 6;
     const std::size_t width = text.size() > header ? text.size() - header - 1 : 0;
@@ -247,7 +249,7 @@ Decoded decodeSurGard(std::string_view message, ReceiverType type) {
         default:
             break;
     }
-    if (const char* name = otherFormatName(id)) {
+    if (const std::string_view name = otherFormatName(id); !name.empty()) {
         return decodeOtherFormat(text, type, name);
     }
     Decoded unknown;

@@ -211,7 +211,9 @@ FixedLine::FixedLine(std::string_view text, ReceiverType type, const LineLayout&
     const std::size_t length = header + layout.width + 1;  // with the terminator
     const bool withClock = layout.clock && text.size() == length + kClockWidth;
     if (text.size() != length && !withClock) {
-        failLength(text.size(), length);
+        m_fault = Fault::Length;
+        m_length = text.size();
+        m_expected = length;
         return;
     }
     m_rr = text.substr(1, 2);
@@ -240,29 +242,35 @@ FixedLine::FixedLine(std::string_view text, ReceiverType type, const LineLayout&
     }
 }
 
-void FixedLine::failLength(std::size_t length, std::size_t expected) {
-    m_fault = Fault::Length;
-    char what[96];
-    if (m_layout.clock) {
-        std::snprintf(what, sizeof what, "length %zu, not %zu (%zu with the clock)", length,
-                      expected, expected + kClockWidth);
-    } else {
-        std::snprintf(what, sizeof what, "length %zu, not %zu", length, expected);
-    }
-    m_faultText.append(m_layout.faultLabel);
-    m_faultText.append(" format error: ");
-    m_faultText.append(what);
-}
-
 void FixedLine::failField(std::string_view name, std::string_view value, std::string_view rule) {
     m_fault = Fault::Content;
-    m_faultText.append(m_layout.faultLabel);
-    m_faultText.append(" format error: ");
-    m_faultText.append(name);
-    m_faultText.append(" \"");
-    m_faultText.append(value);
-    m_faultText.append("\" is not ");
-    m_faultText.append(rule);
+    m_faultField = name;
+    m_faultValue = value;
+    m_faultRule = rule;
+}
+
+void FixedLine::describeFault(Description& out) const {
+    if (m_fault == Fault::None) {
+        return;
+    }
+    out.append(m_layout.faultLabel);
+    out.append(" format error: ");
+    if (m_fault == Fault::Length) {
+        char what[96];
+        if (m_layout.clock) {
+            std::snprintf(what, sizeof what, "length %zu, not %zu (%zu with the clock)", m_length,
+                          m_expected, m_expected + kClockWidth);
+        } else {
+            std::snprintf(what, sizeof what, "length %zu, not %zu", m_length, m_expected);
+        }
+        out.append(what);
+        return;
+    }
+    out.append(m_faultField);
+    out.append(" \"");
+    out.append(m_faultValue);
+    out.append("\" is not ");
+    out.append(m_faultRule);
 }
 
 void FixedLine::describe(Description& out) const {

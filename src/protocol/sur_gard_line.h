@@ -30,18 +30,18 @@ enum class FieldRule : std::uint8_t {
 };
 
 struct LineField {
-    const char* name;  // as descriptions and format errors name it
-    std::uint16_t at;  // offset after the header
+    std::string_view name;  // as descriptions and format errors name it
+    std::uint16_t at;       // offset after the header
     std::uint16_t width;
     FieldRule rule;
     bool shown;  // in the description (when not blank)
 };
 
 struct LineLayout {
-    const char* label;       // the description's start, "Signal: ..."
-    const char* faultLabel;  // "<faultLabel> format error: ..."
-    std::size_t width;       // of the fields after the header
-    bool clock;              // may end with the receivers' clock
+    std::string_view label;       // the description's start, "Signal: ..."
+    std::string_view faultLabel;  // "<faultLabel> format error: ..."
+    std::size_t width;            // of the fields after the header
+    bool clock;                   // may end with the receivers' clock
     std::span<const LineField> fields;
 };
 
@@ -77,8 +77,8 @@ class FixedLine {
     FixedLine(std::string_view text, ReceiverType type, const LineLayout& layout);
 
     Fault fault() const { return m_fault; }
-    // "<label> format error: ..." naming what is wrong; empty without a fault.
-    const Description& faultText() const { return m_faultText; }
+    // "<label> format error: ..." naming what is wrong; nothing without a fault.
+    void describeFault(Description& out) const;
 
     std::string_view fields() const { return m_fields; }
     std::string_view field(std::string_view name) const {
@@ -88,7 +88,6 @@ class FixedLine {
     void describe(Description& out) const;
 
   private:
-    void failLength(std::size_t length, std::size_t expected);
     void failField(std::string_view name, std::string_view value, std::string_view rule);
 
     const LineLayout& m_layout;
@@ -98,7 +97,12 @@ class FixedLine {
     std::string_view m_fields;
     std::string_view m_clock;
     Fault m_fault = Fault::None;
-    Description m_faultText;
+    // What the fault names: the length found and expected, or the field, its text and its rule.
+    std::size_t m_length = 0;
+    std::size_t m_expected = 0;
+    std::string_view m_faultField;
+    std::string_view m_faultValue;
+    std::string_view m_faultRule;
 };
 
 }  // namespace corvane
