@@ -250,6 +250,7 @@ class SelectLoop {
             connection.wire = std::make_unique<ServerWire>(socket, m_sendTimeout);
             connection.session = std::make_unique<Session>(
                 m_context, peerAddressText(static_cast<int>(socket)), *connection.wire);
+            m_link.watchConnection(socket, connection.session->serial());
             found = m_connections.emplace(socket, std::move(connection)).first;
         }
         return found->second;
@@ -257,7 +258,8 @@ class SelectLoop {
 
     void drop(Vexo_Socket socket, Delivery::Reason why, LinkLoss loss) {
         const auto known = m_connections.find(socket);
-        m_link.isDisconnect(known != m_connections.end()
+        m_link.isDisconnect(socket,
+                            known != m_connections.end()
                                 ? known->second.session->peer()
                                 : peerAddressText(static_cast<int>(socket)),
                             loss);

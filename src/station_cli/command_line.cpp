@@ -183,11 +183,11 @@ void addRunOptions(CLI::App& app, Declared& d, StationOptions& o) {
         ->type_name("N")
         ->check(wholeNumberIn(1, std::numeric_limits<std::int64_t>::max()))
         ->group("Run");
-    app.add_option(
-           "--expect", d.expect,
-           "Exit 1 unless each KIND was counted exactly N times; kinds: cid, sia, "
-           "heartbeat, private, device-heart, unknown, error, undecryptable; unsent counts the "
-           "answers that never left")
+    app.add_option("--expect", d.expect,
+                   "Exit 1 unless each KIND was counted exactly N times; kinds: cid, sia, "
+                   "heartbeat, private, device-heart, unknown, error, undecryptable; Sur-Gard "
+                   "line types: signal, line-status, audio, caller-id, bfsk, ademco, other-format; "
+                   "unsent counts the answers that never left")
         ->type_name("KIND=N[,KIND=N...]")
         ->check(CLI::Validator(
             [](const std::string& text) {
