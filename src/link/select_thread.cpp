@@ -163,7 +163,7 @@ class SelectLoop {
     void finishPauses() {
         bool waiting = false;
         for (auto& [socket, connection] : m_connections) {
-            waiting = connection.session->stopping() || waiting;
+            waiting = connection.session->stopping(steadyMicrosecondsNow()) || waiting;
             connection.scheduledUs.reset();
             schedule(socket, connection);
         }

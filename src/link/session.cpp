@@ -1,6 +1,7 @@
 #include "link/session.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 
 #include "dc09/answer_frames.h"
@@ -92,14 +93,23 @@ bool Session::wantsToRead() const {
     return m_waitingAnswers <= kMaxWaiting && !m_context.queue.full();
 }
 
-bool Session::stopping() {
+bool Session::stopping(std::int64_t nowSteadyUs) {
+    // The stop waits no longer than the pause itself: an answer held behind a script's delay
+    // (a policy's answer never overtakes) is not waited for either.
+    const std::int64_t latestUs =
+        nowSteadyUs + std::chrono::duration_cast<std::chrono::microseconds>(
+                          m_context.settings.m_timeouts.nackPause)
+                          .count();
     std::deque<Waiting> kept;
+    bool dropping = false;  // once one is dropped, those behind it go too: they leave in order
     for (Waiting& waiting : m_waiting) {
         // A CLOSE would come after the stop's own close; a script's delay is not waited for.
-        if (!waiting.closeOnly && waiting.reply.step < 0) {
-            kept.push_back(std::move(waiting));
-        } else {
+        dropping =
+            dropping || waiting.closeOnly || waiting.reply.step >= 0 || waiting.dueUs > latestUs;
+        if (dropping) {
             dropWaiting(waiting, Delivery::Reason::StationStopped);
+        } else {
+            kept.push_back(std::move(waiting));
         }
     }
     m_waiting.swap(kept);
