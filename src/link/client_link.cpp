@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <array>
 #include <boost/asio/error.hpp>
 #include <boost/asio/ip/address_v4.hpp>
@@ -25,18 +26,40 @@ namespace {
 constexpr std::size_t kReadChunk = 4096;
 constexpr std::size_t kFinalReadSize = 128;
 
-// Waits until the socket is readable (or hung up) or `dueUs` (steady clock) has come. A stop
-// shuts the socket down, which ends the wait.
-void waitForDataOrDue(int fd, std::int64_t dueUs) {
-    const std::int64_t left = dueUs - steadyMicrosecondsNow();
-    const int timeoutMs = left <= 0 ? 0 : static_cast<int>((left + 999) / 1000);
-    pollfd wanted{fd, POLLIN, 0};
-    ::poll(&wanted, 1, timeoutMs);
+// Waits until the socket has data (when it may be read), a full queue has room again (when it
+// may not), or `dueUs` (steady clock) has come. A stop shuts the socket down, which ends the wait
+// either way (a shut-down socket reports a hang-up even when no data is asked for). True when the
+// socket should be read.
+bool waitForDataOrDue(int fd, bool reading, const MessageQueue& queue,
+                      std::optional<std::int64_t> dueUs) {
+    constexpr int kNoSignalLookMs = 10;  // without a space signal, look at the queue this often
+    int timeoutMs = -1;
+    if (dueUs) {
+        const std::int64_t left = *dueUs - steadyMicrosecondsNow();
+        timeoutMs = left <= 0 ? 0 : static_cast<int>((left + 999) / 1000);
+    }
+    std::array<pollfd, 2> wanted{pollfd{fd, static_cast<short>(reading ? POLLIN : 0), 0},
+                                 pollfd{queue.spaceSignal(), POLLIN, 0}};
+    const bool forSpace = !reading && queue.full();
+    if (forSpace && queue.spaceSignal() < 0) {
+        timeoutMs = timeoutMs < 0 ? kNoSignalLookMs : std::min(timeoutMs, kNoSignalLookMs);
+    }
+    const nfds_t count = forSpace && queue.spaceSignal() >= 0 ? 2 : 1;
+    if (::poll(wanted.data(), count, timeoutMs) <= 0) {
+        return false;
+    }
+    if (count == 2 && wanted[1].revents != 0) {
+        queue.clearSpaceSignal();
+    }
+    return (wanted[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
 }
 
-bool readable(int fd) {
-    pollfd wanted{fd, POLLIN, 0};
-    return ::poll(&wanted, 1, 0) > 0;
+// How a failed read lost the link.
+LinkLoss lossOf(const boost::system::error_code& error) {
+    if (error == boost::asio::error::eof) {
+        return LinkLoss::EndOfFile;
+    }
+    return error == boost::asio::error::connection_reset ? LinkLoss::Reset : LinkLoss::ReadFailed;
 }
 
 // The connection's answers go out with a blocking write on the socket object.
@@ -111,33 +134,39 @@ Result<void> ClientLink::startThread() {
 
 void ClientLink::MessageProc() {
     std::string failure;
-    bool closedByScript = false;
+    LinkLoss loss = LinkLoss::ReadFailed;
     try {
         ClientWire wire(m_socket);
         Session session(m_context, peerAddressText(m_socketFd.load()), wire);
         std::array<char, kReadChunk> buffer{};
         while (true) {
-            // With nothing waiting the read blocks as before; otherwise the wait ends in time
-            // for the earliest answer.
-            if (const std::optional<std::int64_t> due = session.nextDueUs()) {
-                waitForDataOrDue(m_socketFd.load(), *due);
+            // With nothing waiting and room to read, the read blocks as before; otherwise the
+            // wait ends in time for the earliest answer, and a session held back by a full
+            // queue or too many waiting answers is not read meanwhile.
+            const bool reading = session.wantsToRead();
+            const std::optional<std::int64_t> due = session.nextDueUs();
+            if (due || !reading) {
+                const bool readable =
+                    waitForDataOrDue(m_socketFd.load(), reading, m_context.queue, due);
                 // A failed send shows at the next read, as the link has always done.
-                if (session.sendDue(steadyMicrosecondsNow()) == Session::Outcome::Close) {
-                    closedByScript = true;
+                if (due && session.sendDue(steadyMicrosecondsNow()) == Session::Outcome::Close) {
+                    loss = LinkLoss::ClosedByScript;
                     failure = "closed by the answer script";
-                    session.end(Delivery::Reason::ConnectionClosing);
+                    session.end(Delivery::Reason::ConnectionClosing, loss);
                     break;
                 }
-                if (!readable(m_socketFd.load())) {
-                    continue;  // the wait ended for a due answer only
+                if (!readable) {
+                    continue;  // the wait ended for a due answer or for room in the queue
                 }
             }
             boost::system::error_code ec;
             const std::size_t received = m_socket.read_some(boost::asio::buffer(buffer), ec);
             if (ec) {
                 failure = boost::system::system_error(ec, "read_until").what();
+                loss = m_stopping ? LinkLoss::Stopped : lossOf(ec);
                 session.end(m_stopping ? Delivery::Reason::StationStopped
-                                       : Delivery::Reason::ConnectionLost);
+                                       : Delivery::Reason::ConnectionLost,
+                            loss);
                 break;
             }
             // The receiver waits for its answers: the session sends them before anything else.
@@ -147,14 +176,16 @@ void ClientLink::MessageProc() {
                 failure =
                     boost::system::system_error(boost::asio::error::message_size, "read_until")
                         .what();
-                session.end(Delivery::Reason::ConnectionLost);
+                loss = LinkLoss::Overflow;
+                session.end(Delivery::Reason::ConnectionLost, loss);
                 break;
             }
         }
     } catch (const std::exception& e) {
         failure = e.what();
     }
-    QUILLET(2, "CCorvaneDlg::MessageProc", "error: %s", failure.c_str());
+    QUILLET(2, "CCorvaneDlg::MessageProc", "error: %s (%s)", failure.c_str(), linkLossName(loss));
+    const bool closedByScript = loss == LinkLoss::ClosedByScript;
     if (closedByScript) {
         // The receiver sees the close now; the UI thread's stop releases the socket.
         ::shutdown(m_socketFd.load(), SHUT_RDWR);
@@ -162,6 +193,7 @@ void ClientLink::MessageProc() {
     // The link is gone, but the window still shows it connected: the UI thread stops it as
     // Disconnect does (a stop in progress finds nothing left to do). Asked before the last read,
     // which waits on a live, silent socket until that stop shuts it down.
+    m_loss = loss;
     m_clientLinkEnded = static_cast<int>(closedByScript ? Ended::ClosedByScript : Ended::Lost);
     m_window->requestLinkCheck();
     std::array<char, kFinalReadSize> discard{};

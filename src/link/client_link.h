@@ -41,6 +41,8 @@ class ClientLink {
     // 1 once the msg thread ended on a loss, 2 on an answer script's CLOSE; read and cleared by
     // the UI thread, cleared at each start.
     Ended takeEnded() { return static_cast<Ended>(m_clientLinkEnded.exchange(0)); }
+    // How the msg thread's connection ended, once takeEnded() has said it did.
+    LinkLoss loss() const { return m_loss.load(); }
     // The connection's descriptor while connected, -1 otherwise.
     int descriptor() const { return m_socketFd.load(); }
     bool threadRunning() const { return m_msgThread != nullptr; }
@@ -57,6 +59,7 @@ class ClientLink {
     // Native descriptor of m_socket while connected, so a stop can shut the connection down.
     std::atomic<int> m_socketFd{-1};
     std::atomic<int> m_clientLinkEnded{0};
+    std::atomic<LinkLoss> m_loss{LinkLoss::None};  // written before m_clientLinkEnded
     std::atomic<bool> m_stopping{false};
 };
 

@@ -15,8 +15,8 @@ constexpr const char* kDisconnectFunction = "CCorvaneDlg::doDisconnect";
 
 }  // namespace
 
-void ConnectionControl::report(LinkState state, StopCause cause) {
-    m_station.window()->linkChanged({m_station.m_mode, state, cause});
+void ConnectionControl::report(LinkState state, StopCause cause, LinkLoss loss) {
+    m_station.window()->linkChanged({m_station.m_mode, state, cause, false, loss});
 }
 
 void ConnectionControl::logDisconnected() {
@@ -94,7 +94,7 @@ void ConnectionControl::startLink(bool interactive) {
     m_log.updateLogView();
 }
 
-void ConnectionControl::doDisconnect(StopCause cause) {
+void ConnectionControl::doDisconnect(StopCause cause, LinkLoss loss) {
     m_station.m_connected = false;
     m_station.m_running = false;
     m_worker.stop();
@@ -106,7 +106,11 @@ void ConnectionControl::doDisconnect(StopCause cause) {
         m_log.logEvent("  -  Server Close!\r\n");
     } else {
         m_client.stop();
-        report(LinkState::Stopped, cause);
+        report(LinkState::Stopped, cause, loss);
+        // An orderly close needs no line of its own: "Disconnected" says it.
+        if (loss != LinkLoss::None && loss != LinkLoss::EndOfFile) {
+            m_log.logEvent(std::string("  -  Link lost: ") + linkLossName(loss) + "\r\n");
+        }
         logDisconnected();
     }
     // Receivers still connected at the stop are lost now.
@@ -118,7 +122,7 @@ void ConnectionControl::checkClientLink() {
     if (ended != ClientLink::Ended::No && m_station.m_running &&
         m_station.m_mode == LinkMode::Client) {
         // The msg thread has ended: the stop finds the socket to close and the thread to join.
-        doDisconnect(StopCause::LinkLost);
+        doDisconnect(StopCause::LinkLost, m_client.loss());
         if (ended == ClientLink::Ended::Lost && m_station.m_reconnectSeconds.load() > 0) {
             m_reconnectDueTick = Vexo_GetTimeTick() + m_station.m_reconnectSeconds.load() * 1000ULL;
         }

@@ -24,8 +24,8 @@ class ConnectionControl {
     void OnConnectButton();
     void doConnect();
     // Stops the link as the operator's Disconnect does, or for `cause` (a heartbeat time-out, a
-    // lost client link).
-    void doDisconnect(StopCause cause = StopCause::Operator);
+    // lost client link, with how it was lost: the activity log names it).
+    void doDisconnect(StopCause cause = StopCause::Operator, LinkLoss loss = LinkLoss::None);
     // The one-second timer: shows the counts, checks the client link, drops a silent link.
     void OnTimer();
     // Stops a client link whose msg thread ended on its own (a lost connection or an answer
@@ -40,7 +40,7 @@ class ConnectionControl {
     // Starts the link; `interactive` reports a failed client connect to the window.
     void startLink(bool interactive);
     void tryReconnect();
-    void report(LinkState state, StopCause cause = StopCause::None);
+    void report(LinkState state, StopCause cause = StopCause::None, LinkLoss loss = LinkLoss::None);
     void logDisconnected();
 
     Station& m_station;

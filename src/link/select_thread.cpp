@@ -2,6 +2,11 @@
 // and hands each receiver's bytes to its session, which answers and queues every message in them.
 // A receiver whose connection fails, whose stream overflows the framing limit, that does not take
 // its answers, or whose answer script closes it, is dropped.
+//
+// Back-pressure: a receiver whose session does not want to be read (the queue to the worker is
+// full, or too many of its answers wait) is left out of the wait; its bytes stay in TCP's buffers
+// and its sender slows down. The loop keeps sending the answers that come due meanwhile, and a
+// full queue's space signal ends the wait once the worker has caught up.
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -11,6 +16,7 @@
 #include <optional>
 #include <queue>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -66,7 +72,7 @@ class SelectLoop {
     ~SelectLoop() {
         // A stop: whatever still waits is not sent.
         for (auto& [socket, connection] : m_connections) {
-            connection.session->end(Delivery::Reason::StationStopped);
+            connection.session->end(Delivery::Reason::StationStopped, LinkLoss::Stopped);
         }
         m_context.scripts.forgetAll();
     }
@@ -77,29 +83,9 @@ class SelectLoop {
             if (!g_peerSet.waitNonEmpty(kIdleWait)) {
                 continue;
             }
-            Vexo_FdSet ready = g_peerSet.snapshot();
-            const Vexo_Socket wake = g_peerSet.wakeSocket();
-            if (wake != Vexo_InvalidSocket && ready.fd_count < Vexo_SetSize) {
-                ready.fd_array[ready.fd_count++] = wake;  // a new receiver ends the wait
-            }
-            // Waits no longer than the earliest answer due.
-            const Vexo_TimeVal limit = selectLimit();
-            const int count = Vexo_Select(0, &ready, nullptr, nullptr, &limit);
-            if (count <= 0) {
-                if (count < 0) {
-                    Vexo_Sleep(kSelectFailurePauseMs);
-                }
-                continue;
-            }
-            // Only the receivers with data are read: an idle one holds up nobody.
-            for (std::uint32_t i = 0; i < ready.fd_count && !m_link.m_selectStop; ++i) {
-                if (ready.fd_array[i] == wake) {
-                    g_peerSet.clearWake();
-                } else {
-                    serve(ready.fd_array[i]);
-                }
-            }
+            waitAndServe();
         }
+        finishPauses();
     }
 
   private:
@@ -116,6 +102,79 @@ class SelectLoop {
         std::uint64_t serial;
         bool operator>(const Due& other) const { return dueUs > other.dueUs; }
     };
+
+    // Whether `socket` may be read now: its session (a new receiver has none yet) wants it.
+    bool mayRead(Vexo_Socket socket) const {
+        if (m_context.queue.full()) {
+            return false;
+        }
+        const auto found = m_connections.find(socket);
+        return found == m_connections.end() || found->second.session->wantsToRead();
+    }
+
+    // One wait for the receivers that may be read (or for the earliest answer due), then reads
+    // those that have data.
+    void waitAndServe() {
+        const Vexo_FdSet peers = g_peerSet.snapshot();
+        Vexo_FdSet ready;
+        bool heldBack = false;
+        for (std::uint32_t i = 0; i < peers.fd_count; ++i) {
+            if (mayRead(peers.fd_array[i])) {
+                ready.fd_array[ready.fd_count++] = peers.fd_array[i];
+            } else {
+                heldBack = true;
+            }
+        }
+        const Vexo_Socket wake = g_peerSet.wakeSocket();
+        if (wake != Vexo_InvalidSocket && ready.fd_count < Vexo_SetSize) {
+            ready.fd_array[ready.fd_count++] = wake;  // a new receiver ends the wait
+        }
+        // A full queue leaves every receiver out of the set: there is room for its signal.
+        const Vexo_Socket space = m_context.queue.spaceSignal();
+        if (heldBack && m_context.queue.full() && space >= 0 && ready.fd_count < Vexo_SetSize) {
+            ready.fd_array[ready.fd_count++] = space;
+        }
+        // Waits no longer than the earliest answer due.
+        const Vexo_TimeVal limit = selectLimit();
+        const int count = Vexo_Select(0, &ready, nullptr, nullptr, &limit);
+        if (count <= 0) {
+            if (count < 0) {
+                Vexo_Sleep(kSelectFailurePauseMs);
+            }
+            return;
+        }
+        // Only the receivers with data are read: an idle one holds up nobody. One that the
+        // queue filled up against meanwhile waits for the next round.
+        for (std::uint32_t i = 0; i < ready.fd_count && !m_link.m_selectStop; ++i) {
+            const Vexo_Socket socket = ready.fd_array[i];
+            if (socket == wake) {
+                g_peerSet.clearWake();
+            } else if (socket == space) {
+                m_context.queue.clearSpaceSignal();
+            } else if (mayRead(socket)) {
+                serve(socket);
+            }
+        }
+    }
+
+    // The stop: answers held by a script are dropped; those waiting out the policy's pause
+    // (SIA-DCS NACK All) leave when due, as the pause itself would have held the stop; then the
+    // sessions end. Nothing is read meanwhile.
+    void finishPauses() {
+        bool waiting = false;
+        for (auto& [socket, connection] : m_connections) {
+            waiting = connection.session->stopping(steadyMicrosecondsNow()) || waiting;
+            connection.scheduledUs.reset();
+            schedule(socket, connection);
+        }
+        while (waiting && !m_due.empty()) {
+            const std::int64_t wait = m_due.top().dueUs - steadyMicrosecondsNow();
+            if (wait > 0) {
+                std::this_thread::sleep_for(std::chrono::microseconds(wait));
+            }
+            sendDueAnswers(true);
+        }
+    }
 
     Vexo_TimeVal selectLimit() const {
         std::int64_t wait = kSelectLimitMicroseconds;
@@ -135,9 +194,10 @@ class SelectLoop {
         connection.scheduledUs = due;
     }
 
-    void sendDueAnswers() {
+    // Sends what has come due; `stopping` goes on once the stop flag is set.
+    void sendDueAnswers(bool stopping = false) {
         const std::int64_t now = steadyMicrosecondsNow();
-        while (!m_due.empty() && m_due.top().dueUs <= now && !m_link.m_selectStop) {
+        while (!m_due.empty() && m_due.top().dueUs <= now && (stopping || !m_link.m_selectStop)) {
             const Due due = m_due.top();
             m_due.pop();
             auto found = m_connections.find(due.socket);
@@ -150,10 +210,10 @@ class SelectLoop {
             const Session::Outcome outcome = connection.session->sendDue(now);
             if (outcome == Session::Outcome::Open) {
                 schedule(due.socket, connection);
+            } else if (outcome == Session::Outcome::Close) {
+                drop(due.socket, Delivery::Reason::ConnectionClosing, LinkLoss::ClosedByScript);
             } else {
-                drop(due.socket, outcome == Session::Outcome::Close
-                                     ? Delivery::Reason::ConnectionClosing
-                                     : Delivery::Reason::ConnectionLost);
+                drop(due.socket, Delivery::Reason::ConnectionLost, LinkLoss::SendFailed);
             }
         }
     }
@@ -163,7 +223,7 @@ class SelectLoop {
         const int got = Vexo_RecvWithTimeOut(socket, m_buffer.data(),
                                              static_cast<int>(m_buffer.size()), m_receiveTimeoutMs);
         if (got < 0) {
-            drop(socket, Delivery::Reason::ConnectionLost);
+            drop(socket, Delivery::Reason::ConnectionLost, lossOfReadError(errno));
             return;
         }
         if (got == 0) {
@@ -178,7 +238,8 @@ class SelectLoop {
         if (outcome == Session::Outcome::Open) {
             schedule(socket, connection);
         } else {
-            drop(socket, Delivery::Reason::ConnectionLost);
+            drop(socket, Delivery::Reason::ConnectionLost,
+                 outcome == Session::Outcome::Overflow ? LinkLoss::Overflow : LinkLoss::SendFailed);
         }
     }
 
@@ -195,16 +256,21 @@ class SelectLoop {
         return found->second;
     }
 
-    void drop(Vexo_Socket socket, Delivery::Reason why) {
-        m_link.isDisconnect(socket);
+    void drop(Vexo_Socket socket, Delivery::Reason why, LinkLoss loss) {
+        const auto known = m_connections.find(socket);
+        m_link.isDisconnect(socket,
+                            known != m_connections.end()
+                                ? known->second.session->peer()
+                                : peerAddressText(static_cast<int>(socket)),
+                            loss);
         // Forget it as the latest peer before closing: the stop must not close the descriptor
         // number again once the Accept thread may have been given it for a new receiver.
         Vexo_Socket latest = socket;
         m_link.m_peerSocket.compare_exchange_strong(latest, Vexo_InvalidSocket);
         g_peerSet.remove(socket);
         // A new receiver given the same descriptor number starts with a fresh session.
-        if (auto known = m_connections.find(socket); known != m_connections.end()) {
-            known->second.session->end(why);  // its waiting answers go with it
+        if (known != m_connections.end()) {
+            known->second.session->end(why, loss);  // its waiting answers go with it
             m_connections.erase(known);
         }
         Vexo_CloseSocket(socket, 0);

@@ -169,7 +169,7 @@ void ServerLink::isConnected(Vexo_Socket socket) {
     m_log.updateLogView();
 }
 
-void ServerLink::isDisconnect(Vexo_Socket socket) {
+void ServerLink::isDisconnect(Vexo_Socket socket, const std::string& peer, LinkLoss loss) {
     bool last = false;
     {
         // Other receivers still connected keep the station connected and watched.
@@ -182,10 +182,16 @@ void ServerLink::isDisconnect(Vexo_Socket socket) {
     }
     const std::string time = ActivityLog::getTimeStamp();
     QUILLET(2, "CCorvaneDlg::isDisconnect", "%s  -  Client DisConnected!", time.c_str());
+    QUILLET(2, "CCorvaneDlg::isDisconnect", "receiver %s lost: %s", peer.c_str(),
+            linkLossName(loss));
     m_station.window()->linkChanged(
-        last ? LinkReport{LinkMode::Server, LinkState::Listening, StopCause::None, true}
+        last ? LinkReport{LinkMode::Server, LinkState::Listening, StopCause::None, true, loss}
              : LinkReport{LinkMode::Server, LinkState::Connected});
     m_log.appendLogLine(time, "  -  DisConnect!\r\n");
+    if (loss != LinkLoss::EndOfFile && loss != LinkLoss::Stopped) {
+        m_log.appendLogLine(time,
+                            "  -  Receiver " + peer + " lost: " + linkLossName(loss) + "\r\n");
+    }
     m_log.updateLogView();
     Vexo_SemPost(&m_acceptSem);
 }

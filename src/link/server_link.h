@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "link/session.h"
 #include "pipeline/activity_log.h"
@@ -38,7 +39,10 @@ class ServerLink {
     // A receiver was accepted on `socket` (Accept thread) or lost (select thread): station, logs,
     // window. The station stays connected until the last receiver is lost.
     void isConnected(Vexo_Socket socket);
-    void isDisconnect(Vexo_Socket socket);
+    // A loss names how it came about; any but an orderly close gets a line of its own in the
+    // activity log.
+    void isDisconnect(Vexo_Socket socket, const std::string& peer = {},
+                      LinkLoss loss = LinkLoss::EndOfFile);
     // The receiver on `socket` got its session, numbered `connection` (select thread): its
     // recognised messages renew its own tick from now on.
     void watchConnection(Vexo_Socket socket, std::uint64_t connection);

@@ -1,12 +1,14 @@
 #include "link/session.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 
 #include "dc09/answer_frames.h"
 #include "link/answer_log.h"
 #include "link/unfinished_message.h"
 #include "platform/clock.h"
+#include "platform/quillet.h"
 
 namespace corvane {
 
@@ -20,8 +22,15 @@ Session::Session(const SessionContext& context, std::string peer, Wire& wire)
         ReceivedMessage::connected(m_serial, m_peer, utcMicrosecondsNow()));
 }
 
+namespace {
+
+// Diagnostic lines for unsent answers per connection: a connection may leave thousands.
+constexpr std::size_t kUnsentLines = 16;
+
+}  // namespace
+
 Session::~Session() {
-    end(Delivery::Reason::StationStopped);
+    end(Delivery::Reason::StationStopped, LinkLoss::Stopped);
 }
 
 Reply Session::plan(std::string_view message, Dc09Reading& reading) {
@@ -64,7 +73,47 @@ void Session::wait(Waiting waiting) {
     if (!m_waiting.empty() && !waiting.closeOnly) {
         waiting.dueUs = std::max(waiting.dueUs, m_waiting.back().dueUs);  // never overtakes
     }
+    m_waitingAnswers += waiting.closeOnly ? 0 : 1;
     m_waiting.push_back(std::move(waiting));
+}
+
+void Session::dropWaiting(Waiting& waiting, Delivery::Reason why) {
+    if (waiting.closeOnly) {
+        return;
+    }
+    --m_waitingAnswers;
+    waiting.reply.delivery = {Delivery::State::Unsent, why, 0};
+    if (m_unsentLogged++ < kUnsentLines) {
+        logNothingSent(m_serial, waiting.reply);
+    }
+    m_unsent.push_back({waiting.index, waiting.reply.step, waiting.reply.word, why});
+}
+
+bool Session::wantsToRead() const {
+    return m_waitingAnswers <= kMaxWaiting && !m_context.queue.full();
+}
+
+bool Session::stopping(std::int64_t nowSteadyUs) {
+    // The stop waits no longer than the pause itself: an answer held behind a script's delay
+    // (a policy's answer never overtakes) is not waited for either.
+    const std::int64_t latestUs =
+        nowSteadyUs + std::chrono::duration_cast<std::chrono::microseconds>(
+                          m_context.settings.m_timeouts.nackPause)
+                          .count();
+    std::deque<Waiting> kept;
+    bool dropping = false;  // once one is dropped, those behind it go too: they leave in order
+    for (Waiting& waiting : m_waiting) {
+        // A CLOSE would come after the stop's own close; a script's delay is not waited for.
+        dropping =
+            dropping || waiting.closeOnly || waiting.reply.step >= 0 || waiting.dueUs > latestUs;
+        if (dropping) {
+            dropWaiting(waiting, Delivery::Reason::StationStopped);
+        } else {
+            kept.push_back(std::move(waiting));
+        }
+    }
+    m_waiting.swap(kept);
+    return !m_waiting.empty();
 }
 
 void Session::closeAfter(const Reply& reply, std::int64_t sentSteadyUs) {
@@ -131,6 +180,7 @@ Session::Outcome Session::sendDue(std::int64_t nowSteadyUs) {
         if (due.closeOnly) {
             return Outcome::Close;
         }
+        --m_waitingAnswers;
         if (dc09::restampNak(due.reply, std::time(nullptr))) {  // a NAK tells the time it leaves
             due.bytes = renderReply(due.reply);
         }
@@ -152,21 +202,24 @@ Session::Outcome Session::sendDue(std::int64_t nowSteadyUs) {
     return Outcome::Open;
 }
 
-void Session::end(Delivery::Reason why) {
+void Session::end(Delivery::Reason why, LinkLoss loss) {
     if (m_ended) {
         return;
     }
     m_ended = true;
     noteUnfinishedMessage(m_context.log, m_peer, m_reader.finish());
     for (Waiting& waiting : m_waiting) {
-        if (!waiting.closeOnly) {
-            waiting.reply.delivery = {Delivery::State::Unsent, why, 0};
-            logNothingSent(m_serial, waiting.reply);
-        }
+        dropWaiting(waiting, why);
     }
     m_waiting.clear();
+    if (m_unsentLogged > kUnsentLines) {
+        QUILLET_ASYNC(2, "answer", "connection %llu: %zu more answer(s) not sent",
+                      static_cast<unsigned long long>(m_serial), m_unsentLogged - kUnsentLines);
+    }
     m_context.scripts.forget(m_serial);
-    m_context.queue.queueMessage(ReceivedMessage::lost(m_serial, utcMicrosecondsNow()));
+    ReceivedMessage lost = ReceivedMessage::lost(m_serial, utcMicrosecondsNow(), loss);
+    lost.unsent = std::move(m_unsent);
+    m_context.queue.queueMessage(std::move(lost));
 }
 
 }  // namespace corvane

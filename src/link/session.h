@@ -3,6 +3,10 @@
 // and walks the answer scripts. The links differ only in how a connection starts and ends, and in
 // how they wait: the loop that owns the sockets asks each session when its next answer is due.
 //
+// Back-pressure belongs to the session: it is not read while the queue to the worker is full, or
+// while more than kMaxWaiting of its answers wait; the loop that owns the socket asks it
+// (wantsToRead) before every wait, and keeps sending the answers that come due meanwhile.
+//
 // A session belongs to its receiving thread; nothing in it is shared.
 #pragma once
 
@@ -22,6 +26,7 @@
 #include "pipeline/activity_log.h"
 #include "pipeline/message_queue.h"
 #include "protocol/reply.h"
+#include "station/link_loss.h"
 #include "station/settings.h"
 
 namespace corvane {
@@ -49,6 +54,9 @@ struct SessionContext {
 
 class Session {
   public:
+    // A connection with more answers than this waiting is not read until some have left.
+    static constexpr std::size_t kMaxWaiting = 10'000;
+
     // What the connection should do after a call.
     enum class Outcome {
         Open,        // go on
@@ -73,10 +81,20 @@ class Session {
     std::optional<std::int64_t> nextDueUs() const;
     // Sends every answer due at `nowSteadyUs`, in order.
     Outcome sendDue(std::int64_t nowSteadyUs);
-    // The connection has ended: the bytes of a message still open are noted, answers still
-    // waiting are not sent, for `why`; the worker hears that the receiver is lost. Called once;
-    // later calls do nothing.
-    void end(Delivery::Reason why);
+    // Whether the connection may be read now: the queue to the worker has room and no more than
+    // kMaxWaiting answers wait.
+    bool wantsToRead() const;
+    // Answers waiting now (a CLOSE that waits is no answer).
+    std::size_t waitingAnswers() const { return m_waitingAnswers; }
+    // The link is stopping: answers held back by an answer script will not leave (unsent: the
+    // station stopped); those waiting out the policy's pause (the SIA-DCS NACK All pause, and
+    // the answers behind it) stay, to leave when due, unless held behind a script's answer or
+    // due later than one pause from `nowSteadyUs`. True while some of them wait.
+    bool stopping(std::int64_t nowSteadyUs);
+    // The connection has ended (`loss` says how): the bytes of a message still open are noted,
+    // answers still waiting are not sent, for `why`; the worker hears that the receiver is lost,
+    // with every answer it left unsent. Called once; later calls do nothing.
+    void end(Delivery::Reason why, LinkLoss loss);
 
   private:
     struct Waiting {
@@ -94,6 +112,8 @@ class Session {
     bool send(Reply& reply, const std::string& bytes, std::int64_t readSteadyUs, bool asPlanned);
     void wait(Waiting waiting);
     void closeAfter(const Reply& reply, std::int64_t sentSteadyUs);
+    // Notes a waiting answer that will never leave, for `why`.
+    void dropWaiting(Waiting& waiting, Delivery::Reason why);
 
     const SessionContext& m_context;
     Wire& m_wire;
@@ -101,9 +121,12 @@ class Session {
     const std::string m_peer;
     FrameReader m_reader;
     answer::ScriptCursor m_cursor;
-    std::deque<Waiting> m_waiting;  // in due order: one connection's answers leave in order
-    std::uint64_t m_messages = 0;   // messages answered so far: the next one's index
-    bool m_closing = false;         // a CLOSE step was taken: later messages get no answer
+    std::deque<Waiting> m_waiting;       // in due order: one connection's answers leave in order
+    std::size_t m_waitingAnswers = 0;    // entries of m_waiting that are answers
+    std::vector<UnsentAnswer> m_unsent;  // dropped before the end, for the worker to hear of
+    std::size_t m_unsentLogged = 0;      // diagnostic lines written for unsent answers
+    std::uint64_t m_messages = 0;        // messages answered so far: the next one's index
+    bool m_closing = false;              // a CLOSE step was taken: later messages get no answer
     bool m_ended = false;
     std::vector<std::string> m_cut;  // reused for each read
 };

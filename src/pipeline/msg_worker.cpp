@@ -32,19 +32,11 @@ void buildMessageLine(std::string& line, std::string_view message, bool rawWasEm
     line.append("\r\n");
 }
 
-// The latency of an answer that has left: read to send; -1 while it waits or when nothing left.
-std::int64_t latencyOf(const ReceivedMessage& item) {
-    const Delivery& delivery = item.reply.delivery;
-    return delivery.state == Delivery::State::Sent && !item.answerBytes.empty()
-               ? delivery.sentUs - item.receivedUs
-               : -1;
-}
-
-// The message's record, awaiting the next hand-over (or already in the records).
-MessageRecord* staged(std::vector<MessageRecord>& records, const ReceivedMessage& answer) {
+// The message's record while it awaits the next hand-over; null once it is in the records.
+MessageRecord* staged(std::vector<MessageRecord>& records, std::uint64_t connection,
+                      std::uint64_t index) {
     for (auto it = records.rbegin(); it != records.rend(); ++it) {
-        if (it->connection == answer.connection &&
-            it->indexOnConnection == answer.indexOnConnection) {
+        if (it->connection == connection && it->indexOnConnection == index) {
             return &*it;
         }
     }
@@ -98,61 +90,11 @@ bool MsgWorker::processQueuedMessages() {
     records.reserve(std::min(batch.size(), kRecordChunk));
     // The whole batch is taken in even when a stop arrives meanwhile.
     for (ReceivedMessage& item : batch) {
-        switch (item.event) {
-            case ReceivedMessage::Event::Connected:
-                m_parts.tally.connected(item.connection, item.peer, item.receivedUs);
-                continue;
-            case ReceivedMessage::Event::Lost:
-                m_parts.tally.lost(item.connection, item.receivedUs);
-                continue;
-            case ReceivedMessage::Event::AnswerSent:
-                m_parts.tally.lateAnswer(item.connection, item.receivedUs, latencyOf(item));
-                if (MessageRecord* record = staged(records, item)) {
-                    applyAnswer(*record, item.reply, std::move(item.answerBytes));
-                } else {
-                    m_parts.records.recordAnswer(item.connection, item.indexOnConnection,
-                                                 item.reply, std::move(item.answerBytes));
-                }
-                continue;
-            case ReceivedMessage::Event::Message:
-                break;
-        }
-        // The decoder and the log see the message up to its first zero byte; the record keeps
-        // every byte.
-        const std::size_t zero = item.raw.find('\0');
-        if (zero != std::string::npos) {
-            cut.assign(item.raw, 0, zero);
-        }
-        const std::string_view message =
-            zero != std::string::npos ? std::string_view(cut) : std::string_view(item.raw);
-        // Encrypted DC-09 frames are decoded from what the receiving thread decrypted.
-        Decoded decoded =
-            decodeContained([&] { return decodeReceived(message, item.dc09, protocol, type); });
-        parseLine(decoded, message, m_parts.counters);
-        if (decoded.stampsTick) {
-            m_parts.counters.m_receiverWatch.stamp(item.connection);
-        }
-        if (decoded.decrypted) {
-            decoded.description.insert(
-                0, decoded.description.empty() ? "(decrypted)" : "(decrypted) ");
-        }
-        buildMessageLine(line, message, item.raw.empty(), decoded.description);
-        m_parts.log.appendLogLine(ActivityLog::getTimeStamp(), line);
-        m_parts.log.updateLogView();
-        m_parts.tally.message(item.connection, item.peer, item.receivedUs, decoded.kind,
-                              item.reply.word, latencyOf(item));
-
-        MessageRecord& record = records.emplace_back();
-        record.receivedUs = item.receivedUs;
-        record.connection = item.connection;
-        record.indexOnConnection = item.indexOnConnection;
-        record.peer = std::move(item.peer);
-        record.protocol = protocol;
-        record.raw = std::move(item.raw);
-        record.clearText.assign(item.dc09.clearText());
-        keepDecoded(record, std::move(decoded));
-        record.encrypted = item.dc09.encrypted();  // the frame itself
-        applyAnswer(record, item.reply, std::move(item.answerBytes));
+        // Its bytes count in the queue until it is done with (the receiving threads may then
+        // read again).
+        const std::size_t weight = MessageQueue::footprint(item);
+        takeIn(item, records, line, cut, protocol, type);
+        m_parts.queue.releaseBytes(weight);
         // Small hand-overs keep the staging vector in cache and let readers in between.
         if (records.size() == kRecordChunk) {
             m_parts.records.append(records);
@@ -160,6 +102,79 @@ bool MsgWorker::processQueuedMessages() {
     }
     m_parts.records.append(records);
     return true;
+}
+
+void MsgWorker::settle(std::vector<MessageRecord>& records, std::uint64_t connection,
+                       std::uint64_t index, const Reply& reply, std::string bytes) {
+    if (MessageRecord* record = staged(records, connection, index)) {
+        applyAnswer(*record, reply, std::move(bytes));
+    } else {
+        m_parts.records.recordAnswer(connection, index, reply, std::move(bytes));
+    }
+}
+
+void MsgWorker::takeIn(ReceivedMessage& item, std::vector<MessageRecord>& records,
+                       std::string& line, std::string& cut, Protocol protocol, ReceiverType type) {
+    switch (item.event) {
+        case ReceivedMessage::Event::Connected:
+            m_parts.tally.connected(item.connection, item.peer, item.receivedUs);
+            return;
+        case ReceivedMessage::Event::Lost:
+            // The answers it left waiting never went out.
+            for (const UnsentAnswer& unsent : item.unsent) {
+                Reply reply;
+                reply.word = unsent.word;
+                reply.step = unsent.step;
+                reply.delivery = {Delivery::State::Unsent, unsent.reason, 0};
+                m_parts.tally.answerSettled(item.connection, 0, reply.word, reply.delivery);
+                settle(records, item.connection, unsent.index, reply, {});
+            }
+            m_parts.tally.lost(item.connection, item.receivedUs, item.loss);
+            return;
+        case ReceivedMessage::Event::AnswerSent:
+            m_parts.tally.answerSettled(item.connection, item.receivedUs, item.reply.word,
+                                        item.reply.delivery);
+            settle(records, item.connection, item.indexOnConnection, item.reply,
+                   std::move(item.answerBytes));
+            return;
+        case ReceivedMessage::Event::Message:
+            break;
+    }
+    // The decoder and the log see the message up to its first zero byte; the record keeps
+    // every byte.
+    const std::size_t zero = item.raw.find('\0');
+    if (zero != std::string::npos) {
+        cut.assign(item.raw, 0, zero);
+    }
+    const std::string_view message =
+        zero != std::string::npos ? std::string_view(cut) : std::string_view(item.raw);
+    // Encrypted DC-09 frames are decoded from what the receiving thread decrypted.
+    Decoded decoded =
+        decodeContained([&] { return decodeReceived(message, item.dc09, protocol, type); });
+    parseLine(decoded, message, m_parts.counters);
+    if (decoded.stampsTick) {
+        m_parts.counters.m_receiverWatch.stamp(item.connection);
+    }
+    if (decoded.decrypted) {
+        decoded.description.insert(0, decoded.description.empty() ? "(decrypted)" : "(decrypted) ");
+    }
+    buildMessageLine(line, message, item.raw.empty(), decoded.description);
+    m_parts.log.appendLogLine(ActivityLog::getTimeStamp(), line);
+    m_parts.log.updateLogView();
+    m_parts.tally.message(item.connection, item.peer, item.receivedUs, decoded.kind,
+                          item.reply.word, item.reply.delivery);
+
+    MessageRecord& record = records.emplace_back();
+    record.receivedUs = item.receivedUs;
+    record.connection = item.connection;
+    record.indexOnConnection = item.indexOnConnection;
+    record.peer = std::move(item.peer);
+    record.protocol = protocol;
+    record.raw = std::move(item.raw);
+    record.clearText.assign(item.dc09.clearText());
+    keepDecoded(record, std::move(decoded));
+    record.encrypted = item.dc09.encrypted();  // the frame itself
+    applyAnswer(record, item.reply, std::move(item.answerBytes));
 }
 
 std::intptr_t msgProThreadEntry(void* worker) {

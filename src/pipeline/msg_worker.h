@@ -7,11 +7,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "pipeline/activity_log.h"
 #include "pipeline/message_queue.h"
 #include "platform/result.h"
 #include "platform/vexo.h"
+#include "record/message_record.h"
 #include "station/counters.h"
 #include "station/settings.h"
 
@@ -57,6 +60,13 @@ class MsgWorker {
     Vexo_Thread m_msgProThread = nullptr;  // UI thread
 
   private:
+    // One queued item into the log, the tally and the records being staged.
+    void takeIn(ReceivedMessage& item, std::vector<MessageRecord>& records, std::string& line,
+                std::string& cut, Protocol protocol, ReceiverType type);
+    // An answer that left late, or never will, onto its message's record.
+    void settle(std::vector<MessageRecord>& records, std::uint64_t connection, std::uint64_t index,
+                const Reply& reply, std::string bytes);
+
     Parts m_parts;
     Vexo_Sem m_wake;  // posted by stop: the idle wait ends at once
 };

@@ -158,7 +158,7 @@ int Vexo_Select(int nfds, Vexo_FdSet* readSet, Vexo_FdSet* writeSet, Vexo_FdSet*
                 const Vexo_TimeVal* timeout);
 // Receives at most `len` bytes, waiting at most `timeoutMs` for the first. Returns the number of
 // bytes received (at least 1); 0 when the time-out passed without data; -1 when the peer closed
-// the connection in order, reset it, or the socket failed.
+// the connection in order (errno 0), reset it (ECONNRESET), or the socket failed (errno says why).
 int Vexo_RecvWithTimeOut(Vexo_Socket sock, char* buf, int len, int timeoutMs);
 // Sends all `len` bytes, waiting at most `timeoutMs` in all. Returns `len`, or -1 when the
 // connection failed or the time ran out before everything was sent; errno then tells which

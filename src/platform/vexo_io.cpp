@@ -29,6 +29,7 @@ int brokenConnectionError(int fd) {
 int Vexo_RecvWithTimeOut(Vexo_Socket sock, char* buf, int len, int timeoutMs) {
     const int fd = fdOf(sock);
     if (fd < 0 || buf == nullptr || len <= 0) {
+        errno = EINVAL;
         return -1;
     }
     const Deadline deadline(timeoutMs);
@@ -40,6 +41,7 @@ int Vexo_RecvWithTimeOut(Vexo_Socket sock, char* buf, int len, int timeoutMs) {
             pollfd p{fd, POLLIN, 0};
             const int ready = vexo_detail::pollUntil(&p, 1, deadline);
             if (ready < 0 || (p.revents & POLLNVAL) != 0) {
+                errno = ready < 0 ? errno : EBADF;
                 return -1;
             }
             if (ready == 0) {
@@ -53,7 +55,8 @@ int Vexo_RecvWithTimeOut(Vexo_Socket sock, char* buf, int len, int timeoutMs) {
             return static_cast<int>(got);
         }
         if (got == 0) {
-            return -1;  // the peer closed the connection in order
+            errno = 0;  // the peer closed the connection in order
+            return -1;
         }
         if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
             return -1;

@@ -53,6 +53,26 @@ const char* deliveryReasonText(Delivery::Reason reason) {
     return "";
 }
 
+const char* unsentReasonName(Delivery::Reason reason) {
+    switch (reason) {
+        case Delivery::Reason::None:
+            return "";
+        case Delivery::Reason::NothingToSend:
+            return "nothing to send";
+        case Delivery::Reason::ConnectionClosing:
+            return "connection closing";
+        case Delivery::Reason::ConnectionLost:
+            return "connection lost";
+        case Delivery::Reason::StationStopped:
+            return "station stopped";
+        case Delivery::Reason::TimedOut:
+            return "send timed out";
+        case Delivery::Reason::SendFailed:
+            return "send failed";
+    }
+    return "";
+}
+
 std::string renderReply(const Reply& reply) {
     const bool siaDcs = reply.protocol == Protocol::SiaDcs;
     switch (reply.word) {

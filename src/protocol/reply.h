@@ -34,10 +34,25 @@ struct Delivery {
     State state = State::Pending;
     Reason reason = Reason::None;
     std::int64_t sentUs = 0;  // UTC microseconds, once Sent
+
+    static Delivery sentAt(std::int64_t us) { return {State::Sent, Reason::None, us}; }
+    static Delivery unsentFor(Reason why) { return {State::Unsent, why, 0}; }
+
+    bool waiting() const { return state == State::Pending; }
+    // An answer that was planned with bytes to send and never left: it counts as unsent, never
+    // under its word. An answer of nothing (none, or a message after a CLOSE) is no such loss.
+    bool unsent() const {
+        return state == State::Unsent && reason != Reason::NothingToSend &&
+               reason != Reason::ConnectionClosing;
+    }
 };
+inline constexpr int kDeliveryReasonCount = 7;
 
 // "the answer is none", "the connection is closing", "connection lost", ...
 const char* deliveryReasonText(Delivery::Reason reason);
+// The short name counts and exports use: "connection lost", "station stopped", "send timed out",
+// "send failed" ("" for None, "nothing to send", "connection closing").
+const char* unsentReasonName(Delivery::Reason reason);
 
 struct Reply {
     AnswerWord word = AnswerWord::None;

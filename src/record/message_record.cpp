@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/heap_bytes.h"
 #include "protocol/delimited_text.h"
 #include "protocol/sur_gard_line.h"
 
@@ -40,10 +41,38 @@ Decoded decodedOf(const MessageRecord& record) {
 void applyAnswer(MessageRecord& record, const Reply& reply, std::string bytes) {
     record.answerWord = reply.word;
     record.answerStep = reply.step;
+    record.answerState = reply.delivery.state;
+    record.unsentReason = reply.delivery.unsent() ? reply.delivery.reason : Delivery::Reason::None;
     const bool sent = reply.delivery.state == Delivery::State::Sent && !bytes.empty();
     record.latencyUs = sent ? reply.delivery.sentUs - record.receivedUs : -1;
     record.encrypted = record.encrypted || reply.encrypted;
-    record.answerBytes = std::move(bytes);
+    // Only what left is kept: bytes that wait are handed over again when they leave.
+    record.answerBytes = sent ? std::move(bytes) : std::string();
+}
+
+const char* answerOutcome(const MessageRecord& record) {
+    if (record.answerState == Delivery::State::Pending) {
+        return "waiting";
+    }
+    return record.unsentReason != Delivery::Reason::None ? "unsent"
+                                                         : answerWordName(record.answerWord);
+}
+
+std::string answerOutcomeText(const MessageRecord& record) {
+    const std::string word = answerWordName(record.answerWord);
+    if (record.answerState == Delivery::State::Pending) {
+        return "waiting (" + word + ")";
+    }
+    if (record.unsentReason != Delivery::Reason::None) {
+        return "unsent " + word + " (" + unsentReasonName(record.unsentReason) + ")";
+    }
+    return word;
+}
+
+std::size_t recordBytes(const MessageRecord& record) {
+    return sizeof(MessageRecord) + heapBytes(record.peer) + heapBytes(record.raw) +
+           heapBytes(record.clearText) + heapBytes(record.description) +
+           heapBytes(record.answerBytes);
 }
 
 }  // namespace corvane

@@ -25,15 +25,17 @@ struct MessageRecord {
     // fields) are taken again from `raw` (or `clearText`) when its events are asked for, so a
     // record stays as small as a record without them.
     std::string description;  // the activity log's description
-    std::string answerBytes;
+    std::string answerBytes;  // what left on the wire: empty while it waits or when it never did
     Protocol protocol = Protocol::None;
     MessageKind kind = MessageKind::Unknown;
     bool decrypted = false;      // decoded from what the DC-09 settings decrypted
     char cidQualifier = 0;       // Contact ID only, as received (1, 3, 6 or E, R, P)
     std::int16_t cidEvent = -1;  // Contact ID only
-    // The answer
+    // The answer: the word the policy or the script chose, and what became of it.
     AnswerWord answerWord = AnswerWord::None;
-    bool encrypted = false;       // the frame was DC-09 encrypted
+    Delivery::State answerState = Delivery::State::Pending;
+    Delivery::Reason unsentReason = Delivery::Reason::None;  // why it never left
+    bool encrypted = false;                                  // the frame was DC-09 encrypted
     int answerStep = -1;          // the answer script's step, -1 when none
     std::int64_t latencyUs = -1;  // read to send, -1 when unknown or nothing was sent
 };
@@ -44,8 +46,16 @@ void keepDecoded(MessageRecord& record, Decoded&& decoded);
 // from its clear text when it was decrypted (none for a decrypted frame without one).
 Decoded decodedOf(const MessageRecord& record);
 
-// Copies what the Reply says of the answer, and its bytes, into `record`; the latency once the
-// answer has been sent.
+// Copies what the Reply says of the answer into `record`, with its bytes once they have left, and
+// the latency then.
 void applyAnswer(MessageRecord& record, const Reply& reply, std::string bytes);
+
+// What the answer came to on the wire: the word that left ("ACK", ..., "none" when nothing was to
+// be sent), "unsent", or "waiting".
+const char* answerOutcome(const MessageRecord& record);
+// The same for a reader: "ACK", "unsent ACK (connection lost)", "waiting (ACK)".
+std::string answerOutcomeText(const MessageRecord& record);
+// What a record holds, in bytes: the record and what its strings hold on the heap.
+std::size_t recordBytes(const MessageRecord& record);
 
 }  // namespace corvane

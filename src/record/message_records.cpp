@@ -4,12 +4,9 @@
 
 namespace corvane {
 
-MessageRecords::MessageRecords(std::size_t capacity)
-    : m_capacity(std::max<std::size_t>(capacity, 1)) {
-    // Growing the vector would move every record under the lock that readers wait for; the
-    // reservation is address space only until records fill it.
-    m_slots.reserve(m_capacity);
-}
+MessageRecords::MessageRecords(std::size_t capacity, std::size_t byteLimit)
+    : m_capacity(std::max<std::size_t>(capacity, 1)),
+      m_byteLimit(std::max(byteLimit, kMinByteLimit)) {}
 
 std::size_t MessageRecords::capacity() const {
     std::lock_guard lock(m_mutex);
@@ -17,46 +14,43 @@ std::size_t MessageRecords::capacity() const {
 }
 
 void MessageRecords::setCapacity(std::size_t capacity) {
-    capacity = std::max<std::size_t>(capacity, 1);
     std::lock_guard lock(m_mutex);
-    const std::uint64_t keepFirst = m_next - std::min<std::uint64_t>(m_next - m_first, capacity);
-    std::vector<MessageRecord> kept;
-    kept.reserve(static_cast<std::size_t>(m_next - keepFirst));
-    for (std::uint64_t s = keepFirst; s < m_next; ++s) {
-        kept.push_back(std::move(*find(s)));
-    }
-    // Slot i holds sequence s where s % capacity == i once the ring is full; lay them out so.
-    m_slots.clear();
-    m_capacity = capacity;
-    m_first = keepFirst;
-    if (kept.size() == capacity) {
-        m_slots.resize(capacity);
-        for (MessageRecord& r : kept) {
-            const std::uint64_t s = r.sequence;
-            m_slots[static_cast<std::size_t>(s % capacity)] = std::move(r);
-        }
-    } else {
-        m_slots = std::move(kept);
-        m_slots.reserve(capacity);
-    }
+    m_capacity = std::max<std::size_t>(capacity, 1);
+    keepWithinLimits();
+}
+
+std::size_t MessageRecords::byteLimit() const {
+    std::lock_guard lock(m_mutex);
+    return m_byteLimit;
+}
+
+void MessageRecords::setByteLimit(std::size_t bytes) {
+    std::lock_guard lock(m_mutex);
+    m_byteLimit = std::max(bytes, kMinByteLimit);
+    keepWithinLimits();
 }
 
 void MessageRecords::clear() {
     std::lock_guard lock(m_mutex);
-    m_slots.clear();
-    m_first = m_next;
+    m_first += m_records.size();
+    m_records.clear();
+    m_bytes = 0;
 }
 
-// While the ring is filling, slot i holds sequence m_first + i; once full, sequence s sits in
-// slot s % capacity. setCapacity keeps to the same rule.
+void MessageRecords::keepWithinLimits() {
+    while (m_records.size() > m_capacity || (m_bytes > m_byteLimit && m_records.size() > 1)) {
+        m_bytes -= recordBytes(m_records.front());
+        m_records.pop_front();
+        ++m_first;
+        ++m_dropped;
+    }
+}
+
 const MessageRecord* MessageRecords::find(std::uint64_t sequence) const {
-    if (sequence < m_first || sequence >= m_next) {
+    if (sequence < m_first || sequence - m_first >= m_records.size()) {
         return nullptr;
     }
-    if (m_slots.size() < m_capacity) {
-        return &m_slots[static_cast<std::size_t>(sequence - m_first)];
-    }
-    return &m_slots[static_cast<std::size_t>(sequence % m_capacity)];
+    return &m_records[static_cast<std::size_t>(sequence - m_first)];
 }
 
 MessageRecord* MessageRecords::find(std::uint64_t sequence) {
@@ -66,56 +60,61 @@ MessageRecord* MessageRecords::find(std::uint64_t sequence) {
 void MessageRecords::append(std::vector<MessageRecord>& batch) {
     std::lock_guard lock(m_mutex);
     for (MessageRecord& record : batch) {
-        record.sequence = m_next;
-        if (m_slots.size() < m_capacity) {
-            if (m_slots.size() == m_capacity - 1 && m_first % m_capacity != 0) {
-                // About to fill: rotate so that sequence s sits in slot s % capacity.
-                m_slots.push_back(std::move(record));
-                std::rotate(m_slots.begin(),
-                            m_slots.begin() +
-                                static_cast<std::ptrdiff_t>(m_capacity - m_first % m_capacity),
-                            m_slots.end());
-            } else {
-                m_slots.push_back(std::move(record));
-            }
-        } else {
-            m_slots[static_cast<std::size_t>(m_next % m_capacity)] = std::move(record);
-            ++m_first;
+        record.sequence = m_first + m_records.size();
+        if (record.answerState == Delivery::State::Pending) {
+            m_waiting[record.connection].emplace_back(record.indexOnConnection, record.sequence);
         }
-        ++m_next;
+        m_bytes += recordBytes(record);
+        m_records.push_back(std::move(record));
+        keepWithinLimits();
     }
     batch.clear();
-}
-
-MessageRecord* MessageRecords::findOnConnection(std::uint64_t connection, std::uint64_t index) {
-    // Late answers concern recent messages: look from the newest back.
-    for (std::uint64_t s = m_next; s > m_first; --s) {
-        MessageRecord* record = find(s - 1);
-        if (record->connection == connection && record->indexOnConnection <= index) {
-            return record->indexOnConnection == index ? record : nullptr;
-        }
-    }
-    return nullptr;
 }
 
 void MessageRecords::recordAnswer(std::uint64_t connection, std::uint64_t index, const Reply& reply,
                                   std::string bytes) {
     std::lock_guard lock(m_mutex);
-    if (MessageRecord* record = findOnConnection(connection, index)) {
+    const auto waiting = m_waiting.find(connection);
+    if (waiting == m_waiting.end()) {
+        return;
+    }
+    // One connection's answers settle in the order of its messages.
+    std::deque<std::pair<std::uint64_t, std::uint64_t>>& queue = waiting->second;
+    while (!queue.empty() && queue.front().first < index) {
+        queue.pop_front();
+    }
+    MessageRecord* record = nullptr;
+    if (!queue.empty() && queue.front().first == index) {
+        record = find(queue.front().second);
+        queue.pop_front();
+    }
+    if (queue.empty()) {
+        m_waiting.erase(waiting);
+    }
+    if (record != nullptr) {
+        m_bytes -= recordBytes(*record);
         applyAnswer(*record, reply, std::move(bytes));
+        m_bytes += recordBytes(*record);
+        keepWithinLimits();
     }
 }
 
 MessageRecords::Span MessageRecords::span() const {
     std::lock_guard lock(m_mutex);
-    return {m_first, m_next};
+    return {m_first, m_first + m_records.size()};
+}
+
+MessageRecords::Usage MessageRecords::usage() const {
+    std::lock_guard lock(m_mutex);
+    return {m_bytes, m_dropped};
 }
 
 std::vector<MessageRecord> MessageRecords::copyRange(std::uint64_t from, std::size_t max) const {
     std::vector<MessageRecord> out;
     std::lock_guard lock(m_mutex);
+    const std::uint64_t next = m_first + m_records.size();
     from = std::max(from, m_first);
-    const std::uint64_t to = std::min<std::uint64_t>(m_next, from + max);
+    const std::uint64_t to = std::min<std::uint64_t>(next, from + max);
     out.reserve(static_cast<std::size_t>(to > from ? to - from : 0));
     for (std::uint64_t s = from; s < to; ++s) {
         out.push_back(*find(s));

@@ -1,5 +1,7 @@
-// The records of this run: a ring of the newest records (100,000 unless changed) with a sequence
-// number each, and the answers sent after their message was recorded.
+// The records of this run: the newest records, at most N of them (100,000 unless changed) and at
+// most M bytes (256 MiB unless changed), whichever limit comes first, with a sequence number each;
+// the oldest give way and are counted as dropped. Answers that leave (or never will) after their
+// message was recorded are noted on its record.
 //
 // The msgPro worker appends whole batches and notes late answers (both in queue order, so a late
 // answer always finds its message, unless it has left the ring); readers on any thread take rows
@@ -8,7 +10,9 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <mutex>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -19,20 +23,27 @@ namespace corvane {
 class MessageRecords {
   public:
     static constexpr std::size_t kDefaultCapacity = 100'000;
+    static constexpr std::size_t kDefaultByteLimit = 256ULL * 1024 * 1024;
+    static constexpr std::size_t kMinByteLimit = 1024 * 1024;
 
-    explicit MessageRecords(std::size_t capacity = kDefaultCapacity);
+    explicit MessageRecords(std::size_t capacity = kDefaultCapacity,
+                            std::size_t byteLimit = kDefaultByteLimit);
 
     // Keeps the newest min(size, capacity) records; a capacity of 0 counts as 1.
     void setCapacity(std::size_t capacity);
     std::size_t capacity() const;
+    // Keeps the newest records that fit in `bytes` (at least kMinByteLimit); the newest record
+    // always stays.
+    void setByteLimit(std::size_t bytes);
+    std::size_t byteLimit() const;
     // Forgets every record; sequence numbers go on.
     void clear();
 
     // ---- the msgPro worker -------------------------------------------------------------------
     // Moves every record of `batch` into the ring (and empties it), numbering each.
     void append(std::vector<MessageRecord>& batch);
-    // An answer sent after its message was recorded: the message is the `index`th (from 0) of
-    // its connection. Ignored when the record has left the ring.
+    // An answer that left (or never will) after its message was recorded: the message is the
+    // `index`th (from 0) of its connection. Ignored when the record has left the ring.
     void recordAnswer(std::uint64_t connection, std::uint64_t index, const Reply& reply,
                       std::string bytes);
 
@@ -44,6 +55,13 @@ class MessageRecords {
         std::uint64_t size() const { return next - first; }
     };
     Span span() const;
+    // What the records hold and what they gave way: bytes held (records and their text), and
+    // records dropped to keep within the limits since the start.
+    struct Usage {
+        std::size_t bytes = 0;
+        std::uint64_t dropped = 0;
+    };
+    Usage usage() const;
     // Calls f(const MessageRecord&) for the record `sequence`; false when it is not held.
     template <class F>
     bool visit(std::uint64_t sequence, F&& f) const {
@@ -60,7 +78,7 @@ class MessageRecords {
     void visitRange(std::uint64_t from, std::uint64_t to, F&& f) const {
         std::lock_guard lock(m_mutex);
         from = std::max(from, m_first);
-        to = std::min(to, m_next);
+        to = std::min(to, m_first + m_records.size());
         for (std::uint64_t s = from; s < to; ++s) {
             f(*find(s));
         }
@@ -71,13 +89,19 @@ class MessageRecords {
   private:
     const MessageRecord* find(std::uint64_t sequence) const;
     MessageRecord* find(std::uint64_t sequence);
-    MessageRecord* findOnConnection(std::uint64_t connection, std::uint64_t index);
+    // Drops the oldest records until both limits hold (the newest stays).
+    void keepWithinLimits();
 
-    mutable std::mutex m_mutex;          // guards everything below
-    std::vector<MessageRecord> m_slots;  // grows to m_capacity, then the oldest is overwritten
+    mutable std::mutex m_mutex;           // guards everything below
+    std::deque<MessageRecord> m_records;  // oldest first: sequence m_first + i at i
     std::size_t m_capacity;
+    std::size_t m_byteLimit;
+    std::size_t m_bytes = 0;  // recordBytes() of every held record
+    std::uint64_t m_dropped = 0;
     std::uint64_t m_first = 1;  // sequence of the oldest held record
-    std::uint64_t m_next = 1;   // sequence the next record gets
+    // Records whose answer still waits, per connection, in order: (index on it, sequence).
+    std::unordered_map<std::uint64_t, std::deque<std::pair<std::uint64_t, std::uint64_t>>>
+        m_waiting;
 };
 
 }  // namespace corvane

@@ -64,7 +64,7 @@ std::string recordDetails(const MessageRecord& r, const std::string& localTime) 
             field(out, "Unread", escapedText(block.unread));
         }
     }
-    field(out, "Answer", answerWordName(r.answerWord));
+    field(out, "Answer", answerOutcomeText(r));
     if (!r.answerBytes.empty()) {
         out += hexLines(r.answerBytes);
         field(out, "Answer text", escapedText(r.answerBytes));

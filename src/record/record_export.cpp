@@ -65,10 +65,12 @@ std::vector<std::string> fieldsOf(const MessageRecord& r) {
             escapedText(meaningOf(decodedOf(r))),
             hexOf(r.answerBytes),
             escapedText(r.answerBytes),
-            answerWordName(r.answerWord),
+            answerOutcome(r),
             r.answerStep < 0 ? std::string() : std::to_string(r.answerStep),
             r.latencyUs < 0 ? std::string() : std::to_string(r.latencyUs),
-            r.encrypted ? "true" : "false"};
+            r.encrypted ? "true" : "false",
+            answerWordName(r.answerWord),
+            unsentReasonName(r.unsentReason)};
 }
 
 Unexpected<Failure> cannotWrite(const std::string& path, int error) {

@@ -21,12 +21,15 @@ struct Columns {
     std::optional<std::size_t> clearText;  // the first exports had none
 };
 
-// Where the fields stand, told by the header line: this version's columns, or those of the
-// first exports (without clear_text). nullopt for any other header.
+// Where the fields stand, told by the header line: this version's columns, those of the exports
+// before planned_word and unsent_reason, or those of the first exports (without clear_text
+// either). nullopt for any other header.
 std::optional<Columns> columnsOf(const std::vector<std::string>& header) {
-    std::vector<std::string> first = kRecordColumns;
+    std::vector<std::string> before = kRecordColumns;
+    before.erase(std::find(before.begin(), before.end(), "planned_word"), before.end());
+    std::vector<std::string> first = before;
     first.erase(std::find(first.begin(), first.end(), kClearText));
-    if (header != kRecordColumns && header != first) {
+    if (header != kRecordColumns && header != before && header != first) {
         return std::nullopt;
     }
     auto at = [&header](const char* name) {

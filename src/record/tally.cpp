@@ -12,12 +12,61 @@ std::int64_t utcSecond(std::int64_t us) {
     return us >= 0 ? us / kSecondUs : (us - kSecondUs + 1) / kSecondUs;
 }
 
+// Read to send, for an answer that left; -1 otherwise.
+std::int64_t latencyOf(std::int64_t receivedUs, const Delivery& delivery) {
+    return delivery.state == Delivery::State::Sent ? delivery.sentUs - receivedUs : -1;
+}
+
 std::size_t slotOf(std::int64_t second) {
     const auto kept = static_cast<std::int64_t>(Tally::kSecondsKept);
     return static_cast<std::size_t>(((second % kept) + kept) % kept);
 }
 
 }  // namespace
+
+std::uint64_t AnswerCounts::unsent() const {
+    std::uint64_t total = 0;
+    for (const std::uint64_t n : unsentBy) {
+        total += n;
+    }
+    return total;
+}
+
+void AnswerCounts::count(AnswerWord word, const Delivery& delivery) {
+    if (delivery.waiting()) {
+        ++waiting;
+    } else if (delivery.unsent()) {
+        ++unsentBy[static_cast<std::size_t>(delivery.reason)];
+    } else {
+        ++byWord[static_cast<std::size_t>(word)];
+    }
+}
+
+void AnswerCounts::settle(AnswerWord word, const Delivery& delivery) {
+    if (waiting > 0) {
+        --waiting;
+    }
+    if (!delivery.waiting()) {
+        count(word, delivery);
+    }
+}
+
+std::string unsentReasonsText(const AnswerCounts& counts) {
+    std::string text;
+    int reasons = 0;
+    for (std::size_t i = 0; i < counts.unsentBy.size(); ++i) {
+        if (counts.unsentBy[i] == 0) {
+            continue;
+        }
+        text += reasons++ == 0 ? "" : ", ";
+        text += unsentReasonName(static_cast<Delivery::Reason>(i));
+        text += " " + std::to_string(counts.unsentBy[i]);
+    }
+    if (reasons == 1) {
+        text.erase(text.rfind(' '));  // one reason: its count is the unsent count
+    }
+    return text;
+}
 
 std::string receiverAddress(const std::string& peer) {
     const auto colon = peer.rfind(':');
@@ -86,9 +135,11 @@ void Tally::connected(std::uint64_t connection, const std::string& peer, std::in
     ++m_totals.connections;
 }
 
-void Tally::lost(std::uint64_t connection, std::int64_t us) {
+void Tally::lost(std::uint64_t connection, std::int64_t us, LinkLoss loss) {
     std::lock_guard lock(m_mutex);
-    rowFor(connection).shown.lostUs = us;
+    ReceiverRow& row = rowFor(connection).shown;
+    row.lostUs = us;
+    row.lostBy = loss;
 }
 
 void Tally::lostAll(std::int64_t us) {
@@ -96,12 +147,14 @@ void Tally::lostAll(std::int64_t us) {
     for (auto& [connection, row] : m_rows) {
         if (row.shown.lostUs == 0) {
             row.shown.lostUs = us;
+            row.shown.lostBy = LinkLoss::Stopped;
         }
     }
 }
 
 void Tally::message(std::uint64_t connection, const std::string& peer, std::int64_t receivedUs,
-                    MessageKind kind, AnswerWord word, std::int64_t latencyUs) {
+                    MessageKind kind, AnswerWord word, const Delivery& delivery) {
+    const std::int64_t latencyUs = latencyOf(receivedUs, delivery);
     std::lock_guard lock(m_mutex);
     Row& state = rowFor(connection);
     ReceiverRow& row = state.shown;
@@ -113,10 +166,10 @@ void Tally::message(std::uint64_t connection, const std::string& peer, std::int6
     }
     row.lastMessageUs = receivedUs;
     ++row.byKind[static_cast<std::size_t>(kind)];
-    ++row.byWord[static_cast<std::size_t>(word)];
+    row.answers.count(word, delivery);
     ++m_totals.messages;
     ++m_totals.byKind[static_cast<std::size_t>(kind)];
-    ++m_totals.byWord[static_cast<std::size_t>(word)];
+    m_totals.answers.count(word, delivery);
     countLatency(row, latencyUs);
     if (Second* second = secondOf(receivedUs)) {
         ++second->messages;
@@ -132,9 +185,14 @@ void Tally::message(std::uint64_t connection, const std::string& peer, std::int6
     m_messages.fetch_add(1, std::memory_order_relaxed);
 }
 
-void Tally::lateAnswer(std::uint64_t connection, std::int64_t receivedUs, std::int64_t latencyUs) {
+void Tally::answerSettled(std::uint64_t connection, std::int64_t receivedUs, AnswerWord word,
+                          const Delivery& delivery) {
+    const std::int64_t latencyUs = latencyOf(receivedUs, delivery);
     std::lock_guard lock(m_mutex);
-    countLatency(rowFor(connection).shown, latencyUs);
+    ReceiverRow& row = rowFor(connection).shown;
+    row.answers.settle(word, delivery);
+    m_totals.answers.settle(word, delivery);
+    countLatency(row, latencyUs);
     Second* second = latencyUs >= 0 ? secondOf(receivedUs) : nullptr;
     if (second != nullptr) {
         ++second->timed;

@@ -1,6 +1,8 @@
-// What the station counted this run: messages by kind, answers by word, one row per receiver
-// connection (peer, since, lost, counts, latencies), one latency histogram for all answers, and
-// messages and mean latency per second of receipt for the last ten minutes and more.
+// What the station counted this run: messages by kind, answers by what happened on the wire (sent,
+// by word; unsent, by reason; still waiting), one row per receiver connection (peer, since, lost
+// and how, counts, latencies), one latency histogram for all answers, and messages and mean
+// latency per second of receipt for the last ten minutes and more. An answer that never left is
+// counted as unsent, never under the word it would have been.
 // The msgPro worker feeds it, once per message and once per late answer or link event it takes
 // from the queue, so no receiving thread ever waits for it. Readers on any thread take snapshots
 // under its short lock: the window's Receivers tab and chart, corvane-station's summary and
@@ -18,24 +20,40 @@
 #include "protocol/decoded.h"
 #include "protocol/reply.h"
 #include "record/latency_histogram.h"
+#include "station/link_loss.h"
 
 namespace corvane {
+
+// Answers by what became of them: sent (or nothing to send) under their word, unsent by reason,
+// or still waiting to leave.
+struct AnswerCounts {
+    std::array<std::uint64_t, kAnswerWordCount> byWord{};
+    std::array<std::uint64_t, kDeliveryReasonCount> unsentBy{};
+    std::uint64_t waiting = 0;
+
+    std::uint64_t unsent() const;
+    // Counts one answer as its delivery says (a waiting one as waiting).
+    void count(AnswerWord word, const Delivery& delivery);
+    // A waiting answer has left, or never will.
+    void settle(AnswerWord word, const Delivery& delivery);
+};
 
 struct ReceiverRow {
     std::uint64_t connection = 0;
     std::string peer;
-    std::int64_t connectedUs = 0;    // when the link saw it connect (else its first message)
-    std::int64_t lostUs = 0;         // 0 while connected
+    std::int64_t connectedUs = 0;  // when the link saw it connect (else its first message)
+    std::int64_t lostUs = 0;       // 0 while connected
+    LinkLoss lostBy = LinkLoss::None;
     std::int64_t lastMessageUs = 0;  // 0 before its first message
     std::array<std::uint64_t, kMessageKindCount> byKind{};
-    std::array<std::uint64_t, kAnswerWordCount> byWord{};
+    AnswerCounts answers;
     LatencyHistogram latency;
 };
 
 struct TallyTotals {
     std::uint64_t messages = 0;
     std::array<std::uint64_t, kMessageKindCount> byKind{};
-    std::array<std::uint64_t, kAnswerWordCount> byWord{};
+    AnswerCounts answers;
     LatencyHistogram latency;
     std::int64_t latencySumUs = 0;  // of every timed answer, for means over a span of time
     std::uint64_t connections = 0;  // receiver connections seen
@@ -49,15 +67,17 @@ class Tally {
     static constexpr std::size_t kAddressLimit = 64;  // addresses counted one by one
 
     void connected(std::uint64_t connection, const std::string& peer, std::int64_t us);
-    void lost(std::uint64_t connection, std::int64_t us);
+    void lost(std::uint64_t connection, std::int64_t us, LinkLoss loss = LinkLoss::None);
     // Every connection still up is lost at `us` (the link was stopped).
     void lostAll(std::int64_t us);
-    // One message, with the word it was answered with and the latency of an answer already sent
-    // (-1 while it waits or when nothing was sent).
+    // One message, with its answer's word and delivery: sent (timed from `receivedUs`), unsent,
+    // or still waiting.
     void message(std::uint64_t connection, const std::string& peer, std::int64_t receivedUs,
-                 MessageKind kind, AnswerWord word, std::int64_t latencyUs);
-    // An answer sent after its message (received at `receivedUs`) was counted.
-    void lateAnswer(std::uint64_t connection, std::int64_t receivedUs, std::int64_t latencyUs);
+                 MessageKind kind, AnswerWord word, const Delivery& delivery);
+    // The answer of a message counted while it waited (received at `receivedUs`) has left, or
+    // never will.
+    void answerSettled(std::uint64_t connection, std::int64_t receivedUs, AnswerWord word,
+                       const Delivery& delivery);
     // Forgets the receiver rows (the totals go on).
     void clearReceivers();
 
@@ -95,6 +115,10 @@ class Tally {
     std::array<Second, kSecondsKept> m_seconds{};  // each at its second modulo kSecondsKept
     std::atomic<std::uint64_t> m_messages{0};
 };
+
+// Why the unsent answers never left: "connection lost" for one reason, "connection lost 384,
+// station stopped 16" for several; "" when none is unsent.
+std::string unsentReasonsText(const AnswerCounts& counts);
 
 // "address" of an "address:port" peer text.
 std::string receiverAddress(const std::string& peer);

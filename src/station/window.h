@@ -14,6 +14,7 @@
 #include "platform/result.h"
 #include "station/choices.h"
 #include "station/counters.h"
+#include "station/link_loss.h"
 
 namespace corvane {
 
@@ -32,6 +33,8 @@ struct LinkReport {
     LinkState state = LinkState::Idle;
     StopCause cause = StopCause::None;  // with Stopped
     bool receiverLeft = false;          // with Listening: a receiver was lost
+    // With a lost client link (Stopped, LinkLost) or a receiver that left: how it was lost.
+    LinkLoss loss = LinkLoss::None;
     bool operator==(const LinkReport&) const = default;
 };
 

@@ -186,7 +186,8 @@ void addRunOptions(CLI::App& app, Declared& d, StationOptions& o) {
     app.add_option("--expect", d.expect,
                    "Exit 1 unless each KIND was counted exactly N times; kinds: cid, sia, "
                    "heartbeat, private, device-heart, unknown, error, undecryptable; Sur-Gard "
-                   "line types: signal, line-status, audio, caller-id, bfsk, ademco, other-format")
+                   "line types: signal, line-status, audio, caller-id, bfsk, ademco, other-format; "
+                   "unsent counts the answers that never left")
         ->type_name("KIND=N[,KIND=N...]")
         ->check(CLI::Validator(
             [](const std::string& text) {
@@ -203,6 +204,12 @@ void addOutputOptions(CLI::App& app, StationOptions& o) {
     app.add_flag("--verbose", o.verbose,
                  "The diagnostic log gets a line for every answer sent, not only for answers "
                  "that were delayed or not sent")
+        ->group("Output");
+    app.add_option("--records-memory", o.recordsMemoryMiB,
+                   "The most memory the message records may hold, in MiB (default 256); the "
+                   "oldest make room, as they do past 100,000 records")
+        ->type_name("MIB")
+        ->check(wholeNumberIn(1, 65'536))
         ->group("Output");
     app.add_option("--export", o.exportPath,
                    "Write the message records to FILE (.csv or .jsonl) at the end and on SIGUSR1")

@@ -42,6 +42,8 @@ std::string_view kindName(CountedKind kind) {
             return "error";
         case CountedKind::Undecryptable:
             return "undecryptable";
+        case CountedKind::Unsent:
+            return "unsent";
     }
     return "";
 }
@@ -52,7 +54,8 @@ std::optional<CountedKind> kindNamed(std::string_view name) {
             return kind;
         }
     }
-    return std::nullopt;
+    return name == kindName(CountedKind::Unsent) ? std::optional(CountedKind::Unsent)
+                                                 : std::nullopt;
 }
 
 bool shownWhenNone(CountedKind kind) {
@@ -102,6 +105,8 @@ std::int64_t countOf(const TallyTotals& totals, CountedKind kind) {
             return counted(totals, MessageKind::FormatError);
         case CountedKind::Undecryptable:
             return counted(totals, MessageKind::CannotDecrypt);
+        case CountedKind::Unsent:
+            return static_cast<std::int64_t>(totals.answers.unsent());
     }
     return 0;
 }

@@ -29,6 +29,7 @@ enum class CountedKind {
     Unknown,
     Error,
     Undecryptable,
+    Unsent,  // not a kind of message: the answers that never left, for --expect
 };
 
 inline constexpr std::array kAllKinds = {
@@ -40,7 +41,7 @@ inline constexpr std::array kAllKinds = {
 };
 
 // "cid", "sia", "heartbeat", "private", "device-heart", "signal", "line-status", "audio",
-// "caller-id", "bfsk", "ademco", "other-format", "unknown", "error", "undecryptable".
+// "caller-id", "bfsk", "ademco", "other-format", "unknown", "error", "undecryptable", "unsent".
 std::string_view kindName(CountedKind kind);
 std::optional<CountedKind> kindNamed(std::string_view name);
 
@@ -48,7 +49,7 @@ std::optional<CountedKind> kindNamed(std::string_view name);
 // only once counted, so a run that meets none reads as it always did.
 bool shownWhenNone(CountedKind kind);
 
-// How many messages of `kind` the tally counted.
+// How many messages of `kind` the tally counted (for Unsent: answers that never left).
 std::int64_t countOf(const TallyTotals& totals, CountedKind kind);
 
 }  // namespace corvane::cli

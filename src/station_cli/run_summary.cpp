@@ -18,15 +18,26 @@ nlohmann::json latencyJson(std::int64_t micros) {
     return micros >= 0 ? nlohmann::json(micros) : nlohmann::json(nullptr);
 }
 
-// Answers by word, under their names in name order; words never used are left out.
+// Answers that left, by word, under their names in name order; words never used are left out.
 std::map<std::string, std::uint64_t> answersByName(const TallyTotals& tally) {
     std::map<std::string, std::uint64_t> answers;
-    for (std::size_t i = 0; i < tally.byWord.size(); ++i) {
-        if (tally.byWord[i] > 0) {
-            answers[answerWordName(static_cast<AnswerWord>(i))] = tally.byWord[i];
+    for (std::size_t i = 0; i < tally.answers.byWord.size(); ++i) {
+        if (tally.answers.byWord[i] > 0) {
+            answers[answerWordName(static_cast<AnswerWord>(i))] = tally.answers.byWord[i];
         }
     }
     return answers;
+}
+
+// Answers that never left, by reason; empty when every answer left.
+nlohmann::ordered_json unsentByReason(const AnswerCounts& answers) {
+    nlohmann::ordered_json reasons = nlohmann::ordered_json::object();
+    for (std::size_t i = 0; i < answers.unsentBy.size(); ++i) {
+        if (answers.unsentBy[i] > 0) {
+            reasons[unsentReasonName(static_cast<Delivery::Reason>(i))] = answers.unsentBy[i];
+        }
+    }
+    return reasons;
 }
 
 }  // namespace
@@ -69,6 +80,10 @@ std::string summaryText(const RunSummary& s) {
     for (const auto& [word, count] : answersByName(s.tally)) {
         text += " " + word + "=" + std::to_string(count);
     }
+    if (const std::uint64_t unsent = s.tally.answers.unsent(); unsent > 0) {
+        text +=
+            " unsent=" + std::to_string(unsent) + " (" + unsentReasonsText(s.tally.answers) + ")";
+    }
     text += "\nlatency: p50=" + latencyText(s.tally.latency.percentile(0.50)) +
             " p99=" + latencyText(s.tally.latency.percentile(0.99)) + "\n";
     text += "receivers: connections=" + std::to_string(s.tally.connections);
@@ -79,6 +94,10 @@ std::string summaryText(const RunSummary& s) {
         text += " other=" + std::to_string(s.tally.otherAddresses);
     }
     text += "\n";
+    if (s.recordsDropped > 0) {
+        text += "records: held=" + std::to_string(s.recordsHeld) +
+                " dropped=" + std::to_string(s.recordsDropped) + "\n";
+    }
     if (!s.expectations.empty()) {
         text += "expect:";
         for (const ExpectationResult& e : s.expectations) {
@@ -115,10 +134,13 @@ std::string summaryJson(const RunSummary& s) {
         {"stopped_by", s.stoppedBy},
         {"kinds", kinds},
         {"answers", nlohmann::ordered_json(answersByName(s.tally))},
+        {"unsent",
+         {{"count", s.tally.answers.unsent()}, {"reasons", unsentByReason(s.tally.answers)}}},
         {"latency_us",
          {{"p50", latencyJson(s.tally.latency.percentile(0.50))},
           {"p99", latencyJson(s.tally.latency.percentile(0.99))}}},
         {"receivers", {{"connections", s.tally.connections}, {"addresses", addresses}}},
+        {"records", {{"held", s.recordsHeld}, {"dropped", s.recordsDropped}}},
         {"expect", expect},
         {"result", s.allMet() ? "ok" : "expectation missed"},
     };

@@ -25,6 +25,9 @@ struct RunSummary {
     std::vector<std::pair<CountedKind, std::int64_t>> kinds;
     TallyTotals tally;
     std::vector<ExpectationResult> expectations;
+    // Records held at the end, and the older ones dropped to keep within the records' limits.
+    std::uint64_t recordsHeld = 0;
+    std::uint64_t recordsDropped = 0;
 
     bool allMet() const;
 };

@@ -44,8 +44,9 @@ struct StationOptions {
     // What it prints.
     bool json = false;
     bool quiet = false;
-    bool verbose = false;    // the diagnostic log gets a line for every answer
-    std::string exportPath;  // the message records, .csv or .jsonl; empty: none
+    bool verbose = false;                 // the diagnostic log gets a line for every answer
+    std::string exportPath;               // the message records, .csv or .jsonl; empty: none
+    std::int64_t recordsMemoryMiB = 256;  // the most the records may hold
 };
 
 }  // namespace corvane::cli

@@ -58,6 +58,7 @@ class RunView final : public Window {
   public:
     void linkChanged(const LinkReport& report) override {
         if (report.state == LinkState::Stopped) {
+            m_stopLoss = report.loss;  // before the cause, which the main thread looks at first
             m_stopCause = report.cause;
         }
     }
@@ -69,11 +70,13 @@ class RunView final : public Window {
 
     bool takeCheckRequest() { return m_checkAsked.exchange(false); }
     StopCause stopCause() const { return m_stopCause.load(); }
+    LinkLoss stopLoss() const { return m_stopLoss.load(); }
     const std::optional<Failure>& startFailure() const { return m_startFailure; }
 
   private:
     std::atomic<bool> m_checkAsked{false};
     std::atomic<StopCause> m_stopCause{StopCause::None};
+    std::atomic<LinkLoss> m_stopLoss{LinkLoss::None};
     std::optional<Failure> m_startFailure;  // main thread
 };
 
@@ -98,6 +101,7 @@ void configure(Station& station, const StationOptions& o) {
     station.setCustomResponse(o.custom);
     // The box is never shown: the log keeps to its line limit without building a view.
     station.m_showLog = 0;
+    station.records().setByteLimit(static_cast<std::size_t>(o.recordsMemoryMiB) * 1024 * 1024);
     if (o.dc09Given) {
         station.dc09().replace(o.dc09);
     }
@@ -121,8 +125,13 @@ void startScripts(StationCore& core, const StationOptions& o) {
                              "  -  Answer script started: " + o.script + "\r\n");
 }
 
-const char* stoppedBy(StopCause cause) {
-    return cause == StopCause::TimeOut ? "heartbeat time-out" : "link drop";
+// "heartbeat time-out", or "link drop" with how the link was lost: "link drop (overflow)".
+std::string stoppedBy(StopCause cause, LinkLoss loss) {
+    if (cause == StopCause::TimeOut) {
+        return "heartbeat time-out";
+    }
+    return loss == LinkLoss::None ? "link drop"
+                                  : std::string("link drop (") + linkLossName(loss) + ")";
 }
 
 // Runs the link until something stops it; returns what did.
@@ -156,7 +165,7 @@ std::string answerUntilStopped(StationCore& core, RunView& view, const StationOp
             core.control().OnTimer();  // drops a silent link as the window's timer does
         }
         if (!station.m_running) {
-            return stoppedBy(view.stopCause());
+            return stoppedBy(view.stopCause(), view.stopLoss());
         }
     }
 }
@@ -210,7 +219,9 @@ int runStation(const StationOptions& o) {
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const bool exported = o.exportPath.empty() || exportNow(core, o);
-    const RunSummary summary = makeSummary(core.tally().totals(), o.expectations, seconds, stopped);
+    RunSummary summary = makeSummary(core.tally().totals(), o.expectations, seconds, stopped);
+    summary.recordsHeld = core.station().records().span().size();
+    summary.recordsDropped = core.station().records().usage().dropped;
     const std::string text = o.json ? summaryJson(summary) : summaryText(summary);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);

@@ -33,6 +33,8 @@ namespace corvane::ui {
 
 namespace {
 
+constexpr std::size_t kMiB = 1024 * 1024;
+
 // The widest of `texts` in `metrics`.
 int widest(const QFontMetrics& metrics, const QStringList& texts) {
     int width = 0;
@@ -72,6 +74,14 @@ MessagesWindow::MessagesWindow(std::shared_ptr<RecordSaving> saving, std::shared
     m_limit->setSingleStep(10'000);
     m_limit->setValue(static_cast<int>(m_records.capacity()));
     m_limit->setToolTip("How many of the newest records are kept; older ones make room");
+    m_memory = new QSpinBox(this);
+    m_memory->setRange(static_cast<int>(MessageRecords::kMinByteLimit / kMiB), 65'536);
+    m_memory->setSingleStep(64);
+    m_memory->setSuffix(" MiB");
+    m_memory->setValue(static_cast<int>(m_records.byteLimit() / kMiB));
+    m_memory->setToolTip(
+        "How much memory the records may hold, their text included; the oldest make room once "
+        "either limit is reached");
     auto* copy = new QPushButton("&Copy", this);
     copy->setToolTip("Copy the selected rows as tab-separated text (Ctrl+C)");
     auto* save = new QPushButton("&Save...", this);
@@ -85,6 +95,8 @@ MessagesWindow::MessagesWindow(std::shared_ptr<RecordSaving> saving, std::shared
     kindLabel->setBuddy(m_kind);
     auto* keepLabel = new QLabel("K&eep:", this);
     keepLabel->setBuddy(m_limit);
+    auto* memoryLabel = new QLabel("&Memory:", this);
+    memoryLabel->setBuddy(m_memory);
     auto* filters = new QHBoxLayout;
     filters->addWidget(kindLabel);
     filters->addWidget(m_kind);
@@ -92,6 +104,8 @@ MessagesWindow::MessagesWindow(std::shared_ptr<RecordSaving> saving, std::shared
     filters->addWidget(m_text, 2);
     filters->addWidget(keepLabel);
     filters->addWidget(m_limit);
+    filters->addWidget(memoryLabel);
+    filters->addWidget(m_memory);
     filters->addWidget(copy);
     filters->addWidget(save);
 
@@ -139,6 +153,8 @@ MessagesWindow::MessagesWindow(std::shared_ptr<RecordSaving> saving, std::shared
     connect(m_receiver, &QLineEdit::textChanged, this, &MessagesWindow::applyFilter);
     connect(m_text, &QLineEdit::textChanged, this, &MessagesWindow::applyFilter);
     connect(m_limit, &QSpinBox::editingFinished, this, [this] { setLimit(m_limit->value()); });
+    connect(m_memory, &QSpinBox::editingFinished, this,
+            [this] { setMemoryLimit(m_memory->value()); });
     connect(copy, &QPushButton::clicked, this, &MessagesWindow::copySelection);
     connect(save, &QPushButton::clicked, this, &MessagesWindow::save);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -222,10 +238,20 @@ void MessagesWindow::tick() {
             m_receivers->refresh();
         }
         const MessageRecords::Span span = m_records.span();
-        m_status->setText(QString("%1 records held (newest %2 kept), %3 shown")
-                              .arg(span.size())
-                              .arg(m_records.capacity())
-                              .arg(m_model->rowCount()));
+        const MessageRecords::Usage usage = m_records.usage();
+        const QString held =
+            usage.bytes < kMiB
+                ? QString("%1 KiB").arg((usage.bytes + 1023) / 1024)
+                : QString("%1 MiB").arg(static_cast<double>(usage.bytes) / kMiB, 0, 'f', 1);
+        QString status = QString("%1 records held in %2 (newest %3 kept), %4 shown")
+                             .arg(span.size())
+                             .arg(held)
+                             .arg(m_records.capacity())
+                             .arg(m_model->rowCount());
+        if (usage.dropped > 0) {
+            status += QString(", %1 older dropped").arg(usage.dropped);
+        }
+        m_status->setText(status);
     }
 }
 
@@ -237,6 +263,15 @@ void MessagesWindow::setLimit(int records) {
     if (static_cast<std::size_t>(records) != m_records.capacity()) {
         m_records.setCapacity(static_cast<std::size_t>(records));
         m_limit->setValue(records);
+        applyFilter();
+    }
+}
+
+void MessagesWindow::setMemoryLimit(int mebibytes) {
+    const std::size_t bytes = static_cast<std::size_t>(mebibytes) * kMiB;
+    if (bytes != m_records.byteLimit()) {
+        m_records.setByteLimit(bytes);
+        m_memory->setValue(mebibytes);
         applyFilter();
     }
 }

@@ -61,6 +61,8 @@ class MessagesWindow : public QWidget {
     void setTextFilter(const QString& text);
     // Keeps the newest `records` records from now on (older ones are dropped at once).
     void setLimit(int records);
+    // Keeps no more records than fit in `mebibytes` MiB from now on.
+    void setMemoryLimit(int mebibytes);
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -80,6 +82,7 @@ class MessagesWindow : public QWidget {
     QLineEdit* m_receiver;
     QLineEdit* m_text;
     QSpinBox* m_limit;
+    QSpinBox* m_memory;
     QTableView* m_table;
     QPlainTextEdit* m_details;
     QTabWidget* m_tabs;

@@ -21,6 +21,22 @@ QString counts(const std::array<std::uint64_t, N>& byIndex, Name name) {
     return parts.join(", ");
 }
 
+// "ACK 3, unsent 2 (connection lost), waiting 1".
+QString answers(const AnswerCounts& answers) {
+    QString text = counts(answers.byWord,
+                          [](std::size_t i) { return answerWordName(static_cast<AnswerWord>(i)); });
+    const auto add = [&](const QString& part) { text += (text.isEmpty() ? "" : ", ") + part; };
+    if (answers.unsent() > 0) {
+        add(QString("unsent %1 (%2)")
+                .arg(answers.unsent())
+                .arg(QString::fromStdString(unsentReasonsText(answers))));
+    }
+    if (answers.waiting > 0) {
+        add(QString("waiting %1").arg(answers.waiting));
+    }
+    return text;
+}
+
 QString latency(std::int64_t us) {
     return us < 0 ? QString() : QString::number(us);
 }
@@ -55,9 +71,12 @@ void ReceiversView::refresh() {
     setRowCount(static_cast<int>(rows.size()));
     int r = 0;
     for (const ReceiverRow& row : rows) {
-        const QString state =
-            row.lostUs != 0 ? "lost at " + RecordTableModel::localTime(row.lostUs)
+        QString state = row.lostUs != 0
+                            ? "lost at " + RecordTableModel::localTime(row.lostUs)
                             : "connected since " + RecordTableModel::localTime(row.connectedUs);
+        if (row.lostUs != 0 && row.lostBy != LinkLoss::None) {
+            state += QString(" (%1)").arg(QString::fromLatin1(linkLossName(row.lostBy)));
+        }
         const QStringList cells = {
             QString::number(row.connection),
             QString::fromStdString(row.peer),
@@ -65,8 +84,7 @@ void ReceiversView::refresh() {
             counts(row.byKind,
                    [](std::size_t i) { return messageKindName(static_cast<MessageKind>(i)); }),
             row.lastMessageUs == 0 ? QString() : RecordTableModel::localTime(row.lastMessageUs),
-            counts(row.byWord,
-                   [](std::size_t i) { return answerWordName(static_cast<AnswerWord>(i)); }),
+            answers(row.answers),
             latency(row.latency.percentile(0.50)),
             latency(row.latency.percentile(0.99))};
         for (int c = 0; c < cells.size(); ++c) {

@@ -80,7 +80,7 @@ QString RecordTableModel::cell(const MessageRecord& r, int column) const {
         case Description:
             return QString::fromStdString(escapedText(r.description));
         case Answer:
-            return QString::fromLatin1(answerWordName(r.answerWord));
+            return QString::fromStdString(answerOutcomeText(r));
         case Latency:
             return r.latencyUs < 0 ? QString() : QString::number(r.latencyUs);
         default:

@@ -162,8 +162,12 @@ TEST_F(ClientLinkTest, ADeadLinkStopsAsDisconnectDoes) {
         EXPECT_FALSE(station.m_running);
         EXPECT_FALSE(station.m_connected);
         EXPECT_EQ(window.lastReport(),
-                  (LinkReport{LinkMode::Client, LinkState::Stopped, StopCause::LinkLost}));
+                  (LinkReport{LinkMode::Client, LinkState::Stopped, StopCause::LinkLost, false,
+                              endless ? LinkLoss::Overflow : LinkLoss::EndOfFile}));
         EXPECT_TRUE(logText().ends_with("  -  Disconnected\r\n"));
+        if (endless) {
+            EXPECT_NE(logText().find("  -  Link lost: overflow"), std::string::npos);
+        }
         EXPECT_EQ(capture.count("[CCorvaneDlg::doDisconnect(", 2), 1);
         EXPECT_FALSE(core.client().threadRunning());
         EXPECT_EQ(core.client().descriptor(), -1);

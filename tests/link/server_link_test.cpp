@@ -60,8 +60,8 @@ TEST(ServerLink, KeepsListeningAfterTheReceiverLeaves) {
     }
     ASSERT_TRUE(server.waitForPeers(0));
     Station& station = server.station();
-    EXPECT_EQ(lastReport(server),
-              (LinkReport{LinkMode::Server, LinkState::Listening, StopCause::None, true}));
+    EXPECT_EQ(lastReport(server), (LinkReport{LinkMode::Server, LinkState::Listening,
+                                              StopCause::None, true, LinkLoss::EndOfFile}));
     EXPECT_FALSE(station.m_connected);
     EXPECT_EQ(station.getLastHeartbeatTick(), 0u);
     EXPECT_EQ(server.core().server().m_peerSocket.load(), Vexo_InvalidSocket);

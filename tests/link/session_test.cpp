@@ -49,7 +49,8 @@ struct SessionTest : ::testing::Test {
                     out.push_back("sent " + std::to_string(item.indexOnConnection));
                     break;
                 case ReceivedMessage::Event::Message:
-                    out.emplace_back(answerWordName(item.reply.word));
+                    out.push_back(std::string(answerWordName(item.reply.word)) +
+                                  (item.reply.delivery.unsent() ? " unsent" : ""));
                     break;
             }
         }
@@ -122,14 +123,14 @@ TEST_F(SessionTest, AFailedSendEndsTheBurstAndAnEndDropsWhatWaits) {
             EXPECT_EQ(session.receive(kCid + kCid, 1, 0), Session::Outcome::SendFailed);
         }
         EXPECT_EQ(capture.count(c.line, 2), 1) << c.line;
-        EXPECT_EQ(queued(), (std::vector<std::string>{"connected", "ACK", "lost"}));
+        EXPECT_EQ(queued(), (std::vector<std::string>{"connected", "ACK unsent", "lost"}));
     }
     wire.failWith = Delivery::Reason::None;
     script("DELAY 1000 ACK");
     Session session(context, "p", wire);
     ASSERT_EQ(session.receive(kCid, 1, 0), Session::Outcome::Open);
-    session.end(Delivery::Reason::ConnectionLost);
-    session.end(Delivery::Reason::StationStopped);  // once only
+    session.end(Delivery::Reason::ConnectionLost, LinkLoss::Reset);
+    session.end(Delivery::Reason::StationStopped, LinkLoss::Stopped);  // once only
     EXPECT_EQ(capture.count("nothing sent for ACK (step 0, delay 1000 ms): connection lost", 2), 1);
     EXPECT_EQ(queued(), (std::vector<std::string>{"connected", "ACK", "lost"}));
     EXPECT_TRUE(wire.sent.empty());

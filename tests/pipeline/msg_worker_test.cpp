@@ -2,6 +2,7 @@
 // and restart with messages still queued, containment of a failing decode, and what it hands the
 // records and the tally.
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include <chrono>
 #include <ctime>
@@ -53,6 +54,26 @@ TEST(MsgWorker, QueueIgnoresEmptyMessages) {
     EXPECT_EQ(p.queue.size(), 0u);
     p.queue.queueMessage(kPrivate);
     EXPECT_EQ(p.queue.size(), 1u);
+}
+
+// Full past its byte limit until the worker has taken it down to half; the space signal then
+// wakes a receiving thread that stopped reading.
+TEST(MsgWorker, TheQueueFillsByBytesAndSignalsRoom) {
+    MessageQueue queue(64 * 1024);
+    for (int i = 0; i < 4; ++i) {
+        queue.queueMessage(std::string(20 * 1024, 'x'));
+    }
+    EXPECT_TRUE(queue.full());
+    pollfd signal{queue.spaceSignal(), POLLIN, 0};
+    EXPECT_EQ(::poll(&signal, 1, 0), 0);
+    for (const ReceivedMessage& item : queue.takeAll()) {
+        queue.release(item);
+    }
+    EXPECT_FALSE(queue.full());
+    EXPECT_EQ(queue.bytes(), 0U);
+    EXPECT_EQ(::poll(&signal, 1, 0), 1);
+    queue.clearSpaceSignal();
+    EXPECT_EQ(::poll(&signal, 1, 0), 0);
 }
 
 TEST(MsgWorker, NullEntryReturnsAtOnce) {
@@ -272,6 +293,7 @@ TEST(WorkerRecords, ConnectionEventsAndLateAnswersFollowTheQueue) {
     message.receivedUs = 2'000;
     message.reply.word = AnswerWord::Nack;
     message.reply.delayMs = 2000;  // its answer still waits when it is queued
+    message.reply.delivery = {};
     p.queue.queueMessage(message);
     ReceivedMessage sent;
     sent.event = ReceivedMessage::Event::AnswerSent;
@@ -281,7 +303,7 @@ TEST(WorkerRecords, ConnectionEventsAndLateAnswersFollowTheQueue) {
     sent.reply.delivery = {Delivery::State::Sent, Delivery::Reason::None, 2'002'000};
     sent.answerBytes = "\x15";
     p.queue.queueMessage(sent);
-    p.queue.queueMessage(ReceivedMessage::lost(7, 9'000));
+    p.queue.queueMessage(ReceivedMessage::lost(7, 9'000, LinkLoss::EndOfFile));
     EXPECT_TRUE(p.worker.processQueuedMessages());
 
     p.records.visit(1, [](const MessageRecord& r) {
@@ -293,7 +315,7 @@ TEST(WorkerRecords, ConnectionEventsAndLateAnswersFollowTheQueue) {
     ASSERT_EQ(rows.size(), 1U);
     EXPECT_EQ(rows[0].connectedUs, 1'000);
     EXPECT_EQ(rows[0].lostUs, 9'000);
-    EXPECT_EQ(rows[0].byWord[static_cast<std::size_t>(AnswerWord::Nack)], 1U);
+    EXPECT_EQ(rows[0].answers.byWord[static_cast<std::size_t>(AnswerWord::Nack)], 1U);
     EXPECT_EQ(rows[0].latency.count(), 1U);
     EXPECT_EQ(p.tally.totals().connections, 1U);
 }

@@ -61,6 +61,21 @@ Reply sentReply(AnswerWord word, std::int64_t sentUs) {
     return reply;
 }
 
+// Whichever limit comes first: big records give way by bytes long before the count is reached.
+TEST(MessageRecords, KeepWithinTheirByteLimitAndCountWhatGaveWay) {
+    MessageRecords records(100, MessageRecords::kMinByteLimit);
+    std::vector<MessageRecord> batch;
+    for (int i = 0; i < 10; ++i) {
+        batch.push_back(recordOn(1, std::string(300 * 1024, static_cast<char>('a' + i))));
+    }
+    records.append(batch);
+    EXPECT_EQ(records.span().size(), 3U);
+    EXPECT_EQ(records.usage().dropped, 7U);
+    EXPECT_LE(records.usage().bytes, MessageRecords::kMinByteLimit);
+    records.setByteLimit(0);  // never below the floor, and the newest always stays
+    EXPECT_EQ(records.span().size(), 3U);
+}
+
 TEST(MessageRecords, LateAnswersReachTheirMessageUntilItLeavesTheRing) {
     MessageRecords records(3);
     std::vector<MessageRecord> batch = {recordOn(2, "a"), recordOn(2, "b"), recordOn(3, "c")};
@@ -90,19 +105,24 @@ TEST(MessageRecords, TheAnswersWordIsTheRepliesNotTheBytes) {
     custom.word = AnswerWord::Custom;
     custom.encrypted = true;
     applyAnswer(record, custom, "\x06");
+    EXPECT_EQ(record.answerBytes, "") << "not sent yet";
+    custom.delivery = Delivery::sentAt(1500);
+    applyAnswer(record, custom, "\x06");
     EXPECT_EQ(record.answerWord, AnswerWord::Custom);
     EXPECT_EQ(record.answerBytes, "\x06");
     EXPECT_TRUE(record.encrypted);
-    EXPECT_EQ(record.latencyUs, -1) << "not sent";
+    EXPECT_EQ(record.latencyUs, 500);
 }
 
 TEST(Tally, CountsPerReceiverAndInAll) {
     Tally tally;
     tally.connected(1, "10.0.0.1:5000", 100);
-    tally.message(1, "10.0.0.1:5000", 200, MessageKind::Cid, AnswerWord::Ack, 40);
-    tally.message(1, "10.0.0.1:5000", 300, MessageKind::LinkTest, AnswerWord::Nack, -1);
-    tally.lateAnswer(1, 0, 2'000'000);
-    tally.message(2, "10.0.0.2:6000", 400, MessageKind::Unknown, AnswerWord::None, -1);
+    tally.message(1, "10.0.0.1:5000", 200, MessageKind::Cid, AnswerWord::Ack,
+                  Delivery::sentAt(240));
+    tally.message(1, "10.0.0.1:5000", 300, MessageKind::LinkTest, AnswerWord::Nack, {});
+    tally.answerSettled(1, 0, AnswerWord::Nack, Delivery::sentAt(2'000'000));
+    tally.message(2, "10.0.0.2:6000", 400, MessageKind::Unknown, AnswerWord::None,
+                  Delivery::unsentFor(Delivery::Reason::NothingToSend));
     tally.lost(1, 500);
     tally.lostAll(600);
 
@@ -110,7 +130,7 @@ TEST(Tally, CountsPerReceiverAndInAll) {
     EXPECT_EQ(totals.messages, 3U);
     EXPECT_EQ(tally.messages(), 3U);
     EXPECT_EQ(totals.byKind[static_cast<std::size_t>(MessageKind::LinkTest)], 1U);
-    EXPECT_EQ(totals.byWord[static_cast<std::size_t>(AnswerWord::Nack)], 1U);
+    EXPECT_EQ(totals.answers.byWord[static_cast<std::size_t>(AnswerWord::Nack)], 1U);
     EXPECT_EQ(totals.latency.count(), 2U);
     EXPECT_EQ(totals.latencySumUs, 2'000'040);
     EXPECT_EQ(totals.connections, 1U) << "only the connection that was seen to connect";
@@ -134,10 +154,12 @@ TEST(Tally, CountsPerReceiverAndInAll) {
 TEST(Tally, CountsEachSecondOfReceipt) {
     constexpr std::int64_t kSecond = 1'000'000;
     Tally tally;
-    tally.message(1, "p", 5 * kSecond + 200, MessageKind::Cid, AnswerWord::Ack, 100);
-    tally.message(1, "p", 5 * kSecond + 900'000, MessageKind::Cid, AnswerWord::Nack, -1);
-    tally.lateAnswer(1, 5 * kSecond + 900'000, 300);
-    tally.message(1, "p", 7 * kSecond, MessageKind::Sia, AnswerWord::Ack, -1);
+    tally.message(1, "p", 5 * kSecond + 200, MessageKind::Cid, AnswerWord::Ack,
+                  Delivery::sentAt(5 * kSecond + 300));
+    tally.message(1, "p", 5 * kSecond + 900'000, MessageKind::Cid, AnswerWord::Nack, {});
+    tally.answerSettled(1, 5 * kSecond + 900'000, AnswerWord::Nack,
+                        Delivery::sentAt(5 * kSecond + 900'300));
+    tally.message(1, "p", 7 * kSecond, MessageKind::Sia, AnswerWord::Ack, {});
     std::vector<Tally::Second> seconds = tally.seconds(4, 7);
     ASSERT_EQ(seconds.size(), 4U);
     EXPECT_EQ(seconds[1].second, 5);
@@ -147,8 +169,8 @@ TEST(Tally, CountsEachSecondOfReceipt) {
     EXPECT_EQ(seconds[0].messages + seconds[2].messages, 0U);
     EXPECT_EQ(seconds[3].messages, 1U);
     const auto later = static_cast<std::int64_t>(5 + Tally::kSecondsKept);
-    tally.message(1, "p", later * kSecond, MessageKind::Sia, AnswerWord::Ack, -1);
-    tally.message(1, "p", 5 * kSecond, MessageKind::Sia, AnswerWord::Ack, -1);  // too old now
+    tally.message(1, "p", later * kSecond, MessageKind::Sia, AnswerWord::Ack, {});
+    tally.message(1, "p", 5 * kSecond, MessageKind::Sia, AnswerWord::Ack, {});  // too old now
     seconds = tally.seconds(5, 5);
     EXPECT_EQ(seconds[0].messages, 0U);
     EXPECT_EQ(tally.seconds(later, later)[0].messages, 1U);
@@ -172,7 +194,7 @@ TEST(Tally, AddressesPastTheLimitCountTogether) {
     Tally tally;
     for (std::uint64_t c = 1; c <= Tally::kAddressLimit + 2; ++c) {
         tally.message(c, "10.1.0." + std::to_string(c) + ":1", 1, MessageKind::Sia, AnswerWord::Ack,
-                      1);
+                      Delivery::sentAt(2));
     }
     const TallyTotals totals = tally.totals();
     EXPECT_EQ(totals.byAddress.size(), Tally::kAddressLimit);

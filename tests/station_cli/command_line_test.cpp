@@ -64,6 +64,8 @@ TEST(StationCommandLine, GoodLinesRunBadLinesExitTwoWithOneLine) {
         {"--protocol sur-gard --server 1025 --expect cid=1,cid=2", 2},
         {"--protocol sur-gard --server 1025 --expect alarms=1", 2},
         {"--protocol sur-gard --server 1025 --expect cid=-1", 2},
+        {"--protocol sur-gard --server 1 --records-memory 512 --expect unsent=0", -1},
+        {"--protocol sur-gard --server 1025 --records-memory 0", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -166,22 +168,31 @@ TEST(StationCommandLine, ScriptKeysAndExportOptions) {
 TEST(StationSummary, ReadsTheTally) {
     Tally tally;
     tally.connected(1, "10.0.0.5:4000", 1);
-    tally.message(1, "10.0.0.5:4000", 2, MessageKind::Heartbeat, AnswerWord::Nack, 100);
-    tally.message(1, "10.0.0.5:4000", 3, MessageKind::LinkTest, AnswerWord::Ack, 100);
-    tally.message(1, "10.0.0.5:4000", 4, MessageKind::FormatError, AnswerWord::Custom, -1);
-    const RunSummary summary =
-        makeSummary(tally.totals(), *parseExpectations("heartbeat=2,error=0"), 1.25, "duration");
+    tally.message(1, "10.0.0.5:4000", 2, MessageKind::Heartbeat, AnswerWord::Nack,
+                  Delivery::sentAt(102));
+    tally.message(1, "10.0.0.5:4000", 3, MessageKind::LinkTest, AnswerWord::Ack,
+                  Delivery::sentAt(103));
+    tally.message(1, "10.0.0.5:4000", 4, MessageKind::FormatError, AnswerWord::Custom,
+                  Delivery::unsentFor(Delivery::Reason::NothingToSend));
+    for (const auto why : {Delivery::Reason::ConnectionLost, Delivery::Reason::StationStopped}) {
+        tally.message(1, "10.0.0.5:4000", 5, MessageKind::Cid, AnswerWord::Ack, {});
+        tally.answerSettled(1, 5, AnswerWord::Ack, Delivery::unsentFor(why));
+    }
+    const RunSummary summary = makeSummary(
+        tally.totals(), *parseExpectations("heartbeat=2,error=0,unsent=2"), 1.25, "duration");
     EXPECT_EQ(summaryText(summary),
-              "summary: 3 messages in 1.2 s, stopped by duration\n"
-              "kinds: cid=0 sia=0 heartbeat=2 private=0 device-heart=0 unknown=0 error=1 "
+              "summary: 5 messages in 1.2 s, stopped by duration\n"
+              "kinds: cid=2 sia=0 heartbeat=2 private=0 device-heart=0 unknown=0 error=1 "
               "undecryptable=0\n"
-              "answers: ACK=1 NACK=1 custom=1\n"
+              "answers: ACK=1 NACK=1 custom=1 unsent=2 (connection lost 1, station stopped 1)\n"
               "latency: p50=102us p99=102us\n"
-              "receivers: connections=1 10.0.0.5=3\n"
-              "expect: heartbeat=2 met, error=0 MISSED (counted 1)\n"
+              "receivers: connections=1 10.0.0.5=5\n"
+              "expect: heartbeat=2 met, error=0 MISSED (counted 1), unsent=2 met\n"
               "result: expectation missed\n");
-    EXPECT_NE(summaryJson(summary).find("\"answers\":{\"ACK\":1,\"NACK\":1,\"custom\":1}"),
-              std::string::npos)
+    EXPECT_NE(
+        summaryJson(summary).find("\"answers\":{\"ACK\":1,\"NACK\":1,\"custom\":1},\"unsent\":"
+                                  "{\"count\":2,\"reasons\":{\"connection lost\":1,"),
+        std::string::npos)
         << summaryJson(summary);
 }
 

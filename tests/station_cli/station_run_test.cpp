@@ -273,5 +273,27 @@ TEST(StationRun, ScriptedRetriesAreAcknowledgedOnTheThirdAttempt) {
     EXPECT_NE(station.out.find("stopped by link drop"), std::string::npos);
 }
 
+// Without supervision, a receiver that sends 70 KiB with no terminator and stays connected stops
+// the client link at once, named as the overflow it is.
+TEST(StationRun, AnOverflowStopsAnUnsupervisedClientLinkAtOnce) {
+    std::string error;
+    sim::Fd listener = sim::listenTcp("127.0.0.1", 0, error);
+    ASSERT_TRUE(listener.valid()) << error;
+    const std::uint16_t port = sim::localPort(listener.get());
+    auto receiver = std::async(std::launch::async, [&] {
+        sim::Fd connection = sim::acceptTcp(listener.get(), 10000, error);
+        const std::string endless(70 * 1024, 'A');
+        sim::sendAll(connection.get(), endless.data(), endless.size(), 10000);
+        char byte = 0;
+        return sim::receiveSome(connection.get(), &byte, 1, 10000);  // -1 once the station closes
+    });
+    const Finished station =
+        runProgram({"--protocol", "sur-gard", "--client", "127.0.0.1:" + std::to_string(port),
+                    "--heartbeat-interval", "0", "--duration", "20"});
+    EXPECT_EQ(receiver.get(), -1);
+    EXPECT_NE(station.out.find("stopped by link drop (overflow)"), std::string::npos)
+        << station.out;
+}
+
 }  // namespace
 }  // namespace corvane

@@ -119,7 +119,7 @@ class MessagesWindowTest : public QObject {
             const std::int64_t now = start + tick * 250'000 + (tick % 3) * 40'000;
             for (; countedUpTo + 100'000 <= now - 180'000; countedUpTo += 100'000) {
                 tally.message(1, "127.0.0.1:4000", countedUpTo, MessageKind::Cid, AnswerWord::Ack,
-                              -1);
+                              Delivery{});
             }
             if (tick % 4 == tick % 3) {
                 continue;  // the timer runs late now and then
