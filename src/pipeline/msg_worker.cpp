@@ -6,6 +6,7 @@
 
 #include "dc09/received_decode.h"
 #include "pipeline/contained_decode.h"
+#include "platform/clock.h"
 #include "protocol/parse_line.h"
 #include "record/message_records.h"
 #include "record/tally.h"
@@ -96,24 +97,53 @@ bool MsgWorker::processQueuedMessages() {
     std::string cut;
     std::vector<MessageRecord> records;
     records.reserve(std::min(batch.size(), kRecordChunk));
+    events::EventSink* const sink = m_events.load();
+    // The worker alone appends records: the staged ones take the next numbers in order.
+    std::uint64_t nextSequence = sink != nullptr ? m_parts.records.span().next : 0;
     // The whole batch is taken in even when a stop arrives meanwhile.
     for (ReceivedMessage& item : batch) {
         switch (item.event) {
             case ReceivedMessage::Event::Connected:
                 m_parts.tally.connected(item.connection, item.peer, item.receivedUs);
+                if (sink != nullptr) {
+                    m_peers[item.connection] = item.peer;
+                    sink->publish("connected", events::eventJson(events::Connected{
+                                                   item.receivedUs, item.connection, item.peer}));
+                }
                 continue;
             case ReceivedMessage::Event::Lost:
                 m_parts.tally.lost(item.connection, item.receivedUs);
-                continue;
-            case ReceivedMessage::Event::AnswerSent:
-                m_parts.tally.lateAnswer(item.connection, item.receivedUs, latencyOf(item));
-                if (MessageRecord* record = staged(records, item)) {
-                    applyAnswer(*record, item.reply, std::move(item.answerBytes));
-                } else {
-                    m_parts.records.recordAnswer(item.connection, item.indexOnConnection,
-                                                 item.reply, std::move(item.answerBytes));
+                if (sink != nullptr) {
+                    auto peer = m_peers.extract(item.connection);
+                    sink->publish("lost", events::eventJson(events::Lost{
+                                              item.receivedUs, item.connection,
+                                              peer.empty() ? std::string() : peer.mapped()}));
                 }
                 continue;
+            case ReceivedMessage::Event::AnswerSent: {
+                const std::int64_t latency = latencyOf(item);
+                m_parts.tally.lateAnswer(item.connection, item.receivedUs, latency);
+                const std::string bytes = sink != nullptr ? item.answerBytes : std::string();
+                std::uint64_t sequence = 0;
+                if (MessageRecord* record = staged(records, item)) {
+                    applyAnswer(*record, item.reply, std::move(item.answerBytes));
+                    sequence = record->sequence;
+                } else {
+                    sequence =
+                        m_parts.records.recordAnswer(item.connection, item.indexOnConnection,
+                                                     item.reply, std::move(item.answerBytes));
+                }
+                if (sink != nullptr) {
+                    const Delivery& delivery = item.reply.delivery;
+                    const std::int64_t at = delivery.state == Delivery::State::Sent
+                                                ? delivery.sentUs
+                                                : utcMicrosecondsNow();
+                    sink->publish("answer",
+                                  events::eventJson(events::Answer{at, sequence, item.connection,
+                                                                   item.reply, bytes, latency}));
+                }
+                continue;
+            }
             case ReceivedMessage::Event::Message:
                 break;
         }
@@ -139,6 +169,8 @@ bool MsgWorker::processQueuedMessages() {
         m_parts.tally.message(item.connection, item.peer, item.receivedUs, decoded.kind,
                               item.reply.word, latencyOf(item));
 
+        // The record keeps no account; the message event names it.
+        std::string account = std::move(decoded.account);
         MessageRecord& record = records.emplace_back();
         record.receivedUs = item.receivedUs;
         record.connection = item.connection;
@@ -150,6 +182,10 @@ bool MsgWorker::processQueuedMessages() {
         keepDecoded(record, std::move(decoded));
         record.encrypted = item.dc09.encrypted();  // the frame itself
         applyAnswer(record, item.reply, std::move(item.answerBytes));
+        if (sink != nullptr) {
+            record.sequence = nextSequence++;
+            sink->publish("message", events::eventJson(record, account));
+        }
         // Small hand-overs keep the staging vector in cache and let readers in between.
         if (records.size() == kRecordChunk) {
             m_parts.records.append(records);

@@ -7,11 +7,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
+#include <string>
 
 #include "pipeline/activity_log.h"
 #include "pipeline/message_queue.h"
 #include "platform/result.h"
 #include "platform/vexo.h"
+#include "record/station_events.h"
 #include "station/counters.h"
 #include "station/settings.h"
 
@@ -53,12 +56,18 @@ class MsgWorker {
     // run calls it once more after the stop, so nothing answered stays uncounted.
     bool processQueuedMessages();
 
+    // Where the connected, lost, message and answer events go as the worker takes them in; null
+    // (the default): no event is built.
+    void setEventSink(events::EventSink* sink) { m_events = sink; }
+
     std::atomic<bool> m_stopFlag{false};
     Vexo_Thread m_msgProThread = nullptr;  // UI thread
 
   private:
     Parts m_parts;
     Vexo_Sem m_wake;  // posted by stop: the idle wait ends at once
+    std::atomic<events::EventSink*> m_events{nullptr};
+    std::map<std::uint64_t, std::string> m_peers;  // live connections, for their lost events
 };
 
 // The msgPro thread's entry: the worker pointer; returns 0 at once for null.

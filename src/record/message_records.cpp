@@ -98,12 +98,14 @@ MessageRecord* MessageRecords::findOnConnection(std::uint64_t connection, std::u
     return nullptr;
 }
 
-void MessageRecords::recordAnswer(std::uint64_t connection, std::uint64_t index, const Reply& reply,
-                                  std::string bytes) {
+std::uint64_t MessageRecords::recordAnswer(std::uint64_t connection, std::uint64_t index,
+                                           const Reply& reply, std::string bytes) {
     std::lock_guard lock(m_mutex);
     if (MessageRecord* record = findOnConnection(connection, index)) {
         applyAnswer(*record, reply, std::move(bytes));
+        return record->sequence;
     }
+    return 0;
 }
 
 MessageRecords::Span MessageRecords::span() const {

@@ -9,9 +9,11 @@
 #include <thread>
 
 #include "link/station_core.h"
+#include "platform/clock.h"
 #include "platform/quillet.h"
 #include "platform/vexo.h"
 #include "record/record_export.h"
+#include "record/station_events.h"
 #include "station_cli/run_summary.h"
 #include "station_cli/terminal_log.h"
 
@@ -91,6 +93,7 @@ void configure(Station& station, const StationOptions& o) {
     station.m_protocol = o.protocol;
     station.m_mode = o.client ? LinkMode::Client : LinkMode::Server;
     station.m_receiverIp = o.host;
+    station.m_bindAddress = o.bindAddress;
     station.m_port = o.port;
     station.m_heartbeatInterval = o.heartbeatInterval;
     station.m_receiverType = o.receiverType;
@@ -123,6 +126,31 @@ void startScripts(StationCore& core, const StationOptions& o) {
 
 const char* stoppedBy(StopCause cause) {
     return cause == StopCause::TimeOut ? "heartbeat time-out" : "link drop";
+}
+
+// Where the server listens, on standard output even with --quiet: a rig that asked for any free
+// port (--server 0) reads it there. Through the log's writer when there is one, so that it keeps
+// its place among the lines.
+void announceListening(const std::string& where, bool json, TerminalLog* log) {
+    std::string line;
+    if (json) {
+        const auto colon = where.rfind(':');
+        std::string address = where.substr(0, colon);
+        if (address.size() > 2 && address.front() == '[') {
+            address = address.substr(1, address.size() - 2);
+        }
+        line = events::eventJson(
+            events::Listening{utcMicrosecondsNow(), address, std::stoi(where.substr(colon + 1))});
+    } else {
+        line = "listening on " + where;
+    }
+    if (log != nullptr) {
+        log->publish("listening", std::move(line));
+        return;
+    }
+    line.push_back('\n');
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
 }
 
 // Runs the link until something stops it; returns what did.
@@ -170,12 +198,17 @@ int runStation(const StationOptions& o) {
     }
     std::unique_ptr<TerminalLog> log;
     if (!o.quiet) {
-        log = std::make_unique<TerminalLog>(stdout, o.json);
+        log = std::make_unique<TerminalLog>(stdout);
     }
     RunView view;
     StationCore core(&view);
     configure(core.station(), o);
-    core.log().setListener(log.get());
+    // Text: the activity log's lines. JSON: the station's events instead.
+    if (o.json) {
+        core.worker().setEventSink(log.get());
+    } else {
+        core.log().setListener(log.get());
+    }
     startScripts(core, o);
     catchSignals();
 
@@ -184,6 +217,7 @@ int runStation(const StationOptions& o) {
     if (!core.station().m_running) {
         core.control().shutdownLink();
         core.log().setListener(nullptr);
+        core.worker().setEventSink(nullptr);
         if (log) {
             log->finish();
         }
@@ -197,6 +231,9 @@ int runStation(const StationOptions& o) {
         }
         return kLinkFailedExit;
     }
+    if (!o.client) {
+        announceListening(core.server().listeningAddress(), o.json, log.get());
+    }
     const std::string stopped = answerUntilStopped(core, view, o);
     if (core.station().m_running) {
         core.control().doDisconnect();
@@ -205,13 +242,19 @@ int runStation(const StationOptions& o) {
     while (core.worker().processQueuedMessages()) {
     }
     core.log().setListener(nullptr);
+    core.worker().setEventSink(nullptr);
     if (log) {
+        if (o.json) {
+            log->publish("stopped",
+                         events::eventJson(events::Stopped{utcMicrosecondsNow(), stopped}));
+        }
         log->finish();
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const bool exported = o.exportPath.empty() || exportNow(core, o);
     const RunSummary summary = makeSummary(core.tally().totals(), o.expectations, seconds, stopped);
-    const std::string text = o.json ? summaryJson(summary) : summaryText(summary);
+    const std::string text =
+        o.json ? summaryJson(summary, utcMicrosecondsNow()) : summaryText(summary);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
     if (!exported) {
