@@ -94,6 +94,29 @@ TEST_F(ClientLinkTest, ConnectGivesUpOnASilentReceiver) {
     EXPECT_FALSE(core.client().m_socket.is_open());
 }
 
+// In the background a start returns at once; a stop ends the attempt without waiting for its
+// time-out, and the next start connects once the link check sees its attempt over.
+TEST_F(ClientLinkTest, ABackgroundConnectReturnsAtOnceAndAStopCancelsIt) {
+    SilentListener silent;
+    station.m_port = silent.port;
+    station.m_timeouts.connect = std::chrono::minutes(10);
+    core.control().connectInBackground(true);
+    core.control().doConnect();
+    EXPECT_TRUE(core.control().connecting());
+    EXPECT_FALSE(station.m_running);
+    core.control().shutdownLink();  // ten minutes without the cancel
+    EXPECT_FALSE(core.control().connecting());
+
+    station.m_port = receiver.port();
+    core.control().doConnect();
+    ASSERT_TRUE(window.waitFor([&] {
+        core.control().checkClientLink();
+        return station.m_running.load();
+    }));
+    EXPECT_TRUE(receiver.accept());
+    EXPECT_TRUE(window.failures().empty());
+}
+
 TEST_F(ClientLinkTest, ReachesTheLow16BitsOfThePort) {
     station.m_port = receiver.port() + 65536;
     ASSERT_TRUE(connectAndAccept());

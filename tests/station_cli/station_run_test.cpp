@@ -166,6 +166,8 @@ TEST(StationRun, JsonEventsReadByAParser) {
     }
     ASSERT_GE(events.size(), 43U);
     EXPECT_EQ(events.front().at("type"), "connected");
+    EXPECT_EQ(events[events.size() - 3].at("type"), "lost");
+    EXPECT_EQ(events[events.size() - 3].at("connection"), events.front().at("connection"));
     EXPECT_EQ(events[events.size() - 2].at("type"), "stopped");
     EXPECT_EQ(events.back().at("type"), "summary");
     EXPECT_EQ(events.back().at("messages"), 40);
