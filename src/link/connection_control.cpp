@@ -166,7 +166,11 @@ void ConnectionControl::doDisconnect(StopCause cause) {
 
 void ConnectionControl::checkClientLink() {
     if (m_client.connecting() && m_client.connectEnded()) {
-        finishClientStart();
+        if (m_station.m_mode == LinkMode::Client) {
+            finishClientStart();
+        } else {
+            m_client.stop();  // a reconnect try that ended after Server mode was chosen
+        }
     }
     const ClientLink::Ended ended = m_client.takeEnded();
     if (ended != ClientLink::Ended::No && m_station.m_running &&

@@ -117,6 +117,33 @@ TEST_F(ClientLinkTest, ABackgroundConnectReturnsAtOnceAndAStopCancelsIt) {
     EXPECT_TRUE(window.failures().empty());
 }
 
+// A reconnect try that ends after Server mode was chosen starts no client link.
+TEST_F(ClientLinkTest, AReconnectTryThatEndsInServerModeIsDropped) {
+    station.m_reconnectSeconds = 1;
+    core.control().connectInBackground(true);
+    core.control().doConnect();
+    auto checkUntil = [&](bool running) {
+        return window.waitFor([&] {
+            core.control().checkClientLink();
+            return station.m_running.load() == running;
+        });
+    };
+    ASSERT_TRUE(checkUntil(true));
+    ASSERT_TRUE(receiver.accept());
+    receiver.closeConnection();
+    ASSERT_TRUE(checkUntil(false));
+    Vexo_SetTimeTickOffset(2000);
+    core.control().checkClientLink();  // the try begins
+    Vexo_SetTimeTickOffset(0);
+    ASSERT_TRUE(core.control().connecting());
+    station.m_mode = LinkMode::Server;
+    ASSERT_TRUE(window.waitFor([&] { return core.client().connectEnded(); }));
+    core.control().checkClientLink();
+    EXPECT_FALSE(core.control().connecting());
+    EXPECT_FALSE(station.m_running);
+    EXPECT_EQ(core.client().descriptor(), -1);
+}
+
 TEST_F(ClientLinkTest, ReachesTheLow16BitsOfThePort) {
     station.m_port = receiver.port() + 65536;
     ASSERT_TRUE(connectAndAccept());
