@@ -26,10 +26,10 @@ Json optional(std::int64_t value) {
     return value < 0 ? Json(nullptr) : Json(value);
 }
 
-// A Contact ID event as its qualifier and code; SIA events as their blocks name them.
+// A Contact ID event as its qualifier and code; the events of a SIA data block as it names them.
 Json eventsOf(const MessageRecord& record) {
     Json events = Json::array();
-    if (record.kind == MessageKind::Sia) {
+    if (record.cidEvent < 0) {
         for (const SiaEvent& e : decodedOf(record).events()) {
             events.push_back(Json{{"code", e.code},
                                   {"address", e.address},
@@ -37,7 +37,7 @@ Json eventsOf(const MessageRecord& record) {
                                   {"area", e.area},
                                   {"user", e.user}});
         }
-    } else if (record.cidEvent >= 0) {
+    } else {
         char code[8];
         std::snprintf(code, sizeof code, "%03d", static_cast<int>(record.cidEvent));
         events.push_back(
