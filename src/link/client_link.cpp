@@ -3,11 +3,11 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <boost/asio/error.hpp>
-#include <boost/asio/ip/address_v4.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/system/system_error.hpp>
 #include <exception>
@@ -15,7 +15,6 @@
 #include <string>
 
 #include "link/peer_address.h"
-#include "link/timed_connect.h"
 #include "platform/clock.h"
 #include "platform/quillet.h"
 
@@ -94,28 +93,47 @@ ClientLink::~ClientLink() {
     stop();
 }
 
-Result<void> ClientLink::connect() {
+Result<void> ClientLink::beginConnect(std::function<void()> ended) {
+    // A msg thread left by a start that failed half-way may still read the old connection: end
+    // it before the socket object changes hands.
+    stop();
     const Settings& settings = m_context.settings;
     const auto port = static_cast<unsigned short>(settings.m_port & 0xFFFF);
-    const std::string target = settings.m_receiverIp + ":" + std::to_string(port);
-    boost::system::error_code ec;
-    const auto address = boost::asio::ip::address_v4::from_string(settings.m_receiverIp, ec);
+    m_target = hostPortText(settings.m_receiverIp, port);
+    const ConnectAttempt::Target target{settings.m_receiverIp, port, settings.m_timeouts.lookUp,
+                                        settings.m_timeouts.connect};
+    if (!m_attempt.start(target, std::move(ended))) {
+        QUILLET(2, "CCorvaneDlg::connect", "create connect thread fail");
+        return fail("connect to", m_target, "the system refused a new thread");
+    }
+    return {};
+}
+
+Result<void> ClientLink::finishConnect() {
+    ConnectAttempt::Outcome outcome = m_attempt.take();
+    boost::system::error_code& ec = outcome.error;
     if (!ec) {
-        // A msg thread left by a start that failed half-way may still read the old connection:
-        // end it before the socket object changes hands.
-        stop();
-        const boost::asio::ip::tcp::endpoint endpoint(address, port);
-        connectWithTimeout(m_socket, endpoint, settings.m_timeouts.connect, ec);
+        m_socket.assign(outcome.protocol, outcome.fd, ec);
+        if (ec) {
+            ::close(outcome.fd);
+        }
     }
     if (ec) {
         QUILLET(2, "CCorvaneDlg::connect", "connect failed: %s", ec.message().c_str());
-        return fail("connect to", target, ec.message());
+        return fail("connect to", m_target, ec.message());
     }
     // One-byte answers must leave at once, not wait for Nagle's algorithm.
     boost::system::error_code ignored;
     m_socket.set_option(boost::asio::ip::tcp::no_delay(true), ignored);
     m_socketFd = m_socket.native_handle();
     return {};
+}
+
+Result<void> ClientLink::connect() {
+    if (Result<void> begun = beginConnect({}); !begun) {
+        return begun;
+    }
+    return finishConnect();
 }
 
 Result<void> ClientLink::startThread() {
@@ -202,6 +220,13 @@ void ClientLink::MessageProc() {
 }
 
 void ClientLink::stop() {
+    if (m_attempt.started()) {
+        m_attempt.cancel();
+        const ConnectAttempt::Outcome abandoned = m_attempt.take();
+        if (abandoned.fd >= 0) {
+            ::close(abandoned.fd);
+        }
+    }
     const int fd = m_socketFd.load();
     if (m_msgThread != nullptr) {
         m_stopping = true;

@@ -9,7 +9,10 @@
 #include <boost/asio/io_service.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <cstdint>
+#include <functional>
+#include <string>
 
+#include "link/connect_attempt.h"
 #include "link/session.h"
 #include "platform/result.h"
 #include "platform/vexo.h"
@@ -26,8 +29,18 @@ class ClientLink {
     ClientLink(const ClientLink&) = delete;
     ClientLink& operator=(const ClientLink&) = delete;
 
-    // Connects to the receiver address and port of the settings (UI thread); the failure names
-    // the address and the reason ("Connection refused").
+    // Starts connecting to the receiver host and port of the settings, on a thread of its own (UI
+    // thread): a host name is looked up first. `ended` (may be empty) is called on that thread
+    // once the attempt is over; it must not wait for anyone. It first ends what is left of an
+    // earlier link.
+    Result<void> beginConnect(std::function<void()> ended);
+    // An attempt begun and not yet finished, and whether it is over.
+    bool connecting() const { return m_attempt.started(); }
+    bool connectEnded() const { return m_attempt.ended(); }
+    // Takes the attempt's outcome, waiting for it if need be: the connection, ready for the msg
+    // thread, or the failure naming the address and the reason ("Connection refused").
+    Result<void> finishConnect();
+    // Both: connects and waits for it.
     Result<void> connect();
     // The msg thread's loop: receives, answers and queues until the connection fails or is shut.
     void MessageProc();
@@ -35,7 +48,7 @@ class ClientLink {
     Result<void> startThread();
     // Ends the msg thread: shuts the connection down through the copied descriptor (a syscall,
     // not a call on the socket object the thread is using), which fails its blocked read, then
-    // joins it. Then closes the socket.
+    // joins it. Then closes the socket. A connect attempt under way is cancelled.
     void stop();
 
     // 1 once the msg thread ended on a loss, 2 on an answer script's CLOSE; read and cleared by
@@ -56,6 +69,8 @@ class ClientLink {
 
     SessionContext m_context;
     WindowSlot& m_window;
+    ConnectAttempt m_attempt;
+    std::string m_target;  // "HOST:PORT" of the attempt under way
     // Native descriptor of m_socket while connected, so a stop can shut the connection down.
     std::atomic<int> m_socketFd{-1};
     std::atomic<int> m_clientLinkEnded{0};

@@ -1,6 +1,8 @@
 #include "link/connection_control.h"
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/quillet.h"
@@ -45,33 +47,82 @@ void ConnectionControl::doConnect() {
 }
 
 void ConnectionControl::startLink(bool interactive) {
+    const bool client = m_station.m_mode == LinkMode::Client;
+    if (client && m_client.connecting()) {
+        // The operator's Connect during a reconnect attempt makes that attempt the operator's.
+        if (interactive && !m_attemptInteractive) {
+            m_attemptInteractive = true;
+            m_station.window()->connecting(true);
+        }
+        return;
+    }
     // A start that failed half-way (a thread that could not be created) leaves the rest of that
     // link up; a new start, perhaps in the other mode, begins from a clean slate.
     if (!m_station.m_running) {
         shutdownLink();
     }
-    const bool client = m_station.m_mode == LinkMode::Client;
     if (client) {
-        if (const Result<void> connected = m_client.connect(); !connected) {
+        // In the background the attempt asks for the link check that finishes the start.
+        WindowSlot& window = m_station.window();
+        std::function<void()> ended;
+        if (m_background) {
+            ended = [&window] { window->requestLinkCheck(); };
+        }
+        if (const Result<void> begun = m_client.beginConnect(std::move(ended)); !begun) {
             if (interactive) {
-                m_station.window()->startFailed(LinkMode::Client, connected.error());
+                window->startFailed(LinkMode::Client, begun.error());
             }
             return;
         }
-        if (!m_client.startThread()) {
-            QUILLET(2, kConnectFunction, "create msg thread fail");
-            return;
+        m_attemptInteractive = interactive;
+        if (interactive) {
+            window->connecting(true);
         }
-    } else {
-        if (const Result<void> started = m_server.startServer(); !started) {
-            m_station.window()->startFailed(LinkMode::Server, started.error());
-            return;
+        if (!m_background) {
+            finishClientStart();
         }
-        if (!m_server.startSelectThread()) {
-            QUILLET(2, kConnectFunction, "create select thread fail");
-            return;
-        }
+        return;
     }
+    if (const Result<void> started = m_server.startServer(); !started) {
+        m_station.window()->startFailed(LinkMode::Server, started.error());
+        return;
+    }
+    if (!m_server.startSelectThread()) {
+        QUILLET(2, kConnectFunction, "create select thread fail");
+        return;
+    }
+    completeStart(false);
+}
+
+void ConnectionControl::finishClientStart() {
+    const bool interactive = std::exchange(m_attemptInteractive, false);
+    const Result<void> connected = m_client.finishConnect();
+    if (interactive) {
+        m_station.window()->connecting(false);
+    }
+    if (!connected) {
+        if (interactive) {
+            m_station.window()->startFailed(LinkMode::Client, connected.error());
+        } else {
+            m_log.logEvent("  -  Reconnect failed\r\n");
+            m_reconnectDueTick = Vexo_GetTimeTick() + m_station.m_reconnectSeconds.load() * 1000ULL;
+        }
+        return;
+    }
+    if (!m_client.startThread()) {
+        QUILLET(2, kConnectFunction, "create msg thread fail");
+        return;
+    }
+    completeStart(true);
+}
+
+void ConnectionControl::awaitConnect() {
+    if (m_client.connecting()) {
+        finishClientStart();
+    }
+}
+
+void ConnectionControl::completeStart(bool client) {
     report(LinkState::Starting);
     if (!m_worker.start()) {
         QUILLET(2, kConnectFunction, "create msgPro thread fail");
@@ -118,6 +169,13 @@ void ConnectionControl::doDisconnect(StopCause cause, LinkLoss loss) {
 }
 
 void ConnectionControl::checkClientLink() {
+    if (m_client.connecting() && m_client.connectEnded()) {
+        if (m_station.m_mode == LinkMode::Client) {
+            finishClientStart();
+        } else {
+            m_client.stop();  // a reconnect try that ended after Server mode was chosen
+        }
+    }
     const ClientLink::Ended ended = m_client.takeEnded();
     if (ended != ClientLink::Ended::No && m_station.m_running &&
         m_station.m_mode == LinkMode::Client) {
@@ -139,18 +197,17 @@ void ConnectionControl::checkClientLink() {
 void ConnectionControl::tryReconnect() {
     m_log.logEvent("  -  Reconnecting...\r\n");
     QUILLET(2, kConnectFunction, "reconnect attempt");
+    // A failed attempt sets the next one when it is over.
+    m_reconnectDueTick = 0;
     startLink(false);
-    if (m_station.m_running) {
-        m_reconnectDueTick = 0;
-        return;
-    }
-    m_log.logEvent("  -  Reconnect failed\r\n");
-    m_reconnectDueTick = Vexo_GetTimeTick() + m_station.m_reconnectSeconds.load() * 1000ULL;
 }
 
 void ConnectionControl::shutdownLink() {
     if (m_station.m_running) {
         doDisconnect();
+    }
+    if (std::exchange(m_attemptInteractive, false)) {
+        m_station.window()->connecting(false);  // the client's stop below cancels the attempt
     }
     // A start that failed half-way leaves threads and sockets up while m_running is false.
     m_worker.stop();

@@ -36,9 +36,23 @@ class ConnectionControl {
     // the station goes away.
     void shutdownLink();
 
+    // Whether a client start leaves its connect attempt to run on a thread of its own while the
+    // caller goes on (the window's thread must never wait for the network; the link check
+    // finishes the start once the attempt is over), or waits for it (the default).
+    void connectInBackground(bool on) { m_background = on; }
+    // A client connect attempt is under way.
+    bool connecting() const { return m_client.connecting(); }
+    // Waits for a connect attempt under way and finishes the start, as the link check does once
+    // the attempt is over.
+    void awaitConnect();
+
   private:
     // Starts the link; `interactive` reports a failed client connect to the window.
     void startLink(bool interactive);
+    // Finishes a client start once its connect attempt is over (or waits for it).
+    void finishClientStart();
+    // What every start does once the link is up: the worker, the flags, the reports and the logs.
+    void completeStart(bool client);
     void tryReconnect();
     void report(LinkState state, StopCause cause = StopCause::None, LinkLoss loss = LinkLoss::None);
     void logDisconnected();
@@ -49,6 +63,8 @@ class ConnectionControl {
     ClientLink& m_client;
     ServerLink& m_server;
     std::uint64_t m_reconnectDueTick = 0;  // 0 when no reconnect waits
+    bool m_background = false;
+    bool m_attemptInteractive = false;  // the connect under way is the operator's own
 };
 
 }  // namespace corvane

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "link/peer_address.h"
 #include "link/peer_set.h"
 #include "platform/quillet.h"
 
@@ -13,7 +14,6 @@ namespace corvane {
 namespace {
 
 constexpr const char* kStartServer = "CCorvaneDlg::startServer";
-constexpr const char* kAnyInterface = "0.0.0.0";
 // A burst of receivers reconnecting at once (after a receiver restart) must not overflow the
 // queue of pending connections: room for every receiver the server takes.
 constexpr int kBacklog = Vexo_SetSize;
@@ -42,7 +42,8 @@ ServerLink::~ServerLink() {
 
 Result<void> ServerLink::startServer() {
     const auto port = static_cast<std::uint16_t>(m_station.m_port & 0xFFFF);
-    const std::string where = std::string(kAnyInterface) + ":" + std::to_string(port);
+    const std::string& bindAddress = m_station.m_bindAddress;
+    const std::string where = hostPortText(bindAddress, port);
     // Already serving: a second listening socket on the port could only fail, and would race the
     // running Accept thread over m_listenSocket, so the server goes on as it is. Connection
     // control never gets here (it first clears what a half-failed start left running); direct
@@ -54,7 +55,12 @@ Result<void> ServerLink::startServer() {
     g_peerSet.empty();
     m_station.m_receiverWatch.clear();
 
-    m_listenSocket = Vexo_CreateSocket(2, 1, 0);
+    Vexo_Addr address;
+    if (Vexo_MakeAddr(&address, bindAddress.c_str(), port) == -1) {
+        QUILLET(5, kStartServer, "bad bind address: %s", bindAddress.c_str());
+        return fail("listen on", where, "not an IPv4 or IPv6 address");
+    }
+    m_listenSocket = Vexo_CreateSocket(Vexo_AddrFamily(&address), 1, 0);
     if (m_listenSocket == Vexo_InvalidSocket) {
         const std::string why = std::strerror(errno);
         QUILLET(5, kStartServer, "create socket fail");
@@ -73,9 +79,7 @@ Result<void> ServerLink::startServer() {
     // be set, the bind below tells whether the port is usable.
     Vexo_SetReuseAddr(m_listenSocket);
 
-    Vexo_Addr address;
-    if (Vexo_MakeIPv4Addr(&address, kAnyInterface, port) == -1 ||
-        Vexo_Bind(m_listenSocket, &address) == -1) {
+    if (Vexo_Bind(m_listenSocket, &address) == -1) {
         return failed("bind fail", std::strerror(errno));
     }
     if (Vexo_Listen(m_listenSocket, kBacklog) == -1) {
@@ -137,6 +141,12 @@ void ServerLink::closeListening() {
         Vexo_CloseSocket(m_listenSocket, 0);
         m_listenSocket = Vexo_InvalidSocket;
     }
+}
+
+std::string ServerLink::listeningAddress() const {
+    return m_listenSocket == Vexo_InvalidSocket
+               ? std::string()
+               : localAddressText(static_cast<int>(m_listenSocket));
 }
 
 bool ServerLink::held() const {

@@ -24,9 +24,12 @@ class ServerLink {
     ServerLink(const ServerLink&) = delete;
     ServerLink& operator=(const ServerLink&) = delete;
 
-    // Opens the listening socket on all interfaces and starts the Accept thread (UI thread). The
-    // failure names the address and the reason ("Address already in use").
+    // Opens the listening socket on the bind address and port of the settings (port 0: any free
+    // one) and starts the Accept thread (UI thread). The failure names the address and the reason
+    // ("Address already in use").
     Result<void> startServer();
+    // Where the server listens ("0.0.0.0:1025", "[::1]:40123"), empty while it does not.
+    std::string listeningAddress() const;
     // Starts the select thread unless it runs.
     Result<void> startSelectThread();
     // Joins the select thread, then the Accept thread, and closes every receiver's socket.

@@ -6,6 +6,7 @@
 
 #include "dc09/received_decode.h"
 #include "pipeline/contained_decode.h"
+#include "platform/clock.h"
 #include "protocol/parse_line.h"
 #include "record/message_records.h"
 #include "record/tally.h"
@@ -30,6 +31,14 @@ void buildMessageLine(std::string& line, std::string_view message, bool rawWasEm
         line.append(description);
     }
     line.append("\r\n");
+}
+
+// The latency of an answer that has left: read to send; -1 while it waits or when nothing left.
+std::int64_t latencyOf(const ReceivedMessage& item) {
+    const Delivery& delivery = item.reply.delivery;
+    return delivery.state == Delivery::State::Sent && !item.answerBytes.empty()
+               ? delivery.sentUs - item.receivedUs
+               : -1;
 }
 
 // The message's record while it awaits the next hand-over; null once it is in the records.
@@ -88,6 +97,9 @@ bool MsgWorker::processQueuedMessages() {
     std::string cut;
     std::vector<MessageRecord> records;
     records.reserve(std::min(batch.size(), kRecordChunk));
+    m_batchSink = m_events.load();
+    // The worker alone appends records: the staged ones take the next numbers in order.
+    m_nextSequence = m_batchSink != nullptr ? m_parts.records.span().next : 0;
     // The whole batch is taken in even when a stop arrives meanwhile.
     for (ReceivedMessage& item : batch) {
         // Its bytes count in the queue until it is done with (the receiving threads may then
@@ -105,11 +117,22 @@ bool MsgWorker::processQueuedMessages() {
 }
 
 void MsgWorker::settle(std::vector<MessageRecord>& records, std::uint64_t connection,
-                       std::uint64_t index, const Reply& reply, std::string bytes) {
+                       std::uint64_t index, const Reply& reply, std::string bytes,
+                       std::int64_t latencyUs) {
+    const std::string sent = m_batchSink != nullptr ? bytes : std::string();
+    std::uint64_t sequence = 0;
     if (MessageRecord* record = staged(records, connection, index)) {
         applyAnswer(*record, reply, std::move(bytes));
+        sequence = record->sequence;
     } else {
-        m_parts.records.recordAnswer(connection, index, reply, std::move(bytes));
+        sequence = m_parts.records.recordAnswer(connection, index, reply, std::move(bytes));
+    }
+    if (m_batchSink != nullptr) {
+        const Delivery& delivery = reply.delivery;
+        const std::int64_t at =
+            delivery.state == Delivery::State::Sent ? delivery.sentUs : utcMicrosecondsNow();
+        m_batchSink->publish("answer", events::eventJson(events::Answer{
+                                           at, sequence, connection, reply, sent, latencyUs}));
     }
 }
 
@@ -118,6 +141,11 @@ void MsgWorker::takeIn(ReceivedMessage& item, std::vector<MessageRecord>& record
     switch (item.event) {
         case ReceivedMessage::Event::Connected:
             m_parts.tally.connected(item.connection, item.peer, item.receivedUs);
+            if (m_batchSink != nullptr) {
+                m_peers[item.connection] = item.peer;
+                m_batchSink->publish("connected", events::eventJson(events::Connected{
+                                                      item.receivedUs, item.connection, item.peer}));
+            }
             return;
         case ReceivedMessage::Event::Lost:
             // The answers it left waiting never went out.
@@ -127,16 +155,24 @@ void MsgWorker::takeIn(ReceivedMessage& item, std::vector<MessageRecord>& record
                 reply.step = unsent.step;
                 reply.delivery = {Delivery::State::Unsent, unsent.reason, 0};
                 m_parts.tally.answerSettled(item.connection, 0, reply.word, reply.delivery);
-                settle(records, item.connection, unsent.index, reply, {});
+                settle(records, item.connection, unsent.index, reply, {}, -1);
             }
             m_parts.tally.lost(item.connection, item.receivedUs, item.loss);
+            if (m_batchSink != nullptr) {
+                auto peer = m_peers.extract(item.connection);
+                m_batchSink->publish("lost", events::eventJson(events::Lost{
+                                                 item.receivedUs, item.connection,
+                                                 peer.empty() ? std::string() : peer.mapped()}));
+            }
             return;
-        case ReceivedMessage::Event::AnswerSent:
+        case ReceivedMessage::Event::AnswerSent: {
             m_parts.tally.answerSettled(item.connection, item.receivedUs, item.reply.word,
                                         item.reply.delivery);
+            const std::int64_t latency = latencyOf(item);
             settle(records, item.connection, item.indexOnConnection, item.reply,
-                   std::move(item.answerBytes));
+                   std::move(item.answerBytes), latency);
             return;
+        }
         case ReceivedMessage::Event::Message:
             break;
     }
@@ -164,6 +200,8 @@ void MsgWorker::takeIn(ReceivedMessage& item, std::vector<MessageRecord>& record
     m_parts.tally.message(item.connection, item.peer, item.receivedUs, decoded.kind,
                           item.reply.word, item.reply.delivery);
 
+    // The record keeps no account; the message event names it.
+    std::string account = std::move(decoded.account);
     MessageRecord& record = records.emplace_back();
     record.receivedUs = item.receivedUs;
     record.connection = item.connection;
@@ -175,6 +213,10 @@ void MsgWorker::takeIn(ReceivedMessage& item, std::vector<MessageRecord>& record
     keepDecoded(record, std::move(decoded));
     record.encrypted = item.dc09.encrypted();  // the frame itself
     applyAnswer(record, item.reply, std::move(item.answerBytes));
+    if (m_batchSink != nullptr) {
+        record.sequence = m_nextSequence++;
+        m_batchSink->publish("message", events::eventJson(record, account));
+    }
 }
 
 std::intptr_t msgProThreadEntry(void* worker) {

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "platform/result.h"
 #include "platform/vexo.h"
 #include "record/message_record.h"
+#include "record/station_events.h"
 #include "station/counters.h"
 #include "station/settings.h"
 
@@ -56,6 +58,10 @@ class MsgWorker {
     // run calls it once more after the stop, so nothing answered stays uncounted.
     bool processQueuedMessages();
 
+    // Where the connected, lost, message and answer events go as the worker takes them in; null
+    // (the default): no event is built.
+    void setEventSink(events::EventSink* sink) { m_events = sink; }
+
     std::atomic<bool> m_stopFlag{false};
     Vexo_Thread m_msgProThread = nullptr;  // UI thread
 
@@ -63,12 +69,17 @@ class MsgWorker {
     // One queued item into the log, the tally and the records being staged.
     void takeIn(ReceivedMessage& item, std::vector<MessageRecord>& records, std::string& line,
                 std::string& cut, Protocol protocol, ReceiverType type);
-    // An answer that left late, or never will, onto its message's record.
+    // An answer that left late, or never will, onto its message's record (and out as an event).
     void settle(std::vector<MessageRecord>& records, std::uint64_t connection, std::uint64_t index,
-                const Reply& reply, std::string bytes);
+                const Reply& reply, std::string bytes, std::int64_t latencyUs);
 
     Parts m_parts;
     Vexo_Sem m_wake;  // posted by stop: the idle wait ends at once
+    std::atomic<events::EventSink*> m_events{nullptr};
+    std::map<std::uint64_t, std::string> m_peers;  // live connections, for their lost events
+    // The worker thread's own, for one batch: where its events go, and the next record number.
+    events::EventSink* m_batchSink = nullptr;
+    std::uint64_t m_nextSequence = 0;
 };
 
 // The msgPro thread's entry: the worker pointer; returns 0 at once for null.

@@ -110,13 +110,22 @@ void Vexo_SemDestroy(Vexo_Sem* sem);
 using Vexo_Socket = std::intptr_t;  // -1 when there is no socket
 constexpr Vexo_Socket Vexo_InvalidSocket = -1;
 
-// 28-byte address record: an IPv4 socket address in its first 16 bytes, zeros after.
+// 28-byte address record: an IPv4 socket address in its first 16 bytes, zeros after, or an IPv6
+// socket address in all 28.
 struct Vexo_Addr {
     alignas(8) unsigned char bytes[28] = {};
 };
+// The families as the callers pass them (the Windows values).
+constexpr int Vexo_FamilyIPv4 = 2;
+constexpr int Vexo_FamilyIPv6 = 23;
 // Fills `addr` for a dotted-decimal IPv4 text and a port. Returns 0, or -1 for a bad address text.
 int Vexo_MakeIPv4Addr(Vexo_Addr* addr, const char* ip, std::uint16_t port);
-// Port of an IPv4 address record, in host order.
+// Fills `addr` for an IPv4 (dotted-decimal) or an IPv6 address text and a port. Returns 0, or -1
+// for a text that is neither (host names are not looked up).
+int Vexo_MakeAddr(Vexo_Addr* addr, const char* ip, std::uint16_t port);
+// The record's family (Vexo_FamilyIPv4 or Vexo_FamilyIPv6), -1 for neither.
+int Vexo_AddrFamily(const Vexo_Addr* addr);
+// Port of an address record, in host order.
 std::uint16_t Vexo_AddrPort(const Vexo_Addr* addr);
 
 // The platform's descriptor set as the select call takes it: a count and up to 64 sockets.
@@ -130,12 +139,14 @@ struct Vexo_TimeVal {
     long tv_usec = 0;
 };
 
-// Creates a socket (family 2 = IPv4, type 1 = stream). Returns -1 on failure.
+// Creates a socket (family 2 = IPv4 or 23 = IPv6, type 1 = stream, 2 = datagrams). Returns -1 on
+// failure. An IPv6 socket bound to "::" also takes IPv4 connections.
 Vexo_Socket Vexo_CreateSocket(int family, int type, int protocol);
 // Lets a listening socket bind its port again at once while old connections linger in
 // TIME_WAIT (another socket still listening on the port keeps the bind failing). Returns -1 on
 // failure.
 int Vexo_SetReuseAddr(Vexo_Socket sock);
+// Binds to an address of the socket's family.
 int Vexo_Bind(Vexo_Socket sock, const Vexo_Addr* addr);
 int Vexo_Listen(Vexo_Socket sock, int backlog);
 // The port a bound socket listens on (useful after binding port 0). Returns -1 on failure.

@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -37,14 +38,14 @@ Vexo_Socket Vexo_Accept(Vexo_Socket listenSock, Vexo_Addr* peer, int timeoutMs) 
         if (ready <= 0 || (p.revents & POLLNVAL) != 0) {
             return Vexo_InvalidSocket;
         }
-        sockaddr_in in{};
-        socklen_t len = sizeof in;
-        const int conn = ::accept4(fd, reinterpret_cast<sockaddr*>(&in), &len, SOCK_CLOEXEC);
+        sockaddr_storage address{};
+        socklen_t len = sizeof address;
+        const int conn = ::accept4(fd, reinterpret_cast<sockaddr*>(&address), &len, SOCK_CLOEXEC);
         if (conn >= 0) {
             setNoDelay(conn);
             if (peer != nullptr) {
                 *peer = Vexo_Addr{};
-                std::memcpy(peer->bytes, &in, sizeof in);
+                std::memcpy(peer->bytes, &address, std::min<std::size_t>(len, sizeof peer->bytes));
             }
             return conn;
         }
@@ -57,20 +58,18 @@ Vexo_Socket Vexo_Accept(Vexo_Socket listenSock, Vexo_Addr* peer, int timeoutMs) 
 }
 
 Vexo_Socket Vexo_Connect(const Vexo_Addr* addr, int timeoutMs) {
-    if (addr == nullptr) {
+    const socklen_t length = vexo_detail::addrLength(addr);
+    if (length == 0) {
         return Vexo_InvalidSocket;
     }
-    sockaddr_in in{};
-    std::memcpy(&in, addr->bytes, sizeof in);
-    if (in.sin_family != AF_INET) {
-        return Vexo_InvalidSocket;
-    }
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_storage address{};
+    std::memcpy(&address, addr->bytes, length);
+    const int fd = ::socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         return Vexo_InvalidSocket;
     }
     const Deadline deadline(timeoutMs);
-    int rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&in), sizeof in);
+    int rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length);
     // An interrupted connect goes on in the background, like one in progress.
     if (rc != 0 && (errno == EINPROGRESS || errno == EINTR)) {
         int error = ETIMEDOUT;

@@ -12,21 +12,16 @@
 
 using vexo_detail::fdOf;
 
-namespace {
-
-bool copyAddr(const Vexo_Addr* addr, sockaddr_in* in) {
-    if (addr == nullptr) {
-        return false;
-    }
-    std::memcpy(in, addr->bytes, sizeof *in);
-    return in->sin_family == AF_INET;
-}
-
-}  // namespace
-
 Vexo_Socket Vexo_CreateSocket(int family, int type, int protocol) {
-    // The callers pass the Windows values: family 2 is IPv4, type 1 a stream, type 2 datagrams.
-    if (family != 2 || vexo_detail::faultHits(Vexo_Fault::SocketCreate)) {
+    // The callers pass the Windows values: family 2 is IPv4 and 23 IPv6, type 1 a stream, type 2
+    // datagrams.
+    int posixFamily = 0;
+    if (family == Vexo_FamilyIPv4) {
+        posixFamily = AF_INET;
+    } else if (family == Vexo_FamilyIPv6) {
+        posixFamily = AF_INET6;
+    }
+    if (posixFamily == 0 || vexo_detail::faultHits(Vexo_Fault::SocketCreate)) {
         return Vexo_InvalidSocket;
     }
     int posixType = 0;
@@ -37,7 +32,7 @@ Vexo_Socket Vexo_CreateSocket(int family, int type, int protocol) {
     } else {
         return Vexo_InvalidSocket;
     }
-    const int fd = ::socket(AF_INET, posixType | SOCK_CLOEXEC, protocol);
+    const int fd = ::socket(posixFamily, posixType | SOCK_CLOEXEC, protocol);
     return fd >= 0 ? fd : Vexo_InvalidSocket;
 }
 
@@ -47,11 +42,13 @@ int Vexo_SetReuseAddr(Vexo_Socket sock) {
 }
 
 int Vexo_Bind(Vexo_Socket sock, const Vexo_Addr* addr) {
-    sockaddr_in in{};
-    if (!copyAddr(addr, &in)) {
+    const socklen_t length = vexo_detail::addrLength(addr);
+    if (length == 0) {
         return -1;
     }
-    return ::bind(fdOf(sock), reinterpret_cast<const sockaddr*>(&in), sizeof in) == 0 ? 0 : -1;
+    sockaddr_storage address{};
+    std::memcpy(&address, addr->bytes, length);
+    return ::bind(fdOf(sock), reinterpret_cast<const sockaddr*>(&address), length) == 0 ? 0 : -1;
 }
 
 int Vexo_Listen(Vexo_Socket sock, int backlog) {
@@ -59,13 +56,18 @@ int Vexo_Listen(Vexo_Socket sock, int backlog) {
 }
 
 int Vexo_LocalPort(Vexo_Socket sock) {
-    sockaddr_in in{};
-    socklen_t len = sizeof in;
-    if (::getsockname(fdOf(sock), reinterpret_cast<sockaddr*>(&in), &len) != 0 ||
-        in.sin_family != AF_INET) {
+    sockaddr_storage address{};
+    socklen_t len = sizeof address;
+    if (::getsockname(fdOf(sock), reinterpret_cast<sockaddr*>(&address), &len) != 0) {
         return -1;
     }
-    return ntohs(in.sin_port);
+    if (address.ss_family == AF_INET) {
+        return ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
+    }
+    if (address.ss_family == AF_INET6) {
+        return ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port);
+    }
+    return -1;
 }
 
 int Vexo_CloseSocket(Vexo_Socket sock, int) {

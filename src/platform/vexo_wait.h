@@ -1,11 +1,14 @@
 // Internal helpers of the runtime layer: a deadline in milliseconds and a poll() that survives
-// signals, so every blocking socket call honours its time-out.
+// signals, so every blocking socket call honours its time-out; the length of an address record.
 #pragma once
 
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <chrono>
 #include <cstdint>
+
+struct Vexo_Addr;
 
 namespace vexo_detail {
 
@@ -35,6 +38,9 @@ bool waitReady(int fd, short events, const Deadline& deadline);
 
 // Switches O_NONBLOCK on or off. Returns false on failure.
 bool setNonBlocking(int fd, bool on);
+
+// The length of the socket address an address record holds (IPv4 or IPv6); 0 for neither.
+socklen_t addrLength(const Vexo_Addr* addr);
 
 }  // namespace vexo_detail
 

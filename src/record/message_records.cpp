@@ -71,12 +71,12 @@ void MessageRecords::append(std::vector<MessageRecord>& batch) {
     batch.clear();
 }
 
-void MessageRecords::recordAnswer(std::uint64_t connection, std::uint64_t index, const Reply& reply,
-                                  std::string bytes) {
+std::uint64_t MessageRecords::recordAnswer(std::uint64_t connection, std::uint64_t index,
+                                           const Reply& reply, std::string bytes) {
     std::lock_guard lock(m_mutex);
     const auto waiting = m_waiting.find(connection);
     if (waiting == m_waiting.end()) {
-        return;
+        return 0;
     }
     // One connection's answers settle in the order of its messages.
     std::deque<std::pair<std::uint64_t, std::uint64_t>>& queue = waiting->second;
@@ -95,8 +95,11 @@ void MessageRecords::recordAnswer(std::uint64_t connection, std::uint64_t index,
         m_bytes -= recordBytes(*record);
         applyAnswer(*record, reply, std::move(bytes));
         m_bytes += recordBytes(*record);
-        keepWithinLimits();
+        const std::uint64_t sequence = record->sequence;
+        keepWithinLimits();  // may drop the record itself
+        return sequence;
     }
+    return 0;
 }
 
 MessageRecords::Span MessageRecords::span() const {

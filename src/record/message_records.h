@@ -43,9 +43,10 @@ class MessageRecords {
     // Moves every record of `batch` into the ring (and empties it), numbering each.
     void append(std::vector<MessageRecord>& batch);
     // An answer that left (or never will) after its message was recorded: the message is the
-    // `index`th (from 0) of its connection. Ignored when the record has left the ring.
-    void recordAnswer(std::uint64_t connection, std::uint64_t index, const Reply& reply,
-                      std::string bytes);
+    // `index`th (from 0) of its connection. Ignored when the record has left the ring. Returns the
+    // record's sequence number, 0 when it is no longer held.
+    std::uint64_t recordAnswer(std::uint64_t connection, std::uint64_t index, const Reply& reply,
+                               std::string bytes);
 
     // ---- readers (any thread) ------------------------------------------------------------------
     // Sequence numbers held: [first, next). first == next when empty.

@@ -19,7 +19,9 @@ class Settings {
   public:
     Protocol m_protocol = Protocol::None;  // set once at start-up, before any thread
     LinkMode m_mode = LinkMode::Client;
-    std::string m_receiverIp = "127.0.0.1";
+    std::string m_receiverIp = "127.0.0.1";  // Client mode: an address or a host name
+    // Server mode: the local address to listen on (IPv4 or IPv6); every IPv4 interface by default.
+    std::string m_bindAddress = "0.0.0.0";
     int m_port = 1025;              // the links use the low 16 bits
     int m_heartbeatInterval = 300;  // seconds
     Timeouts m_timeouts;

@@ -7,7 +7,9 @@
 namespace corvane {
 
 struct Timeouts {
-    // The client's connect attempt: a wrong address must not freeze the window for minutes.
+    // The client's connect attempt: a wrong address must not hold the link up for minutes. The
+    // receiver's host name is looked up first, within a time-out of its own.
+    std::chrono::milliseconds lookUp{5000};
     std::chrono::milliseconds connect{5000};
     // One answer handed to a receiver that does not read, and one receive that waits for data.
     std::chrono::milliseconds send{3000};

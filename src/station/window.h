@@ -52,6 +52,9 @@ class Window {
 
     // UI thread only.
     virtual void showCounts(const Counts& counts) = 0;  // each second
+    // The operator's client connect is under way (true) or over (false, before its outcome is
+    // reported), while the window goes on.
+    virtual void connecting(bool /*underWay*/) {}
     virtual void startFailed(LinkMode mode, const Failure& why) = 0;
     // Copies the controls into the station; false when a field was refused (already reported to
     // the operator).

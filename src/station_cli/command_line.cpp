@@ -31,22 +31,47 @@ bool parseWhole(std::string_view text, Number& value) {
     return ec == std::errc() && end == text.data() + text.size();
 }
 
-// "HOST:PORT" with a dotted IPv4 host (the client link connects to an address, not a name).
-std::string checkClientEndpoint(const std::string& text) {
+// "HOST:PORT": HOST an IPv4 address, a host name, or an IPv6 address in brackets
+// ("[fd00::20]:1025"). Splits it into `host` (brackets taken off) and `port`; the error says why
+// it does not.
+std::string splitClientEndpoint(const std::string& text, std::string& host, int& port) {
     const auto colon = text.rfind(':');
-    int port = 0;
-    in_addr address{};
     if (colon == std::string::npos || colon == 0 ||
         !parseWhole(std::string_view(text).substr(colon + 1), port)) {
-        return "expected HOST:PORT, for example 192.168.1.20:1025";
+        return "expected HOST:PORT, for example 192.168.1.20:1025 or [fd00::20]:1025";
     }
-    if (inet_pton(AF_INET, text.substr(0, colon).c_str(), &address) != 1) {
-        return "the host must be an IPv4 address such as 192.168.1.20";
+    host = text.substr(0, colon);
+    if (host.front() == '[') {
+        in6_addr address{};
+        if (host.size() < 3 || host.back() != ']' ||
+            inet_pton(AF_INET6, host.substr(1, host.size() - 2).c_str(), &address) != 1) {
+            return "expected an IPv6 address in brackets, for example [fd00::20]:1025";
+        }
+        host = host.substr(1, host.size() - 2);
+    } else if (host.find(':') != std::string::npos) {
+        return "an IPv6 address goes in brackets, for example [fd00::20]:1025";
+    } else if (host.find_first_of(" \t/") != std::string::npos) {
+        return "expected an address or a host name before the port";
     }
     if (port < 1 || port > 65535) {
         return "the port must be from 1 to 65535";
     }
     return {};
+}
+
+std::string checkClientEndpoint(const std::string& text) {
+    std::string host;
+    int port = 0;
+    return splitClientEndpoint(text, host, port);
+}
+
+// A local IPv4 or IPv6 address to listen on.
+std::string checkBindAddress(const std::string& text) {
+    in6_addr address{};
+    return inet_pton(AF_INET, text.c_str(), &address) == 1 ||
+                   inet_pton(AF_INET6, text.c_str(), &address) == 1
+               ? std::string()
+               : "expected a local IPv4 or IPv6 address, for example 0.0.0.0, 127.0.0.1 or ::";
 }
 
 const std::map<std::string, ResponseMode> kPolicies = {
@@ -104,12 +129,22 @@ void addLinkOptions(CLI::App& app, Declared& d, StationOptions& o) {
         ->required()
         ->transform(oneOf({"sur-gard", "sia-dcs"}))
         ->group("Link");
-    d.serverOption = app.add_option("--server", d.server, "Server mode: listen on PORT")
-                         ->type_name("PORT")
-                         ->check(CLI::Range(1, 65535))
-                         ->group("Link");
+    d.serverOption =
+        app.add_option("--server", d.server, "Server mode: listen on PORT; 0 picks a free port")
+            ->type_name("PORT")
+            ->check(CLI::Range(0, 65535))
+            ->group("Link");
+    app.add_option("--bind", o.bindAddress,
+                   "Server mode: the local address to listen on (IPv4 or IPv6)")
+        ->type_name("ADDR")
+        ->check(CLI::Validator(checkBindAddress, ""))
+        ->capture_default_str()
+        ->needs(d.serverOption)
+        ->group("Link");
     d.clientOption =
-        app.add_option("--client", d.client, "Client mode (Sur-Gard): connect to the receiver")
+        app.add_option("--client", d.client,
+                       "Client mode (Sur-Gard): connect to the receiver (an address, a host name "
+                       "or [IPv6])")
             ->type_name("HOST:PORT")
             ->check(CLI::Validator(checkClientEndpoint, ""))
             ->excludes(d.serverOption)
@@ -400,9 +435,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     o.receiverType = receiverTypeNamed(d.receiverType);
     o.client = d.clientOption->count() > 0;
     if (o.client) {
-        const auto colon = d.client.rfind(':');
-        o.host = d.client.substr(0, colon);
-        parseWhole(std::string_view(d.client).substr(colon + 1), o.port);
+        splitClientEndpoint(d.client, o.host, o.port);
     } else {
         o.port = d.server;
     }

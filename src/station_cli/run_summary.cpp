@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <nlohmann/json.hpp>
 
-#include <map>
+#include "record/station_events.h"
 
 namespace corvane::cli {
 
@@ -111,7 +112,7 @@ std::string summaryText(const RunSummary& s) {
     return text;
 }
 
-std::string summaryJson(const RunSummary& s) {
+std::string summaryJson(const RunSummary& s, std::int64_t timeUs) {
     nlohmann::ordered_json kinds = nlohmann::ordered_json::object();
     for (const auto& [kind, count] : s.kinds) {
         kinds[std::string(kindName(kind))] = count;
@@ -128,7 +129,6 @@ std::string summaryJson(const RunSummary& s) {
                           {"met", e.met()}});
     }
     const nlohmann::ordered_json summary = {
-        {"event", "summary"},
         {"messages", s.tally.messages},
         {"seconds", s.seconds},
         {"stopped_by", s.stoppedBy},
@@ -144,7 +144,10 @@ std::string summaryJson(const RunSummary& s) {
         {"expect", expect},
         {"result", s.allMet() ? "ok" : "expectation missed"},
     };
-    return summary.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    // The summary is the run's last event.
+    const std::string fields =
+        summary.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return events::eventHead("summary", timeUs) + "," + fields.substr(1) + "\n";
 }
 
 }  // namespace corvane::cli

@@ -37,7 +37,7 @@ RunSummary makeSummary(const TallyTotals& tally, const std::vector<Expectation>&
 
 // Lines ending in '\n'.
 std::string summaryText(const RunSummary& summary);
-// One line ending in '\n'.
-std::string summaryJson(const RunSummary& summary);
+// One line ending in '\n': the "summary" event at `timeUs` (UTC microseconds).
+std::string summaryJson(const RunSummary& summary, std::int64_t timeUs);
 
 }  // namespace corvane::cli

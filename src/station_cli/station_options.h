@@ -20,8 +20,9 @@ struct StationOptions {
     // The link, in the station's own terms.
     Protocol protocol = Protocol::SurGard;
     bool client = false;  // Client mode connects to host:port; Server mode listens on port
-    std::string host = "127.0.0.1";
-    int port = 0;
+    std::string host = "127.0.0.1";       // Client mode: an address or a host name
+    std::string bindAddress = "0.0.0.0";  // Server mode: where to listen
+    int port = 0;                         // Server mode: 0 picks a free port
     ReceiverType receiverType = ReceiverType::Mlr2000;
     int heartbeatInterval = 300;  // seconds; 0 turns supervision off
 

@@ -9,9 +9,11 @@
 #include <thread>
 
 #include "link/station_core.h"
+#include "platform/clock.h"
 #include "platform/quillet.h"
 #include "platform/vexo.h"
 #include "record/record_export.h"
+#include "record/station_events.h"
 #include "station_cli/run_summary.h"
 #include "station_cli/terminal_log.h"
 
@@ -94,6 +96,7 @@ void configure(Station& station, const StationOptions& o) {
     station.m_protocol = o.protocol;
     station.m_mode = o.client ? LinkMode::Client : LinkMode::Server;
     station.m_receiverIp = o.host;
+    station.m_bindAddress = o.bindAddress;
     station.m_port = o.port;
     station.m_heartbeatInterval = o.heartbeatInterval;
     station.m_receiverType = o.receiverType;
@@ -132,6 +135,31 @@ std::string stoppedBy(StopCause cause, LinkLoss loss) {
     }
     return loss == LinkLoss::None ? "link drop"
                                   : std::string("link drop (") + linkLossName(loss) + ")";
+}
+
+// Where the server listens, on standard output even with --quiet: a rig that asked for any free
+// port (--server 0) reads it there. Through the log's writer when there is one, so that it keeps
+// its place among the lines.
+void announceListening(const std::string& where, bool json, TerminalLog* log) {
+    std::string line;
+    if (json) {
+        const auto colon = where.rfind(':');
+        std::string address = where.substr(0, colon);
+        if (address.size() > 2 && address.front() == '[') {
+            address = address.substr(1, address.size() - 2);
+        }
+        line = events::eventJson(
+            events::Listening{utcMicrosecondsNow(), address, std::stoi(where.substr(colon + 1))});
+    } else {
+        line = "listening on " + where;
+    }
+    if (log != nullptr) {
+        log->publish("listening", std::move(line));
+        return;
+    }
+    line.push_back('\n');
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
 }
 
 // Runs the link until something stops it; returns what did.
@@ -179,12 +207,17 @@ int runStation(const StationOptions& o) {
     }
     std::unique_ptr<TerminalLog> log;
     if (!o.quiet) {
-        log = std::make_unique<TerminalLog>(stdout, o.json);
+        log = std::make_unique<TerminalLog>(stdout);
     }
     RunView view;
     StationCore core(&view);
     configure(core.station(), o);
-    core.log().setListener(log.get());
+    // Text: the activity log's lines. JSON: the station's events instead.
+    if (o.json) {
+        core.worker().setEventSink(log.get());
+    } else {
+        core.log().setListener(log.get());
+    }
     startScripts(core, o);
     catchSignals();
 
@@ -193,6 +226,7 @@ int runStation(const StationOptions& o) {
     if (!core.station().m_running) {
         core.control().shutdownLink();
         core.log().setListener(nullptr);
+        core.worker().setEventSink(nullptr);
         if (log) {
             log->finish();
         }
@@ -206,6 +240,9 @@ int runStation(const StationOptions& o) {
         }
         return kLinkFailedExit;
     }
+    if (!o.client) {
+        announceListening(core.server().listeningAddress(), o.json, log.get());
+    }
     const std::string stopped = answerUntilStopped(core, view, o);
     if (core.station().m_running) {
         core.control().doDisconnect();
@@ -214,7 +251,12 @@ int runStation(const StationOptions& o) {
     while (core.worker().processQueuedMessages()) {
     }
     core.log().setListener(nullptr);
+    core.worker().setEventSink(nullptr);
     if (log) {
+        if (o.json) {
+            log->publish("stopped",
+                         events::eventJson(events::Stopped{utcMicrosecondsNow(), stopped}));
+        }
         log->finish();
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -222,7 +264,8 @@ int runStation(const StationOptions& o) {
     RunSummary summary = makeSummary(core.tally().totals(), o.expectations, seconds, stopped);
     summary.recordsHeld = core.station().records().span().size();
     summary.recordsDropped = core.station().records().usage().dropped;
-    const std::string text = o.json ? summaryJson(summary) : summaryText(summary);
+    const std::string text =
+        o.json ? summaryJson(summary, utcMicrosecondsNow()) : summaryText(summary);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
     if (!exported) {

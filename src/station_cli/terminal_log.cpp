@@ -1,20 +1,10 @@
 #include "station_cli/terminal_log.h"
 
-#include <nlohmann/json.hpp>
-
 #include "pipeline/log_symbols.h"
 
 namespace corvane::cli {
 
-namespace {
-
-constexpr std::string_view kSeparator = "  -  ";
-constexpr std::string_view kLineEnd = "\r\n";
-
-}  // namespace
-
-TerminalLog::TerminalLog(std::FILE* out, bool json)
-    : m_out(out), m_json(json), m_writer([this] { writeLoop(); }) {}
+TerminalLog::TerminalLog(std::FILE* out) : m_out(out), m_writer([this] { writeLoop(); }) {}
 
 TerminalLog::~TerminalLog() {
     finish();
@@ -31,25 +21,19 @@ std::string TerminalLog::textLine(std::string_view timeText, std::string_view re
     return line;
 }
 
-std::string TerminalLog::jsonLine(std::string_view timeText, std::string_view rest) {
-    if (rest.substr(0, kSeparator.size()) == kSeparator) {
-        rest.remove_prefix(kSeparator.size());
-    }
-    if (rest.size() >= kLineEnd.size() && rest.substr(rest.size() - kLineEnd.size()) == kLineEnd) {
-        rest.remove_suffix(kLineEnd.size());
-    }
-    std::string time;
-    std::string text;
-    appendLogBytesAsUtf8(timeText, time);
-    appendLogBytesAsUtf8(rest, text);
-    const nlohmann::ordered_json line = {{"event", "log"}, {"time", time}, {"text", text}};
-    return line.dump() + "\n";
-}
-
 void TerminalLog::add(std::string_view timeText, std::string_view rest) {
     std::string line;
     line.reserve(timeText.size() + rest.size());
     line.append(timeText).append(rest);
+    push(std::move(line), timeText.size());
+}
+
+void TerminalLog::publish(std::string_view, std::string json) {
+    json.push_back('\n');
+    push(std::move(json), std::string::npos);
+}
+
+void TerminalLog::push(std::string line, std::size_t timeLength) {
     bool wake = false;
     {
         std::lock_guard lock(m_mutex);
@@ -59,7 +43,7 @@ void TerminalLog::add(std::string_view timeText, std::string_view rest) {
         }
         wake = m_pending.empty();
         m_pendingBytes += line.size();
-        m_pending.push_back({std::move(line), timeText.size()});
+        m_pending.push_back({std::move(line), timeLength});
     }
     if (wake) {
         m_wake.notify_one();
@@ -94,9 +78,13 @@ void TerminalLog::writeLoop() {
         }
         out.clear();
         for (const Line& line : batch) {
+            if (line.timeLength == std::string::npos) {
+                out += line.text;
+                continue;
+            }
             const std::string_view time = std::string_view(line.text).substr(0, line.timeLength);
             const std::string_view rest = std::string_view(line.text).substr(line.timeLength);
-            out += m_json ? jsonLine(time, rest) : textLine(time, rest);
+            out += textLine(time, rest);
         }
         batch.clear();
         std::fwrite(out.data(), 1, out.size(), m_out);

@@ -1,8 +1,8 @@
-// The activity log on standard output, as the log box shows it (control bytes as symbols), or as
-// one JSON object per line. Lines are handed over without waiting (the caller may be a receiving
-// thread holding the log lock) and written by a thread of their own, so a slow reader of the
-// output never holds up the station. What waits is bounded: past kPendingLimit bytes lines are
-// dropped and counted, and the count is reported on standard error.
+// The activity log on standard output, as the log box shows it (control bytes as symbols), or the
+// station's events as one JSON object per line (--json). Lines are handed over without waiting (the
+// caller may be a receiving thread holding the log lock) and written by a thread of their own, so a
+// slow reader of the output never holds up the station. What waits is bounded: past kPendingLimit
+// bytes lines are dropped and counted, and the count is reported on standard error.
 #pragma once
 
 #include <condition_variable>
@@ -15,14 +15,15 @@
 #include <vector>
 
 #include "pipeline/activity_log.h"
+#include "record/station_events.h"
 
 namespace corvane::cli {
 
-class TerminalLog final : public LogListener {
+class TerminalLog final : public LogListener, public events::EventSink {
   public:
     static constexpr std::size_t kPendingLimit = 8u << 20;
 
-    TerminalLog(std::FILE* out, bool json);
+    explicit TerminalLog(std::FILE* out);
     ~TerminalLog() override;
     TerminalLog(const TerminalLog&) = delete;
     TerminalLog& operator=(const TerminalLog&) = delete;
@@ -32,23 +33,24 @@ class TerminalLog final : public LogListener {
     void logLineAppended(std::string_view timeText, std::string_view rest) override {
         add(timeText, rest);
     }
+    // An event's JSON object, written as it is on a line of its own. Any thread; never blocks.
+    void publish(std::string_view type, std::string json) override;
     // Writes what waits and ends the writing thread; later lines are dropped.
     void finish();
 
     // One log line as printed (ending in '\n').
     static std::string textLine(std::string_view timeText, std::string_view rest);
-    static std::string jsonLine(std::string_view timeText, std::string_view rest);
 
   private:
     void writeLoop();
+    void push(std::string line, std::size_t timeLength);
 
     std::FILE* const m_out;
-    const bool m_json;
     std::mutex m_mutex;  // guards the four members below
     std::condition_variable m_wake;
     struct Line {
-        std::string text;  // time text + rest, as appended
-        std::size_t timeLength;
+        std::string text;        // time text + rest, as appended
+        std::size_t timeLength;  // npos: an event, written as it is
     };
     std::vector<Line> m_pending;
     std::size_t m_pendingBytes = 0;

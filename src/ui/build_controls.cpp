@@ -92,6 +92,7 @@ int editWidthFor(const QLineEdit* edit, const QString& text) {
 QString longestValue(int id) {
     switch (id) {
         case kReceiverIpEdit:
+        case kBindAddressEdit:
             return QStringLiteral("255.255.255.255");
         case kPortEdit:
         case kLinesToSaveEdit:
@@ -192,6 +193,12 @@ void CCorvaneDlg::buildControls() {
                       [button] { return button->sizeHint().width(); });
     }
 
+    control(kBindAddressEdit)
+        ->setToolTip(QStringLiteral(
+            "Server mode: the local address to listen on. 0.0.0.0 takes receivers on every IPv4 "
+            "interface, :: on every interface; one address of this computer (127.0.0.1, "
+            "fd00::1) takes them on that interface only."));
+    control(kBindAddressEdit)->setEnabled(false);  // until Server mode is chosen
     m_customResponseEdit = qobject_cast<QLineEdit*>(control(kCustomResponseEdit));
     m_logBox = qobject_cast<QPlainTextEdit*>(control(kLogBox));
     m_connectButton = qobject_cast<QPushButton*>(control(kConnectButton));

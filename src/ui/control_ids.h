@@ -25,6 +25,7 @@ enum ControlId : int {
     kReceiverTypeCombo = 1026,
     kDeviceHeartCountEdit = 1027,
     kModeCombo = 1028,
+    kBindAddressEdit = 1029,  // Server mode: the local address to listen on
 };
 
 }  // namespace corvane

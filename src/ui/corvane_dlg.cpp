@@ -24,8 +24,10 @@ using namespace corvane;
 
 CCorvaneDlg::CCorvaneDlg(QWidget* parent)
     : QDialog(parent), m_station(m_core.station()), m_units(ui::dialogFont()) {
-    // The station is built first; the window attaches itself once it exists.
+    // The station is built first; the window attaches itself once it exists. The window's thread
+    // never waits for a connect: the attempt runs on its own, and the link check finishes it.
     m_core.setWindow(this);
+    m_core.control().connectInBackground(true);
     setFont(ui::dialogFont());
     setWindowTitle(QStringLiteral("Automation"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

@@ -116,6 +116,7 @@ class CCorvaneDlg : public QDialog, private corvane::Window {
     void requestLinkCheck() override;
     void showCounts(const corvane::Counts& counts) override;
     void startFailed(corvane::LinkMode mode, const corvane::Failure& why) override;
+    void connecting(bool underWay) override;
 
     // Control updates, from any thread: applied at once on the UI thread, queued from others.
     void setControlText(int controlId, const std::string& text);
@@ -179,6 +180,7 @@ class CCorvaneDlg : public QDialog, private corvane::Window {
     QAction* m_aboutAction = nullptr;
     std::vector<QPushButton*> m_toolButtons;  // in the order of ui::toolWindows()
     QTimer* m_timer = nullptr;
+    QString m_statusBeforeConnect;  // shown again when a connect attempt is over
     Prompt m_prompt;
     QuitQuestion m_quitQuestion;
     std::shared_ptr<corvane::ui::RecordSaving> m_recordSaving;

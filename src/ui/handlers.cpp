@@ -37,13 +37,15 @@ void CCorvaneDlg::onModeActivated(int /*index*/) {
 
 void CCorvaneDlg::applyModeSelection() {
     m_station.m_mode = linkModeNamed(m_modeCombo->currentText().toLatin1().toStdString());
-    if (m_station.m_mode == LinkMode::Server) {
+    const bool server = m_station.m_mode == LinkMode::Server;
+    if (server) {
         enableControl(kReceiverIpEdit, false);
         setControlText(kConnectButton, "Start");
     } else {
         setControlText(kConnectButton, "Connect");
         enableControl(kReceiverIpEdit, true);
     }
+    enableControl(kBindAddressEdit, server);
 }
 
 void CCorvaneDlg::setUpForProtocol() {

@@ -26,6 +26,7 @@ void CCorvaneDlg::loadTransfer() {
     };
     const Station& s = m_station;
     setEditText(kReceiverIpEdit, latin1(s.m_receiverIp));
+    setEditText(kBindAddressEdit, latin1(s.m_bindAddress));
     setEditText(kPortEdit, QString::number(s.m_port));
     setEditText(kLinesToSaveEdit, QString::number(s.m_linesToSave.load()));
     setEditText(kHeartbeatIntervalEdit, QString::number(s.m_heartbeatInterval));
@@ -59,6 +60,7 @@ bool CCorvaneDlg::saveTransfer() {
     auto editText = [this](int id) { return qobject_cast<QLineEdit*>(control(id))->text(); };
     Station& s = m_station;
     s.m_receiverIp = editText(kReceiverIpEdit).toLatin1().toStdString();
+    s.m_bindAddress = editText(kBindAddressEdit).trimmed().toLatin1().toStdString();
     if (!transferInteger(
             kPortEdit, [&s](int v) { s.m_port = v; }, 1, 65535) ||
         !transferInteger(

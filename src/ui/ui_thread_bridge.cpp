@@ -84,6 +84,21 @@ void CCorvaneDlg::startFailed(LinkMode mode, const Failure& why) {
     m_prompt(QString::fromLatin1(text) + "\n" + latin1(why.why) + " (" + latin1(why.where) + ")");
 }
 
+void CCorvaneDlg::connecting(bool underWay) {
+    // The attempt runs on a thread of its own and the window goes on; a second start cannot
+    // begin meanwhile, and the mode stays.
+    auto* status = qobject_cast<QLineEdit*>(control(kLinkStatusEdit));
+    if (underWay) {
+        m_statusBeforeConnect = status->text();
+        setControlText(kLinkStatusEdit, "TCP Client Connecting...");
+    } else {
+        status->setText(m_statusBeforeConnect);
+        status->setCursorPosition(0);
+    }
+    enableControl(kConnectButton, !underWay);
+    enableControl(kModeCombo, !underWay && m_station.m_protocol == Protocol::SurGard);
+}
+
 bool CCorvaneDlg::onUiThread() const {
     return QThread::currentThread() == thread();
 }

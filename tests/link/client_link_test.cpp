@@ -55,9 +55,10 @@ class SilentListener {
     int m_fillers[2] = {-1, -1};
 };
 
-TEST_F(ClientLinkTest, AddressTextsThatAreNotIPv4AreRefused) {
-    const std::vector<std::string> texts = {"localhost",  "1.2.3.4.5", "",          "256.1.1.1",
-                                            "127.0.0.1 ", "::1",       "127.0.0.x", "1.2.3"};
+TEST_F(ClientLinkTest, TextsThatAreNeitherAnAddressNorAKnownNameAreRefused) {
+    const std::vector<std::string> texts = {"1.2.3.4.5", "",           "256.1.1.1",
+                                            "1.2.3",     "127.0.0.1 ", "no-such-host.invalid"};
+    station.m_timeouts.lookUp = std::chrono::milliseconds(2000);
     int failures = 0;
     for (const auto& text : texts) {
         SCOPED_TRACE("address \"" + text + "\"");
@@ -69,6 +70,14 @@ TEST_F(ClientLinkTest, AddressTextsThatAreNotIPv4AreRefused) {
     }
     EXPECT_FALSE(receiver.connectionPending());
     EXPECT_TRUE(capture.contains("[CCorvaneDlg::connect("));
+}
+
+// A host name is looked up; each of its addresses is tried in turn (localhost may name ::1
+// first, where nothing listens).
+TEST_F(ClientLinkTest, ConnectsToAHostName) {
+    station.m_receiverIp = "localhost";
+    ASSERT_TRUE(core.client().connect());
+    EXPECT_TRUE(receiver.connectionPending());
 }
 
 // The connect gives up after its own time-out instead of the kernel's two minutes, so a wrong
@@ -83,6 +92,56 @@ TEST_F(ClientLinkTest, ConnectGivesUpOnASilentReceiver) {
               "connect to 127.0.0.1:" + std::to_string(silent.port) + ": Connection timed out");
     EXPECT_EQ(capture.count("connect failed: Connection timed out", 2), 1);
     EXPECT_FALSE(core.client().m_socket.is_open());
+}
+
+// In the background a start returns at once; a stop ends the attempt without waiting for its
+// time-out, and the next start connects once the link check sees its attempt over.
+TEST_F(ClientLinkTest, ABackgroundConnectReturnsAtOnceAndAStopCancelsIt) {
+    SilentListener silent;
+    station.m_port = silent.port;
+    station.m_timeouts.connect = std::chrono::minutes(10);
+    core.control().connectInBackground(true);
+    core.control().doConnect();
+    EXPECT_TRUE(core.control().connecting());
+    EXPECT_FALSE(station.m_running);
+    core.control().shutdownLink();  // ten minutes without the cancel
+    EXPECT_FALSE(core.control().connecting());
+
+    station.m_port = receiver.port();
+    core.control().doConnect();
+    ASSERT_TRUE(window.waitFor([&] {
+        core.control().checkClientLink();
+        return station.m_running.load();
+    }));
+    EXPECT_TRUE(receiver.accept());
+    EXPECT_TRUE(window.failures().empty());
+}
+
+// A reconnect try that ends after Server mode was chosen starts no client link.
+TEST_F(ClientLinkTest, AReconnectTryThatEndsInServerModeIsDropped) {
+    station.m_reconnectSeconds = 1;
+    core.control().connectInBackground(true);
+    core.control().doConnect();
+    auto checkUntil = [&](bool running) {
+        return window.waitFor([&] {
+            core.control().checkClientLink();
+            return station.m_running.load() == running;
+        });
+    };
+    ASSERT_TRUE(checkUntil(true));
+    ASSERT_TRUE(receiver.accept());
+    receiver.closeConnection();
+    ASSERT_TRUE(checkUntil(false));
+    Vexo_SetTimeTickOffset(2000);
+    core.control().checkClientLink();  // the try begins
+    Vexo_SetTimeTickOffset(0);
+    ASSERT_TRUE(core.control().connecting());
+    station.m_mode = LinkMode::Server;
+    ASSERT_TRUE(window.waitFor([&] { return core.client().connectEnded(); }));
+    core.control().checkClientLink();
+    EXPECT_FALSE(core.control().connecting());
+    EXPECT_FALSE(station.m_running);
+    EXPECT_EQ(core.client().descriptor(), -1);
 }
 
 TEST_F(ClientLinkTest, ReachesTheLow16BitsOfThePort) {

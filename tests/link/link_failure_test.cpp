@@ -20,7 +20,7 @@ struct FailureCase {
     Vexo_Fault fault;
     int skip;                // calls of that kind that succeed first
     const char* diagnostic;  // the diagnostic line of the failure
-    bool box;                // "startServer failed, please check the parameters!" is shown
+    bool box;                // the start's failure box is shown
 };
 
 TEST(LinkFailures, EachFailedStartReportsAndLeavesNothingBehind) {
@@ -32,7 +32,9 @@ TEST(LinkFailures, EachFailedStartReportsAndLeavesNothingBehind) {
          false},
         {"msgPro thread", "Server", Vexo_Fault::ThreadCreate, 2, "create msgPro thread fail",
          false},
-        {"msg thread", "Client", Vexo_Fault::ThreadCreate, 0, "create msg thread fail", false},
+        {"connect thread", "Client", Vexo_Fault::ThreadCreate, 0, "create connect thread fail",
+         true},
+        {"msg thread", "Client", Vexo_Fault::ThreadCreate, 1, "create msg thread fail", false},
     };
     const int baseline = descriptorBaseline();
     for (const FailureCase& c : cases) {
@@ -53,9 +55,9 @@ TEST(LinkFailures, EachFailedStartReportsAndLeavesNothingBehind) {
         EXPECT_FALSE(station.m_running);
         ASSERT_EQ(window.failures().size(), c.box ? 1U : 0U);
         if (c.box) {
-            EXPECT_EQ(window.failures()[0].first, LinkMode::Server);
-            EXPECT_EQ(window.failures()[0].second.where,
-                      "0.0.0.0:" + std::to_string(station.m_port));
+            EXPECT_EQ(window.failures()[0].first, station.m_mode);
+            const char* host = station.m_mode == LinkMode::Server ? "0.0.0.0:" : "127.0.0.1:";
+            EXPECT_EQ(window.failures()[0].second.where, host + std::to_string(station.m_port));
             EXPECT_EQ(core.server().m_listenSocket, Vexo_InvalidSocket)
                 << "the socket is not leaked";
             EXPECT_EQ(core.server().m_acceptThread, nullptr);

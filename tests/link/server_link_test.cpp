@@ -155,6 +155,27 @@ TEST(ServerLink, ReportsABindRefusedBecauseThePortIsTaken) {
     Vexo_CloseSocket(other, 0);
 }
 
+// Port 0 takes a free port; the bind address decides where. An IPv4 receiver of a dual-stack "::"
+// shows as IPv4.
+TEST(ServerLink, ListensOnTheBindAddressAndSaysWhere) {
+    ServerHarness server;
+    server.station().m_bindAddress = "::";
+    if (!server.startOn(0)) {
+        GTEST_SKIP() << "no IPv6 here";
+    }
+    const std::string where = server.core().server().listeningAddress();
+    ASSERT_EQ(where.rfind("[::]:", 0), 0U) << where;
+    TestReceiver receiver(std::stoi(where.substr(5)));
+    ASSERT_TRUE(receiver.send(kMessage));
+    ASSERT_TRUE(server.waitForQueued(1));
+    EXPECT_EQ(server.items().back().peer.rfind("127.0.0.1:", 0), 0U) << server.items().back().peer;
+    server.stop();
+    server.station().m_bindAddress = "receiver.lab";
+    const Result<void> refused = server.core().server().startServer();
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().text(), "listen on receiver.lab:0: not an IPv4 or IPv6 address");
+}
+
 TEST(ServerLink, UsesTheLowSixteenBitsOfThePort) {
     ServerHarness server;
     const int port = test::freePort();

@@ -118,7 +118,29 @@ TEST(VexoAddr, MakesTheRecordForDottedDecimalOnly) {
     EXPECT_EQ(Vexo_MakeIPv4Addr(nullptr, "1.2.3.4", 80), -1);
 }
 
-TEST(VexoSocket, CreatesOnlyIPv4StreamsAndDatagramsClosedOnExec) {
+TEST(VexoAddr, TakesIPv4AndIPv6TextsButNoNames) {
+    const struct {
+        const char* text;
+        int family;  // -1: refused
+    } cases[] = {{"192.168.1.20", Vexo_FamilyIPv4},
+                 {"::", Vexo_FamilyIPv6},
+                 {"fd00::20", Vexo_FamilyIPv6},
+                 {"::ffff:10.0.0.1", Vexo_FamilyIPv6},
+                 {"localhost", -1},
+                 {"[::1]", -1},
+                 {"fd00::20%eth0", -1},
+                 {"", -1}};
+    for (const auto& c : cases) {
+        Vexo_Addr addr;
+        EXPECT_EQ(Vexo_MakeAddr(&addr, c.text, 3061), c.family == -1 ? -1 : 0) << c.text;
+        if (c.family != -1) {
+            EXPECT_EQ(Vexo_AddrFamily(&addr), c.family) << c.text;
+            EXPECT_EQ(Vexo_AddrPort(&addr), 3061) << c.text;
+        }
+    }
+}
+
+TEST(VexoSocket, CreatesIPv4AndIPv6StreamsAndDatagramsClosedOnExec) {
     OwnedSocket stream(Vexo_CreateSocket(2, 1, 0));
     ASSERT_NE(stream.get(), Vexo_InvalidSocket);
     EXPECT_NE(::fcntl(stream.fd(), F_GETFD) & FD_CLOEXEC, 0);
@@ -126,7 +148,9 @@ TEST(VexoSocket, CreatesOnlyIPv4StreamsAndDatagramsClosedOnExec) {
     socklen_t len = sizeof type;
     ASSERT_EQ(::getsockopt(stream.fd(), SOL_SOCKET, SO_TYPE, &type, &len), 0);
     EXPECT_EQ(type, SOCK_STREAM);
-    EXPECT_EQ(Vexo_CreateSocket(23, 1, 0), Vexo_InvalidSocket);  // IPv6 is not offered
+    OwnedSocket v6(Vexo_CreateSocket(Vexo_FamilyIPv6, 1, 0));
+    EXPECT_NE(v6.get(), Vexo_InvalidSocket);
+    EXPECT_EQ(Vexo_CreateSocket(1, 1, 0), Vexo_InvalidSocket);
     EXPECT_EQ(Vexo_CreateSocket(2, 5, 0), Vexo_InvalidSocket);
 }
 
@@ -170,6 +194,26 @@ TEST(VexoSocket, AcceptFillsThePeerAndBothEndsSendWithoutDelay) {
     EXPECT_NE(::fcntl(server.fd(), F_GETFD) & FD_CLOEXEC, 0);
     EXPECT_EQ(::fcntl(client.fd(), F_GETFL) & O_NONBLOCK, 0)
         << "connected socket left non-blocking";
+}
+
+TEST(VexoSocket, ListensAcceptsAndConnectsOverIPv6) {
+    OwnedSocket listener(Vexo_CreateSocket(Vexo_FamilyIPv6, 1, 0));
+    Vexo_Addr any;
+    ASSERT_EQ(Vexo_MakeAddr(&any, "::1", 0), 0);
+    if (Vexo_Bind(listener.get(), &any) != 0) {
+        GTEST_SKIP() << "no IPv6 loopback here";
+    }
+    ASSERT_EQ(Vexo_Listen(listener.get(), 4), 0);
+    Vexo_Addr addr;
+    ASSERT_EQ(
+        Vexo_MakeAddr(&addr, "::1", static_cast<std::uint16_t>(Vexo_LocalPort(listener.get()))), 0);
+    OwnedSocket client(Vexo_Connect(&addr, 3000));
+    ASSERT_NE(client.get(), Vexo_InvalidSocket);
+    Vexo_Addr peer;
+    OwnedSocket server(Vexo_Accept(listener.get(), &peer, 3000));
+    ASSERT_NE(server.get(), Vexo_InvalidSocket);
+    EXPECT_EQ(Vexo_AddrFamily(&peer), Vexo_FamilyIPv6);
+    EXPECT_EQ(Vexo_AddrPort(&peer), Vexo_LocalPort(client.get()));
 }
 
 TEST(VexoSocket, ConnectToAClosedPortFails) {

@@ -37,6 +37,9 @@ TEST(StationCommandLine, GoodLinesRunBadLinesExitTwoWithOneLine) {
         {"--protocol sur-gard --server 1 --heartbeat-interval 0 --duration 0.5 --quiet", -1},
         {"--protocol sur-gard --server 1 --max-messages 10 --expect CID=3,undecryptable=0", -1},
         {"--protocol Sur-Gard --server 1 --receiver-type mlr2 --policy NACK-ALL --duration 1m", -1},
+        {"--protocol sur-gard --server 0 --bind ::1", -1},
+        {"--protocol sur-gard --client receiver.lab:1025", -1},
+        {"--protocol sur-gard --client [fd00::20]:1025", -1},
         {"--help", 0},
         {"--version", 0},
         {"--protocol sur-gard --server 1025 --duration 1x", 2},
@@ -45,13 +48,15 @@ TEST(StationCommandLine, GoodLinesRunBadLinesExitTwoWithOneLine) {
         {"", 2},
         {"--protocol sur-gard", 2},
         {"--protocol sia --server 1025", 2},
-        {"--protocol sur-gard --server 0", 2},
+        {"--protocol sur-gard --server 1025 --bind receiver.lab", 2},
+        {"--protocol sur-gard --client 127.0.0.1:1025 --bind 127.0.0.1", 2},
+        {"--protocol sur-gard --client fd00::20:1025", 2},
+        {"--protocol sur-gard --client [receiver.lab]:1025", 2},
         {"--protocol sur-gard --server 70000", 2},
         {"--protocol sur-gard --server", 2},
         {"--protocol sur-gard --server 1025 --client 127.0.0.1:1025", 2},
         {"--protocol sia-dcs --client 127.0.0.1:1025", 2},
         {"--protocol sur-gard --client 127.0.0.1", 2},
-        {"--protocol sur-gard --client receiver.lab:1025", 2},
         {"--protocol sur-gard --client 127.0.0.1:0", 2},
         {"--protocol sur-gard --server 1025 --bogus", 2},
         {"--protocol sur-gard --server 1025 --receiver-type MLR3", 2},
@@ -190,10 +195,10 @@ TEST(StationSummary, ReadsTheTally) {
               "expect: heartbeat=2 met, error=0 MISSED (counted 1), unsent=2 met\n"
               "result: expectation missed\n");
     EXPECT_NE(
-        summaryJson(summary).find("\"answers\":{\"ACK\":1,\"NACK\":1,\"custom\":1},\"unsent\":"
-                                  "{\"count\":2,\"reasons\":{\"connection lost\":1,"),
+        summaryJson(summary, 0).find("\"answers\":{\"ACK\":1,\"NACK\":1,\"custom\":1},\"unsent\":"
+                                     "{\"count\":2,\"reasons\":{\"connection lost\":1,"),
         std::string::npos)
-        << summaryJson(summary);
+        << summaryJson(summary, 0);
 }
 
 // --config: every option from a file, a script with blanks whole; the command line wins.

@@ -15,6 +15,9 @@
 #include <fstream>
 #include <future>
 #include <memory>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -128,12 +131,6 @@ TEST(StationRun, SummaryAndExitStatusAgainstTheSimulator) {
          1,
          {"answers: NACK=40\n", "expect: cid=10 MISSED (counted 8)\n",
           "result: expectation missed\n"}},
-        {"JsonLogAndSummary",
-         {"--json", "--max-messages", "40"},
-         sim::Expect::Ack,
-         0,
-         {"{\"event\":\"log\",\"time\":\"", "\"text\":\"101000           @    \u2414 --> \"}",
-          "{\"event\":\"summary\",\"messages\":40,"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -148,6 +145,79 @@ TEST(StationRun, SummaryAndExitStatusAgainstTheSimulator) {
             EXPECT_NE(run.station.out.find(line), std::string::npos) << line << "\n"
                                                                      << run.station.out;
         }
+    }
+}
+
+TEST(StationRun, JsonEventsReadByAParser) {
+    sim::RunOptions o;
+    o.count = 40;
+    o.kinds = {sim::Kind::Heartbeat, sim::Kind::Cid, sim::Kind::Sia, sim::Kind::Private};
+    const ClientRun run = clientRun(o, {"--json", "--max-messages", "40"});
+    ASSERT_EQ(run.station.exitCode, 0) << run.station.out;
+    std::istringstream lines(run.station.out);
+    std::vector<nlohmann::json> events;
+    for (std::string line; std::getline(lines, line);) {
+        events.push_back(nlohmann::json::parse(line));  // every line one object
+        const nlohmann::json& e = events.back();
+        EXPECT_EQ(e.at("schema"), 1) << line;
+        EXPECT_TRUE(std::regex_match(e.at("time").get<std::string>(),
+                                     std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{6}Z)")))
+            << line;
+    }
+    ASSERT_GE(events.size(), 43U);
+    EXPECT_EQ(events.front().at("type"), "connected");
+    EXPECT_EQ(events[events.size() - 3].at("type"), "lost");
+    EXPECT_EQ(events[events.size() - 3].at("connection"), events.front().at("connection"));
+    EXPECT_EQ(events[events.size() - 2].at("type"), "stopped");
+    EXPECT_EQ(events.back().at("type"), "summary");
+    EXPECT_EQ(events.back().at("messages"), 40);
+    std::uint64_t sequence = 0;
+    for (const nlohmann::json& e : events) {
+        if (e.at("type") != "message") {
+            continue;
+        }
+        EXPECT_EQ(e.at("sequence"), ++sequence);
+        EXPECT_EQ(e.at("connection"), events.front().at("connection"));
+        EXPECT_EQ(e.at("peer"), events.front().at("peer"));
+        EXPECT_EQ(e.at("answer_word"), "ACK");
+        EXPECT_TRUE(e.at("latency_us").is_number() && e.at("answer_step").is_null());
+        EXPECT_TRUE(e.at("events").is_array() && e.at("meaning").is_string());
+        if (e.at("kind") == "SIA" || e.at("kind") == "CID") {
+            EXPECT_FALSE(e.at("account").get<std::string>().empty()) << e.dump();
+            EXPECT_EQ(e.at("events").size(), 1U) << e.dump();
+        }
+        EXPECT_FALSE(e.at("raw_hex").get<std::string>().empty());
+    }
+    EXPECT_EQ(sequence, 40U);
+}
+
+// --server 0: the line that says where, also with --quiet, as text or as a JSON event.
+TEST(StationRun, ServerOnAnyFreePortSaysWhereItListens) {
+    for (const bool json : {false, true}) {
+        std::vector<std::string> args = {"--protocol", "sur-gard",  "--server", "0",
+                                         "--bind",     "127.0.0.1", "--quiet"};
+        if (json) {
+            args.emplace_back("--json");
+        }
+        std::string first;
+        const Finished run = runProgram(args, [&](pid_t pid, const std::string& out) {
+            if (first.empty() && out.find('\n') != std::string::npos) {
+                first = out.substr(0, out.find('\n'));
+                kill(pid, SIGTERM);
+            }
+        });
+        EXPECT_EQ(run.exitCode, 0) << run.out;
+        int port = 0;
+        if (json) {
+            const nlohmann::json e = nlohmann::json::parse(first);
+            EXPECT_EQ(e.at("type"), "listening");
+            EXPECT_EQ(e.at("address"), "127.0.0.1");
+            port = e.at("port").get<int>();
+        } else {
+            ASSERT_EQ(first.rfind("listening on 127.0.0.1:", 0), 0U) << first;
+            port = std::stoi(first.substr(first.rfind(':') + 1));
+        }
+        EXPECT_GT(port, 0) << first;
     }
 }
 

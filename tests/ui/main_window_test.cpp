@@ -184,13 +184,20 @@ class MainWindowTest : public QObject {
 
     void modeChoiceSetsCaptionAndAddressField() {
         OpenWindow w("Sur-Gard");
+        QVERIFY(!w.edit(kBindAddressEdit)->isEnabled());
+        QVERIFY(!w.edit(kBindAddressEdit)->toolTip().isEmpty());
         w.choose(kModeCombo, "Server");
         QCOMPARE(w.station().m_mode, LinkMode::Server);
         QVERIFY(!w.edit(kReceiverIpEdit)->isEnabled());
+        QVERIFY(w.edit(kBindAddressEdit)->isEnabled());
         QCOMPARE(w.text(kConnectButton), QString("Start"));
+        w.edit(kBindAddressEdit)->setText(" ::1 ");
+        QVERIFY(w.coreWindow().saveTransfer());
+        QCOMPARE(w.station().m_bindAddress, std::string("::1"));
         w.choose(kModeCombo, "Client");
         QCOMPARE(w.station().m_mode, LinkMode::Client);
         QVERIFY(w.edit(kReceiverIpEdit)->isEnabled());
+        QVERIFY(!w.edit(kBindAddressEdit)->isEnabled());
         QCOMPARE(w.text(kConnectButton), QString("Connect"));
         // Only a confirmed choice counts, not a change of the current entry alone.
         w.combo(kModeCombo)->setCurrentIndex(1);
