@@ -138,6 +138,7 @@ bool MsgWorker::processQueuedMessages() {
         m_parts.log.updateLogView();
         m_parts.tally.message(item.connection, item.peer, item.receivedUs, decoded.kind,
                               item.reply.word, latencyOf(item));
+        m_parts.tally.received(item.raw.size(), item.dc09.stampOutside);
 
         MessageRecord& record = records.emplace_back();
         record.receivedUs = item.receivedUs;

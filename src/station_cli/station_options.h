@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dc09/dc09_settings.h"
+#include "remote/remote_service.h"
 #include "station/choices.h"
 #include "station_cli/message_kind.h"
 
@@ -46,6 +47,9 @@ struct StationOptions {
     bool quiet = false;
     bool verbose = false;    // the diagnostic log gets a line for every answer
     std::string exportPath;  // the message records, .csv or .jsonl; empty: none
+
+    // The metrics and control service; off unless an endpoint is given.
+    remote::RemoteOptions remote;
 };
 
 }  // namespace corvane::cli
