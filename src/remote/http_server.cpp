@@ -139,9 +139,11 @@ HttpServer::HttpServer(ServerRole role)
     // Too large a body (413) and the like come here with their status and no body yet.
     server.set_error_handler([](const httplib::Request&, httplib::Response& res) {
         if (res.body.empty()) {
-            answer(res,
-                   errorResponse(res.status, res.status == 413 ? "the body is larger than 64 KiB"
-                                                               : "the request was refused"));
+            const char* why = res.status == 413   ? "the body is larger than 64 KiB"
+                              : res.status == 400 ? "the request could not be read (a POST or PUT "
+                                                    "needs a body, or Content-Length: 0)"
+                                                  : "the request was refused";
+            answer(res, errorResponse(res.status, why));
         }
     });
     server.set_exception_handler(
