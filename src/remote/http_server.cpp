@@ -94,6 +94,12 @@ HttpServer::HttpServer(ServerRole role)
     httplib::Server& server = *m_server;
     server.new_task_queue = [] { return new BoundedPool(kThreads); };
     server.set_payload_max_length(kMaxBodyBytes);
+    // SO_REUSEADDR only: the library's default adds SO_REUSEPORT, which would let a second
+    // station share a port that is already taken instead of failing to start.
+    server.set_socket_options([](int sock) {
+        const int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     // A client that stalls mid-request or keeps its connection idle lets its thread go soon.
     server.set_read_timeout(5s);
     server.set_write_timeout(5s);

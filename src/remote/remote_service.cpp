@@ -51,8 +51,7 @@ Result<void> RemoteService::start(const RemoteOptions& options) {
         token = std::move(*read);
     }
     const auto metricsText = [this] { return this->metricsText(); };
-    const bool shared = options.metrics && options.control &&
-                        *options.metrics == *options.control && options.metrics->port != 0;
+    const bool shared = options.metrics && options.control && *options.metrics == *options.control;
     const auto serve = [this](ServerRole role, const Endpoint& endpoint) -> Result<int> {
         auto server = std::make_unique<HttpServer>(std::move(role));
         if (Result<void> started = server->start(endpoint); !started) {

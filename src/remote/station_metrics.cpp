@@ -15,7 +15,9 @@ using prometheus::ClientMetric;
 using prometheus::MetricFamily;
 using prometheus::MetricType;
 
-constexpr double kMicrosecond = 1e-6;
+// Divided, not multiplied by 1e-6: the bounds then print as round numbers ("1e-05", not
+// "9.999999999999999e-06").
+constexpr double kMicrosecondsPerSecond = 1e6;
 
 MetricFamily family(std::string name, std::string help, MetricType type) {
     MetricFamily f;
@@ -68,11 +70,11 @@ MetricFamily latency(const TallyTotals& t) {
     const auto atMost = t.latencySteps.atMost();
     for (std::size_t i = 0; i < atMost.size(); ++i) {
         m.histogram.bucket.push_back(
-            {atMost[i], static_cast<double>(LatencySteps::kBoundsUs[i]) * kMicrosecond});
+            {atMost[i], static_cast<double>(LatencySteps::kBoundsUs[i]) / kMicrosecondsPerSecond});
     }
     m.histogram.bucket.push_back({t.latencySteps.count(), std::numeric_limits<double>::infinity()});
     m.histogram.sample_count = t.latencySteps.count();
-    m.histogram.sample_sum = static_cast<double>(t.latencySumUs) * kMicrosecond;
+    m.histogram.sample_sum = static_cast<double>(t.latencySumUs) / kMicrosecondsPerSecond;
     return f;
 }
 
