@@ -166,8 +166,9 @@ ApiResponse ControlApi::exportRecords(const ApiRequest& request) {
     if (!path) {
         return errorResponse(400, path.error().text());
     }
-    if (path->empty() || path->front() != '/') {
-        return errorResponse(400, "\"path\" must be an absolute path on the station's machine");
+    // As --export: the format by the name; a relative path lands in the working directory.
+    if (!path->ends_with(".csv") && !path->ends_with(".jsonl")) {
+        return errorResponse(400, "\"path\": the file name ends in .csv or .jsonl");
     }
     std::uint64_t count = 0;
     if (const Result<void> written = corvane::exportRecords(m_station.records(), *path, &count);

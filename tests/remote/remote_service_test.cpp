@@ -97,7 +97,7 @@ TEST(RemoteService, EachEndpointAnswersWithItsStatusAndBody) {
         {"PUT", "/v1/dc09", R"({"keys":"00112233445566778899AABBCCDDEEFF"})", 400,
          R"(unknown field \"keys\")"},
         {"PUT", "/v1/dc09", R"({"keys_file":"/nonexistent/keys"})", 400, "keys_file"},
-        {"POST", "/v1/export", R"({"path":"relative.jsonl"})", 400, "absolute"},
+        {"POST", "/v1/export", R"({"path":"records.txt"})", 400, ".csv or .jsonl"},
         {"POST", "/v1/export", R"({"path":")" + exported + R"("})", 200, R"("records":0)"},
         {"GET", "/v1/records?after=0&limit=5", "", 200, ""},
         {"GET", "/v1/records?after=x", "", 400, "whole numbers"},
