@@ -163,6 +163,20 @@ TEST(RemoteService, PromtoolReadsTheMetrics) {
     fs::remove(file);
 }
 
+// A subscriber that falls behind is dropped; the publisher never waits for it.
+TEST(RemoteService, EventFeedDropsASlowSubscriber) {
+    remote::EventFeed feed;
+    const auto slow = feed.subscribe(2);
+    const auto keen = feed.subscribe(8);
+    for (const char* line : {"a", "b", "c"}) {
+        feed.publish(line);
+    }
+    EXPECT_TRUE(slow->closed());
+    EXPECT_FALSE(slow->next(std::chrono::milliseconds(0)));
+    EXPECT_EQ(keen->next(std::chrono::milliseconds(0)), "a");
+    EXPECT_EQ(feed.subscribers(), 1U);
+}
+
 // Answers go from ACK to NACK at one point of each connection: none twice, none lost.
 TEST(RemoteService, AnswersChangeInALockstepRunWhileRecordsArePolled) {
     Service s(Protocol::SurGard, {std::nullopt, kAnyPort, {}});
