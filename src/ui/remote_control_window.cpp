@@ -13,6 +13,7 @@
 #include "answer/answer_scripts.h"
 #include "ui/answer_script_window.h"
 #include "ui/corvane_dlg.h"
+#include "ui/dc09_keys_window.h"
 #include "ui/tool_windows.h"
 
 namespace corvane::ui {
@@ -164,6 +165,9 @@ void RemoteControlWindow::showState(const QString& status) {
 
 void RemoteControlWindow::showChangedSettings() {
     m_main.showAnswerSettings();
+    if (auto* keys = m_main.findChild<Dc09KeysWindow*>()) {
+        keys->showSettingsInForce();
+    }
     auto* scripts = m_main.findChild<AnswerScriptWindow*>(QStringLiteral("answerScriptWindow"));
     if (scripts == nullptr) {
         return;

@@ -7,10 +7,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTcpServer>
 #include <QTest>
 
 #include "ui/answer_script_window.h"
+#include "ui/dc09_keys_window.h"
 #include "ui/remote_control_window.h"
 #include "ui/tool_windows.h"
 #include "window_fixture.h"
@@ -56,6 +58,14 @@ class RemoteControlWindowTest : public QObject {
         QCOMPARE(w.edit(1012)->text(), QString("ACK-X"));
         QCOMPARE(scripts->mainScriptEdit()->text(), QString("NACK*2, ACK"));
         QVERIFY(scripts->scriptSwitch()->isChecked());
+        ui::openDc09KeysWindow(*w.dlg);
+        auto* keys = w.dlg->findChild<ui::Dc09KeysWindow*>();
+        QCOMPARE(
+            client.Put("/v1/dc09", R"({"time_window":{"past":90,"future":5}})", "application/json")
+                ->status,
+            200);
+        QTRY_COMPARE(keys->pastBound()->value(), 90);
+        QVERIFY(keys->windowSwitch()->isChecked());
 
         window->startButton()->click();
         QVERIFY(!window->service().running());
