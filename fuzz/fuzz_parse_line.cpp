@@ -8,6 +8,7 @@
 #include "platform/quillet.h"
 #include "protocol/event_meanings.h"
 #include "protocol/parse_line.h"
+#include "protocol/response.h"
 #include "station/station.h"
 
 namespace {
@@ -42,7 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     corvane::parseLine(decoded, message, s);
     FUZZ_CHECK(decoded.description.size() <= 255);
     FUZZ_CHECK(decoded.description.find('\0') == std::string::npos);
-    FUZZ_CHECK(decoded.kind == corvane::MessageKind::Sia || decoded.events().empty());
+    FUZZ_CHECK(decoded.kind == corvane::MessageKind::Sia ||
+               decoded.kind == corvane::MessageKind::Private || decoded.events().empty());
+    // One test of what a heartbeat is, for the answer and for the count.
+    if (s.m_protocol == corvane::Protocol::SurGard) {
+        FUZZ_CHECK((decoded.kind == corvane::MessageKind::Heartbeat) ==
+                   corvane::isHeartbeat(message, corvane::Protocol::SurGard));
+    }
     (void)corvane::meaningOf(decoded);
     return 0;
 }

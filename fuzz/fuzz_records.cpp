@@ -1,7 +1,8 @@
 // Fuzzes the record files and the SIA data block reader: any input read as an export must give a
 // result or an error, never a crash; any input as a message's raw bytes must come back byte for
 // byte from its CSV line and its JSON line, and so must any clear text; any input read as an SIA
-// data block (of the raw bytes or of a clear text) must not crash.
+// data block (of the raw bytes or of a clear text) or as a Sur-Gard line's fields, for a record of
+// any kind, must not crash.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,6 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     record.kind = corvane::MessageKind::Sia;
     record.description = input.substr(0, 255);
     (void)corvane::meaningOf(corvane::decodedOf(record));
+    // Every kind reads its fields again from any bytes (a record file can hold any pairing).
+    for (int kind = 0; kind < corvane::kMessageKindCount; ++kind) {
+        record.kind = static_cast<corvane::MessageKind>(kind);
+        (void)corvane::meaningOf(corvane::decodedOf(record));
+    }
+    record.kind = corvane::MessageKind::Sia;
     record.clearText = input;  // as read from a decrypted frame
     (void)corvane::meaningOf(corvane::decodedOf(record));
     if (input.empty()) {

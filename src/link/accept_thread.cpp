@@ -53,7 +53,7 @@ void ServerLink::admitReceiver(Vexo_Socket socket) {
         return;
     }
     // Announced before it enters the set, so its loss can never be announced before its arrival.
-    isConnected();
+    isConnected(socket);
     m_peerSocket = socket;
     g_peerSet.add(socket);
 }

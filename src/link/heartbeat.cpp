@@ -1,7 +1,8 @@
 // The one-second timer: shows the five counters and drops a link that has been silent for longer
-// than the heartbeat interval.
+// than the heartbeat interval (in Server mode: any one of its receivers).
 #include <cstdint>
 #include <mutex>
+#include <optional>
 
 #include "link/connection_control.h"
 #include "platform/quillet.h"
@@ -10,9 +11,8 @@ namespace corvane {
 
 namespace {
 
-// Elapsed time since the last sign of life, modulo 2^32, against the interval in milliseconds.
-bool heartbeatTimedOut(std::uint32_t lastTick, std::uint32_t now, int intervalSeconds) {
-    const std::uint32_t elapsed = now - lastTick;
+// A silence (ticks taken modulo 2^32) against the interval in milliseconds.
+bool silentTooLong(std::uint32_t elapsed, int intervalSeconds) {
     return static_cast<std::int64_t>(elapsed) > static_cast<std::int64_t>(intervalSeconds) * 1000;
 }
 
@@ -30,12 +30,16 @@ void ConnectionControl::OnTimer() {
         // The server link changes the tick and m_connected together under this lock, so the check
         // never sees the 0 tick of a lost receiver while m_connected still says connected.
         std::lock_guard lock(m_station.m_linkEventMutex);
-        if (m_station.m_connected) {
+        if (m_station.m_connected && m_station.m_mode == LinkMode::Server) {
+            // Every receiver on its own: the one silent for longest decides.
+            const std::optional<std::uint32_t> silence = m_station.m_receiverWatch.longestSilence();
+            timedOut = silence && silentTooLong(*silence, m_station.m_heartbeatInterval);
+        } else if (m_station.m_connected) {
             // The last tick first: a renewal between the two reads then cannot wrap the
             // difference around into a time-out.
             const std::uint32_t lastTick = m_station.getLastHeartbeatTick();
             const auto now = static_cast<std::uint32_t>(Vexo_GetTimeTick());
-            timedOut = heartbeatTimedOut(lastTick, now, m_station.m_heartbeatInterval);
+            timedOut = silentTooLong(now - lastTick, m_station.m_heartbeatInterval);
         }
     }
     if (!timedOut) {

@@ -189,13 +189,14 @@ class SelectLoop {
             connection.wire = std::make_unique<ServerWire>(socket, m_sendTimeout);
             connection.session = std::make_unique<Session>(
                 m_context, peerAddressText(static_cast<int>(socket)), *connection.wire);
+            m_link.watchConnection(socket, connection.session->serial());
             found = m_connections.emplace(socket, std::move(connection)).first;
         }
         return found->second;
     }
 
     void drop(Vexo_Socket socket, Delivery::Reason why) {
-        m_link.isDisconnect();
+        m_link.isDisconnect(socket);
         // Forget it as the latest peer before closing: the stop must not close the descriptor
         // number again once the Accept thread may have been given it for a new receiver.
         Vexo_Socket latest = socket;

@@ -52,6 +52,7 @@ Result<void> ServerLink::startServer() {
     }
 
     g_peerSet.empty();
+    m_station.m_receiverWatch.clear();
 
     m_listenSocket = Vexo_CreateSocket(2, 1, 0);
     if (m_listenSocket == Vexo_InvalidSocket) {
@@ -122,6 +123,7 @@ void ServerLink::stopThreads() {
     {
         std::lock_guard lock(m_station.m_linkEventMutex);
         m_station.m_connected = false;
+        m_station.m_receiverWatch.clear();
     }
     Vexo_SemDestroy(&m_acceptSem);
     if (wasHeld) {
@@ -152,11 +154,12 @@ void ServerLink::closePeerSocket() {
     }
 }
 
-void ServerLink::isConnected() {
+void ServerLink::isConnected(Vexo_Socket socket) {
     {
         // The heartbeat check takes the same lock, so it sees the tick and the flag together.
         std::lock_guard lock(m_station.m_linkEventMutex);
         m_station.setLastHeartbeatTick(static_cast<std::uint32_t>(Vexo_GetTimeTick()));
+        m_station.m_receiverWatch.arrived(socket);
         m_station.m_connected = true;
     }
     const std::string time = ActivityLog::getTimeStamp();
@@ -166,19 +169,29 @@ void ServerLink::isConnected() {
     m_log.updateLogView();
 }
 
-void ServerLink::isDisconnect() {
+void ServerLink::isDisconnect(Vexo_Socket socket) {
+    bool last = false;
     {
+        // Other receivers still connected keep the station connected and watched.
         std::lock_guard lock(m_station.m_linkEventMutex);
-        m_station.setLastHeartbeatTick(0);
-        m_station.m_connected = false;
+        last = m_station.m_receiverWatch.left(socket) == 0;
+        if (last) {
+            m_station.setLastHeartbeatTick(0);
+            m_station.m_connected = false;
+        }
     }
     const std::string time = ActivityLog::getTimeStamp();
     QUILLET(2, "CCorvaneDlg::isDisconnect", "%s  -  Client DisConnected!", time.c_str());
     m_station.window()->linkChanged(
-        {LinkMode::Server, LinkState::Listening, StopCause::None, true});
+        last ? LinkReport{LinkMode::Server, LinkState::Listening, StopCause::None, true}
+             : LinkReport{LinkMode::Server, LinkState::Connected});
     m_log.appendLogLine(time, "  -  DisConnect!\r\n");
     m_log.updateLogView();
     Vexo_SemPost(&m_acceptSem);
+}
+
+void ServerLink::watchConnection(Vexo_Socket socket, std::uint64_t connection) {
+    m_station.m_receiverWatch.named(socket, connection);
 }
 
 }  // namespace corvane

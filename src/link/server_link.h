@@ -1,6 +1,7 @@
 // The server link: listens on the port for receivers, accepts them on the Accept thread and
 // serves them on the select thread, one session per connection. A receiver that connects or is
-// lost is announced (isConnected, isDisconnect) in the station, the logs and the window.
+// lost is announced (isConnected, isDisconnect) in the station, the logs and the window; each
+// receiver is watched for its own signs of life (the station's ReceiverWatch).
 #pragma once
 
 #include <atomic>
@@ -34,9 +35,13 @@ class ServerLink {
     // Something of the server is still up (a start that failed half-way leaves parts of it).
     bool held() const;
 
-    // A receiver was accepted (Accept thread) or lost (select thread): station, logs, window.
-    void isConnected();
-    void isDisconnect();
+    // A receiver was accepted on `socket` (Accept thread) or lost (select thread): station, logs,
+    // window. The station stays connected until the last receiver is lost.
+    void isConnected(Vexo_Socket socket);
+    void isDisconnect(Vexo_Socket socket);
+    // The receiver on `socket` got its session, numbered `connection` (select thread): its
+    // recognised messages renew its own tick from now on.
+    void watchConnection(Vexo_Socket socket, std::uint64_t connection);
 
     // The Accept and the select thread's loops.
     void acceptLoop();

@@ -129,6 +129,9 @@ bool MsgWorker::processQueuedMessages() {
         Decoded decoded =
             decodeContained([&] { return decodeReceived(message, item.dc09, protocol, type); });
         parseLine(decoded, message, m_parts.counters);
+        if (decoded.stampsTick) {
+            m_parts.counters.m_receiverWatch.stamp(item.connection);
+        }
         if (decoded.decrypted) {
             decoded.description.insert(
                 0, decoded.description.empty() ? "(decrypted)" : "(decrypted) ");

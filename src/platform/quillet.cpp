@@ -5,12 +5,14 @@
 #include <spdlog/async_logger.h>
 #include <spdlog/logger.h>
 #include <spdlog/sinks/rotating_file_sink.h>
+#include <spdlog/sinks/sink.h>
 #include <spdlog/spdlog.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,6 +45,28 @@ int lowestLevelFromEnvironment() {
                : kQuilletDefaultLowestLevel;
 }
 
+// The file as the log's writing thread sees it: counts what it has written, so a flush can wait
+// for an entry the thread has taken off its queue but not yet written.
+class CountedSink final : public spdlog::sinks::sink {
+  public:
+    explicit CountedSink(std::shared_ptr<spdlog::sinks::sink> target)
+        : target_(std::move(target)) {}
+    void log(const spdlog::details::log_msg& msg) override {
+        target_->log(msg);
+        written_.fetch_add(1, std::memory_order_release);
+    }
+    void flush() override { target_->flush(); }
+    void set_pattern(const std::string& pattern) override { target_->set_pattern(pattern); }
+    void set_formatter(std::unique_ptr<spdlog::formatter> formatter) override {
+        target_->set_formatter(std::move(formatter));
+    }
+    std::uint64_t written() const { return written_.load(std::memory_order_acquire); }
+
+  private:
+    std::shared_ptr<spdlog::sinks::sink> target_;
+    std::atomic<std::uint64_t> written_{0};
+};
+
 struct LogState {
     // The file, opened on first use. `ready` publishes `logger` and `directory`.
     std::mutex openMutex;
@@ -51,6 +75,8 @@ struct LogState {
     // The same file through the log's writing thread (null with `logger`).
     std::shared_ptr<spdlog::details::thread_pool> pool;
     std::shared_ptr<spdlog::async_logger> asyncLogger;
+    std::shared_ptr<CountedSink> asyncSink;
+    std::atomic<std::uint64_t> asyncPosted{0};
     std::string directory;
     std::atomic<bool> fileEnabled{true};
     std::atomic<int> lowestLevel{lowestLevelFromEnvironment()};
@@ -117,9 +143,9 @@ void openFile(LogState& s) {
         auto logger = std::make_shared<spdlog::logger>("corvane", sink);
         setUp(*logger);
         s.pool = std::make_shared<spdlog::details::thread_pool>(kAsyncQueueEntries, 1);
-        s.asyncLogger =
-            std::make_shared<spdlog::async_logger>("corvane-async", std::move(sink), s.pool,
-                                                   spdlog::async_overflow_policy::overrun_oldest);
+        s.asyncSink = std::make_shared<CountedSink>(std::move(sink));
+        s.asyncLogger = std::make_shared<spdlog::async_logger>(
+            "corvane-async", s.asyncSink, s.pool, spdlog::async_overflow_policy::overrun_oldest);
         setUp(*s.asyncLogger);
         s.logger = std::move(logger);
         // Never joined: it lives as long as the process, like the state it flushes.
@@ -128,6 +154,7 @@ void openFile(LogState& s) {
     } catch (...) {
         s.logger = nullptr;
         s.asyncLogger = nullptr;
+        s.asyncSink = nullptr;
     }
 }
 
@@ -160,6 +187,9 @@ void deliver(int level, std::string_view line, std::size_t textStart, bool async
     if (s.fileEnabled.load(std::memory_order_relaxed)) {
         if (spdlog::logger* logger = fileLogger()) {
             spdlog::logger* const target = async ? s.asyncLogger.get() : logger;
+            if (async) {
+                s.asyncPosted.fetch_add(1, std::memory_order_relaxed);
+            }
             target->log(spdlog::source_loc{}, spdlogLevel(level),
                         spdlog::string_view_t(line.data(), line.size()));
         }
@@ -282,9 +312,12 @@ void quillet_flush() {
     if (!s.ready.load(std::memory_order_acquire) || !s.logger) {
         return;
     }
-    // The writing thread first writes what waits for it; then the file reaches the disk.
+    // The writing thread first writes what was handed to it before this call (entries that gave
+    // way to newer ones count as done); then the file reaches the disk.
+    const std::uint64_t posted = s.asyncPosted.load(std::memory_order_relaxed);
     const auto limit = std::chrono::steady_clock::now() + kDrainLimit;
-    while (s.pool->queue_size() > 0 && std::chrono::steady_clock::now() < limit) {
+    while (s.asyncSink->written() + s.pool->overrun_counter() < posted &&
+           std::chrono::steady_clock::now() < limit) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     s.asyncLogger->flush();

@@ -16,6 +16,22 @@ const char* messageKindName(MessageKind kind) {
             return "device heart";
         case MessageKind::LinkTest:
             return "link test";
+        case MessageKind::Signal:
+            return "signal";
+        case MessageKind::LineStatus:
+            return "line status";
+        case MessageKind::Audio:
+            return "audio";
+        case MessageKind::Sia1:
+            return "SIA 1";
+        case MessageKind::CallerId:
+            return "caller ID";
+        case MessageKind::Bfsk:
+            return "BFSK";
+        case MessageKind::Ademco:
+            return "Ademco";
+        case MessageKind::OtherFormat:
+            return "other format";
         case MessageKind::Unknown:
             return "unknown";
         case MessageKind::FormatError:
@@ -27,7 +43,8 @@ const char* messageKindName(MessageKind kind) {
 }
 
 std::vector<SiaEvent> Decoded::events() const {
-    return kind == MessageKind::Sia ? readSiaEvents(siaBlock) : std::vector<SiaEvent>{};
+    return kind == MessageKind::Sia || kind == MessageKind::Private ? readSiaEvents(siaBlock)
+                                                                    : std::vector<SiaEvent>{};
 }
 
 }  // namespace corvane

@@ -1,6 +1,7 @@
 #include "protocol/description.h"
 
 #include <cstdarg>
+#include <cstring>
 
 namespace corvane {
 
@@ -16,6 +17,14 @@ void Description::format(const char* fmt, ...) {
     }
     m_length = static_cast<std::size_t>(wanted) < kCapacity ? static_cast<std::size_t>(wanted)
                                                             : kCapacity - 1;
+}
+
+void Description::append(std::string_view text) {
+    const std::size_t room = kCapacity - 1 - m_length;
+    const std::size_t taken = text.size() < room ? text.size() : room;
+    std::memcpy(m_text + m_length, text.data(), taken);
+    m_length += taken;
+    m_text[m_length] = '\0';
 }
 
 }  // namespace corvane

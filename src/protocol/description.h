@@ -11,13 +11,18 @@ class Description {
   public:
     static constexpr std::size_t kCapacity = 256;
 
+    Description() { m_text[0] = '\0'; }
+
     void format(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    // Adds `text` after what is there, as much of it as fits.
+    void append(std::string_view text);
 
     const char* c_str() const { return m_text; }
     std::string_view view() const { return {m_text, m_length}; }
 
   private:
-    char m_text[kCapacity] = {};
+    // Only the text and its terminating zero are ever read: all 256 bytes need no clearing.
+    char m_text[kCapacity];
     std::size_t m_length = 0;
 };
 

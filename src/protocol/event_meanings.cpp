@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "protocol/decoded.h"
+#include "protocol/sur_gard_meanings.h"
 
 namespace corvane {
 
@@ -50,12 +51,16 @@ std::string_view contactIdEventMeaning(int code) {
 }
 
 std::string_view contactIdQualifierMeaning(char qualifier) {
+    // The panel's digit, or the letter receivers write in its place.
     switch (qualifier) {
         case '1':
+        case 'E':
             return "New event or opening";
         case '3':
+        case 'R':
             return "New restore or closing";
         case '6':
+        case 'P':
             return "Previous event";
         default:
             return {};
@@ -78,8 +83,8 @@ std::string meaningOf(const Decoded& decoded) {
         out += meaning.empty() ? std::string_view("unknown") : meaning;
         return out;
     }
-    if (decoded.kind != MessageKind::Sia) {
-        return out;
+    if (decoded.kind != MessageKind::Sia && decoded.kind != MessageKind::Private) {
+        return surGardLineMeaning(decoded);
     }
     for (const SiaEvent& event : decoded.events()) {
         if (!out.empty()) {
@@ -103,7 +108,7 @@ std::string meaningOf(const Decoded& decoded) {
             out += '"';
         }
     }
-    if (out.empty()) {
+    if (out.empty() && decoded.kind == MessageKind::Sia) {
         out = "No event code readable";
     }
     return out;

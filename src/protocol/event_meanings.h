@@ -28,12 +28,14 @@ std::span<const EventCodeEntry> contactIdEventCodes();
 // The meaning of an SIA two-letter code or a Contact ID code; empty when unknown.
 std::string_view siaEventMeaning(std::string_view code);
 std::string_view contactIdEventMeaning(int code);
-// '1' "New event or opening", '3' "New restore or closing", '6' "Previous event"; empty else.
+// '1' or 'E' "New event or opening", '3' or 'R' "New restore or closing", '6' or 'P' "Previous
+// event"; empty else.
 std::string_view contactIdQualifierMeaning(char qualifier);
 
 // The meaning of a decoded message's event(s) in words: "New event or opening: 130 Burglary" for
-// Contact ID, "BA Burglary Alarm, zone 01, area 1" per event for SIA; empty for kinds without
-// events.
+// Contact ID, "BA Burglary Alarm, zone 01, area 1" per event for SIA (and a Sur-Gard private
+// message's block), the line's event for the Sur-Gard line kinds (surGardLineMeaning); empty for
+// kinds without events.
 std::string meaningOf(const Decoded& decoded);
 
 }  // namespace corvane

@@ -37,6 +37,9 @@ void writeDiagnostic(const Decoded& decoded, std::string_view message) {
         case Decoded::Note::Error:
             QUILLET(2, kParseLineFunction, "Error msg: %.*s", length, bytes);
             return;
+        case Decoded::Note::FormatError:
+            QUILLET(3, kParseLineFunction, "%s: %.*s", decoded.description.c_str(), length, bytes);
+            return;
         case Decoded::Note::CannotDecrypt:
             QUILLET(2, kParseLineFunction, "%s: %.*s", decoded.description.c_str(), length, bytes);
             return;
@@ -48,6 +51,7 @@ std::atomic<std::int64_t>* counterOf(MessageKind kind, Counters& counters) {
         case MessageKind::Cid:
             return &counters.m_cidCount;
         case MessageKind::Sia:
+        case MessageKind::Sia1:
             return &counters.m_siaCount;
         case MessageKind::Heartbeat:
         case MessageKind::LinkTest:
@@ -56,6 +60,15 @@ std::atomic<std::int64_t>* counterOf(MessageKind kind, Counters& counters) {
             return &counters.m_sgPrivateCount;
         case MessageKind::DeviceHeart:
             return &counters.m_deviceHeartCount;
+        // Signals, statuses and the other Sur-Gard line types are neither Contact ID nor SIA:
+        // the records and the tally count them by their own kinds.
+        case MessageKind::Signal:
+        case MessageKind::LineStatus:
+        case MessageKind::Audio:
+        case MessageKind::CallerId:
+        case MessageKind::Bfsk:
+        case MessageKind::Ademco:
+        case MessageKind::OtherFormat:
         case MessageKind::Unknown:
         case MessageKind::FormatError:
         case MessageKind::CannotDecrypt:

@@ -3,6 +3,7 @@
 #include "protocol/custom_byte.h"
 #include "protocol/dc09_frame.h"
 #include "protocol/delimited_text.h"
+#include "protocol/sur_gard_heartbeat.h"
 
 namespace corvane {
 
@@ -72,7 +73,7 @@ bool isHeartbeat(std::string_view message, Protocol protocol) {
     if (protocol == Protocol::SiaDcs) {
         return untilFirstZero(message).find(kNullToken) != std::string_view::npos;
     }
-    return !message.empty() && message.front() == '1';
+    return isSurGardHeartbeat(untilFirstZero(message));
 }
 
 Reply frameReply(AnswerWord word, std::string_view message) {

@@ -25,7 +25,8 @@ Reply frameReply(AnswerWord word, std::string_view message);
 // A custom answer: the custom text; its word is None when it makes no byte to send.
 Reply customReply(Protocol protocol, std::string text);
 
-// A Sur-Gard heartbeat (first character "1") or a SIA-DCS link test (the NULL token).
+// A Sur-Gard heartbeat (by its shape: isSurGardHeartbeat) or a SIA-DCS link test (the NULL
+// token).
 bool isHeartbeat(std::string_view message, Protocol protocol);
 
 }  // namespace corvane

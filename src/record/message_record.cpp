@@ -1,6 +1,10 @@
 #include "record/message_record.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "protocol/delimited_text.h"
+#include "protocol/sur_gard_line.h"
 
 namespace corvane {
 
@@ -19,8 +23,16 @@ Decoded decodedOf(const MessageRecord& record) {
     decoded.cidQualifier = record.cidQualifier;
     decoded.cidEvent = record.cidEvent;
     decoded.description = record.description;
-    if (record.kind == MessageKind::Sia && (!record.decrypted || !record.clearText.empty())) {
+    if ((record.kind == MessageKind::Sia || record.kind == MessageKind::Private) &&
+        (!record.decrypted || !record.clearText.empty())) {
         decoded.siaBlock.assign(siaBlockText(record.raw, record.clearText));
+    }
+    // A Sur-Gard line's fields, where the decoder found them: before its clock and terminator.
+    if (const LineLayout* layout = layoutOf(record.kind)) {
+        const std::string_view fields = lineFieldsOf(untilFirstZero(record.raw), *layout);
+        if (fields.size() == decoded.lineFields.size()) {
+            std::copy(fields.begin(), fields.end(), decoded.lineFields.begin());
+        }
     }
     return decoded;
 }

@@ -21,15 +21,15 @@ struct MessageRecord {
     // An encrypted frame's decrypted clear text, pad left out: data block, extended data and time
     // stamp. Empty when the frame was not decrypted. The meaning and the details read it.
     std::string clearText;
-    // What the msgPro worker's Decoded said of it. Its SIA data block is taken again from `raw`
-    // (or `clearText`) when its events are asked for, so a record stays as small as a record
-    // without them.
+    // What the msgPro worker's Decoded said of it. Its SIA data block (and a Sur-Gard line's
+    // fields) are taken again from `raw` (or `clearText`) when its events are asked for, so a
+    // record stays as small as a record without them.
     std::string description;  // the activity log's description
     std::string answerBytes;
     Protocol protocol = Protocol::None;
     MessageKind kind = MessageKind::Unknown;
     bool decrypted = false;      // decoded from what the DC-09 settings decrypted
-    char cidQualifier = 0;       // Contact ID only
+    char cidQualifier = 0;       // Contact ID only, as received (1, 3, 6 or E, R, P)
     std::int16_t cidEvent = -1;  // Contact ID only
     // The answer
     AnswerWord answerWord = AnswerWord::None;

@@ -1,10 +1,14 @@
 // The five message counters and the heartbeat tick. The msgPro worker raises the counters and
 // renews the tick as it decodes; the link events set the tick; the one-second timer reads both.
-// Each value is read and written whole (atomics), without a lock.
+// Each value is read and written whole (atomics), without a lock. Beside them, the server's
+// receivers' own ticks (ReceiverWatch, under its own lock): the worker renews the tick of the
+// receiver a recognised message came from.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+
+#include "station/receiver_watch.h"
 
 namespace corvane {
 
@@ -24,6 +28,8 @@ struct Counters {
     std::atomic<std::int64_t> m_sgPrivateCount{0};
     std::atomic<std::int64_t> m_deviceHeartCount{0};
     std::atomic<std::uint32_t> m_lastHeartbeatTick{0};
+    // Server mode: each receiver's last sign of life, which the heartbeat check reads.
+    ReceiverWatch m_receiverWatch;
 
     std::uint32_t getLastHeartbeatTick() const { return m_lastHeartbeatTick.load(); }
     void setLastHeartbeatTick(std::uint32_t tick) { m_lastHeartbeatTick.store(tick); }

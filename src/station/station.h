@@ -28,6 +28,8 @@ class AnswerScripts;
 
 // Whether a link is started and a receiver connection is up.
 struct LinkFlags {
+    // True while a receiver is connected: in Server mode while any one is (the last to leave
+    // clears it).
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_running{false};
     // Serialises the server link's receiver events (tick and m_connected together) with the

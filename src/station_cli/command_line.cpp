@@ -173,7 +173,8 @@ void addRunOptions(CLI::App& app, Declared& d, StationOptions& o) {
         ->group("Run");
     app.add_option("--expect", d.expect,
                    "Exit 1 unless each KIND was counted exactly N times; kinds: cid, sia, "
-                   "heartbeat, private, device-heart, unknown, error, undecryptable")
+                   "heartbeat, private, device-heart, unknown, error, undecryptable; Sur-Gard "
+                   "line types: signal, line-status, audio, caller-id, bfsk, ademco, other-format")
         ->type_name("KIND=N[,KIND=N...]")
         ->check(CLI::Validator(
             [](const std::string& text) {

@@ -43,7 +43,10 @@ RunSummary makeSummary(const TallyTotals& tally, const std::vector<Expectation>&
     s.stoppedBy = std::move(stoppedBy);
     s.tally = tally;
     for (const CountedKind kind : kAllKinds) {
-        s.kinds.emplace_back(kind, countOf(tally, kind));
+        const std::int64_t count = countOf(tally, kind);
+        if (count > 0 || shownWhenNone(kind)) {
+            s.kinds.emplace_back(kind, count);
+        }
     }
     for (const Expectation& e : expectations) {
         s.expectations.push_back({e.kind, e.count, countOf(tally, e.kind)});

@@ -1,7 +1,8 @@
 // The server link's life: start, receivers arriving and leaving, the receiver limit, restart,
-// and the start and stop through the Connect button.
+// each receiver's own supervision, and the start and stop through the Connect button.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -201,6 +202,69 @@ TEST(ServerLink, StartingAgainWhileServingKeepsTheServer) {
 TEST(ServerLink, ThreadEntriesReturnForANullStation) {
     EXPECT_EQ(acceptThreadEntry(nullptr), 0);
     EXPECT_EQ(selectThreadEntry(nullptr), 0);
+}
+
+// Supervision per receiver: one receiver falls silent while 64 others connect and close (a
+// client library probes with an empty connection before each send) and another keeps sending.
+// The station stays connected while any receiver is, and the silent one alone decides the
+// time-out, on time. The tick is moved on instead of waited for.
+TEST(ServerLink, ASilentReceiverTimesOutWhateverOthersDo) {
+    struct TickOffset {
+        ~TickOffset() { Vexo_SetTimeTickOffset(0); }
+    } resetTick;
+    QuilletCapture diagnostics;
+    test::RecordingWindow window;
+    StationCore core(&window);
+    Station& station = core.station();
+    station.m_protocol = Protocol::SurGard;
+    station.m_mode = LinkMode::Server;
+    station.m_heartbeatInterval = 10;
+    for (int attempt = 0; attempt < 5 && !station.m_running; ++attempt) {
+        station.m_port = test::freePort();
+        core.control().doConnect();
+    }
+    ASSERT_TRUE(station.m_running);
+    const auto peers = [](std::uint32_t n) {
+        return test::waitUntil([n] { return g_peerSet.count() == n; });
+    };
+    const auto lost = [&] {
+        const std::string text = core.log().logText();
+        int count = 0;
+        for (auto at = text.find("DisConnect!"); at != std::string::npos;
+             at = text.find("DisConnect!", at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+
+    TestReceiver silent(station.m_port);
+    ASSERT_TRUE(peers(1));
+    std::uint64_t offsetMs = 0;
+    for (int wave = 1; wave <= 4; ++wave) {
+        Vexo_SetTimeTickOffset(offsetMs += 2000);
+        {
+            std::vector<std::unique_ptr<TestReceiver>> burst;
+            for (int i = 0; i < 16; ++i) {
+                burst.push_back(std::make_unique<TestReceiver>(station.m_port));
+            }
+            ASSERT_TRUE(peers(17));
+        }
+        ASSERT_TRUE(peers(1));
+        ASSERT_TRUE(test::waitUntil([&] { return lost() == 16 * wave; }));
+        EXPECT_TRUE(station.m_connected) << "wave " << wave;
+        core.control().OnTimer();
+        ASSERT_TRUE(station.m_running) << "silent for " << offsetMs << " ms of 10 s";
+    }
+    TestReceiver talker(station.m_port);
+    ASSERT_TRUE(talker.send("1011           @    \x14"));
+    ASSERT_EQ(talker.receive(1), "\x06");
+    ASSERT_TRUE(test::waitUntil([&] { return station.m_sgHeartbeatCount == 1; }));
+
+    Vexo_SetTimeTickOffset(offsetMs + 2500);  // the talker spoke 2.5 s ago, the silent one 10.5 s
+    core.control().OnTimer();
+    EXPECT_FALSE(station.m_running);
+    EXPECT_TRUE(diagnostics.contains("HeartBeatCheck Timeout", 2));
+    EXPECT_TRUE(silent.waitForClose());
 }
 
 // The whole way through the Connect button: start, a receiver's message decoded and logged,

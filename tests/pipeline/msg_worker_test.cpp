@@ -24,7 +24,9 @@ namespace {
 
 using namespace std::string_literals;
 
-const std::string kHeartbeat = "1011 \x14";
+const std::string kHeartbeat = "1011           @    \x14";
+// Private messages: no description, so the arrow is followed directly by CR LF.
+const std::string kPrivate = "0011 \x14";
 const std::string kCid = "501001 181234113001015\x14";  // MLR2000, 4-digit account
 const std::string kCidText =
     "CID: RR=01, LLL=001, Account=1234, EventCode=130, GroupCode=01, ZoneCode=015";
@@ -49,7 +51,7 @@ TEST(MsgWorker, QueueIgnoresEmptyMessages) {
     Pipeline p;
     p.queue.queueMessage("");
     EXPECT_EQ(p.queue.size(), 0u);
-    p.queue.queueMessage(kHeartbeat);
+    p.queue.queueMessage(kPrivate);
     EXPECT_EQ(p.queue.size(), 1u);
 }
 
@@ -59,7 +61,7 @@ TEST(MsgWorker, NullEntryReturnsAtOnce) {
 
 TEST(MsgWorker, LogsQueuedMessagesInOrderEachWithItsOwnRefresh) {
     Pipeline p;
-    const std::vector<std::string> messages = {"1011 \x14", "1012 \x14", "1013 \x14"};
+    const std::vector<std::string> messages = {"0011 \x14", "0012 \x14", "0013 \x14"};
     for (const auto& m : messages) {
         p.queue.queueMessage(m);
     }
@@ -73,7 +75,6 @@ TEST(MsgWorker, LogsQueuedMessagesInOrderEachWithItsOwnRefresh) {
         const auto lines = linesAfterTime(views[i]);
         ASSERT_EQ(lines.size(), i + 1);
         for (std::size_t k = 0; k <= i; ++k) {
-            // A heartbeat has no description: the arrow is followed directly by CR LF.
             EXPECT_EQ(lines[k], "  -  " + messages[k] + " --> ");
         }
     }
@@ -82,13 +83,13 @@ TEST(MsgWorker, LogsQueuedMessagesInOrderEachWithItsOwnRefresh) {
 
 TEST(MsgWorker, ZeroByteCutsTheMessageButKeepsTheArrow) {
     Pipeline p;
-    p.queue.queueMessage("1011 \x14\0tail"s);
+    p.queue.queueMessage("0011 \x14\0tail"s);
     p.queue.queueMessage("\0starts with zero"s);
     ASSERT_TRUE(p.worker.start());
     ASSERT_TRUE(p.waitForRefreshes(2));
     p.worker.stop();
     EXPECT_EQ(linesAfterTime(p.log.logText()),
-              (std::vector<std::string>{"  -  1011 \x14 --> ", "  -   --> "}));
+              (std::vector<std::string>{"  -  0011 \x14 --> ", "  -   --> "}));
 }
 
 TEST(MsgWorker, DecodesEachMessageBeforeLoggingIt) {
@@ -140,7 +141,7 @@ TEST(MsgWorker, StopDuringABatchLogsTheWholeBatch) {
     p.station.window().attach(&window);
     constexpr int kBatch = 200;
     for (int i = 0; i < kBatch; ++i) {
-        p.queue.queueMessage("1" + std::to_string(i) + "\x14");
+        p.queue.queueMessage("0" + std::to_string(i) + "\x14");
     }
     ASSERT_TRUE(p.worker.start());
     ASSERT_TRUE(window.waitFor([&] { return window.refreshCount() == kBatch; }));
@@ -150,18 +151,18 @@ TEST(MsgWorker, StopDuringABatchLogsTheWholeBatch) {
     const auto lines = linesAfterTime(p.log.logText());
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(kBatch));
     for (int i = 0; i < kBatch; ++i) {
-        EXPECT_EQ(lines[i], "  -  1" + std::to_string(i) + "\x14 --> ");
+        EXPECT_EQ(lines[i], "  -  0" + std::to_string(i) + "\x14 --> ");
     }
 }
 
 TEST(MsgWorker, MessageQueuedAfterTheLastSwapIsLoggedAfterTheNextStart) {
     Pipeline p;
     ASSERT_TRUE(p.worker.start());
-    p.queue.queueMessage("1001 \x14");
+    p.queue.queueMessage("0001 \x14");
     ASSERT_TRUE(p.waitForRefreshes(1));
     p.worker.stop();
 
-    p.queue.queueMessage("1002 \x14");
+    p.queue.queueMessage("0002 \x14");
     EXPECT_EQ(p.queue.size(), 1u);
     EXPECT_EQ(p.window.refreshCount(), 1);
 
@@ -169,7 +170,7 @@ TEST(MsgWorker, MessageQueuedAfterTheLastSwapIsLoggedAfterTheNextStart) {
     ASSERT_TRUE(p.waitForRefreshes(2));
     p.worker.stop();
     EXPECT_EQ(linesAfterTime(p.window.lastViewText()),
-              (std::vector<std::string>{"  -  1001 \x14 --> ", "  -  1002 \x14 --> "}));
+              (std::vector<std::string>{"  -  0001 \x14 --> ", "  -  0002 \x14 --> "}));
 }
 
 TEST(MsgWorker, ProducersOnSeveralThreadsKeepTheirOrder) {
@@ -182,7 +183,7 @@ TEST(MsgWorker, ProducersOnSeveralThreadsKeepTheirOrder) {
     for (int t = 0; t < kProducers; ++t) {
         producers.emplace_back([&p, t] {
             for (int i = 0; i < kEach; ++i) {
-                p.queue.queueMessage("1P" + std::to_string(t) + "-" + std::to_string(i) + "\x14");
+                p.queue.queueMessage("0P" + std::to_string(t) + "-" + std::to_string(i) + "\x14");
             }
         });
     }
@@ -194,7 +195,7 @@ TEST(MsgWorker, ProducersOnSeveralThreadsKeepTheirOrder) {
     EXPECT_EQ(p.window.refreshCount(), 0);
 
     std::vector<int> next(kProducers, 0);
-    static const std::regex shape("  -  1P(\\d)-(\\d+)\x14 --> ");
+    static const std::regex shape("  -  0P(\\d)-(\\d+)\x14 --> ");
     for (const auto& line : linesAfterTime(p.log.logText())) {
         std::smatch m;
         ASSERT_TRUE(std::regex_match(line, m, shape)) << line;
@@ -227,7 +228,7 @@ TEST(MsgWorker, FailingDecodeIsContained) {
 
 TEST(WorkerRecords, EveryMessageIsRecordedWithAllItsBytesAndTheDecodersKind) {
     Pipeline p;
-    const std::string withZero("1011\0tail\x14", 10);
+    const std::string withZero("0011\0tail\x14", 10);
     const char* messages[] = {"501001 181234113001015\x14",
                               "501001 181234160200000\x14",
                               "1011           @    \x14",
@@ -248,7 +249,7 @@ TEST(WorkerRecords, EveryMessageIsRecordedWithAllItsBytesAndTheDecodersKind) {
     });
     const std::vector<MessageKind> expected = {
         MessageKind::Cid, MessageKind::DeviceHeart, MessageKind::Heartbeat, MessageKind::Private,
-        MessageKind::Sia, MessageKind::FormatError, MessageKind::Unknown,   MessageKind::Heartbeat};
+        MessageKind::Sia, MessageKind::FormatError, MessageKind::Unknown,   MessageKind::Private};
     EXPECT_EQ(kinds, expected);
     EXPECT_EQ(lastRaw, withZero);
     // The tally counts the same decoded kinds, in step with the counters.
@@ -257,7 +258,7 @@ TEST(WorkerRecords, EveryMessageIsRecordedWithAllItsBytesAndTheDecodersKind) {
         EXPECT_GE(totals.byKind[static_cast<std::size_t>(kind)], 1U) << messageKindName(kind);
     }
     EXPECT_EQ(totals.messages, 8U);
-    EXPECT_EQ(p.station.counts(), (Counts{1, 1, 2, 1, 1}));
+    EXPECT_EQ(p.station.counts(), (Counts{1, 1, 1, 2, 1}));
 }
 
 // A connection's events and a late answer reach the records and the tally in queue order, so a

@@ -15,6 +15,8 @@ const std::string kAck(1, '\x06');
 const std::string kNack(1, '\x15');
 const std::string kHeartbeat = "1011           @    \x14";
 const std::string kCid = "501001 181234113001015\x14";
+// A "1" line that is no heartbeat: a closing (a heartbeat is told by its shape).
+const std::string kSignal = "1011      0012 C1128\x14";
 
 std::string answer(Station& station, const std::string& protocol, int mode,
                    const std::string& message, const std::string& custom = "") {
@@ -41,7 +43,7 @@ TEST(SurGardResponse, Modes) {
         {2, "", "", kNack},         {3, kCid, "65", "A"},        {3, kHeartbeat, "65", "A"},
         {3, kCid, "", ""},          {4, kHeartbeat, "65", kAck}, {4, kHeartbeat, "", kAck},
         {4, kCid, "65", "A"},       {4, kCid, "0", ""},          {-1, kCid, "65", ""},
-        {5, kHeartbeat, "65", ""},
+        {5, kHeartbeat, "65", ""},  {2, kSignal, "", kNack},     {4, kSignal, "65", "A"},
     };
     Station station;
     for (const auto& c : cases) {

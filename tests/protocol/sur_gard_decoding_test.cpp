@@ -1,5 +1,5 @@
 // Sur-Gard decoding: kinds by first character, the four Contact ID forms, SIA lines, counters,
-// tick and diagnostic lines.
+// tick and diagnostic lines (the further line types: sur_gard_line_types_test.cpp).
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -47,10 +47,9 @@ const std::string kCid10BigDesc =
 const std::string kCid10Letter =
     join({"Q", "01", "001", " ", "18", "A123456789", "1", "130", "01", "015", T});
 const std::string kCid10LetterDesc =
-    "CID: RR=01, LLL=001, Account=0000000000, EventCode=000, GroupCode=00, ZoneCode=000";
+    "CID: RR=01, LLL=001, Account=A123456789, EventCode=130, GroupCode=01, ZoneCode=015";
 const std::string kCid4Negative =
     join({"5", "-1", "001", " ", "18", "1234", "1", "130", "01", "015", T});
-// A blank is skipped without counting in the width, so RR reads "10" and LLL "01".
 const std::string kCid4Blank =
     join({"5", " 1", "001", " ", "18", "1234", "1", "130", "01", "015", T});
 const std::string kCid4Heart =
@@ -87,12 +86,13 @@ std::vector<Case> cases() {
          kCid10BigDesc},
         {"Cid10LetterInAccount", "MLR2000", kCid10Letter, kCid10LetterDesc, kOneCid, true, 3,
          kCid10LetterDesc},
+        // RR is hexadecimal text: a sign or a blank in it is a fault, never a number.
         {"Cid4NegativeField", "MLR2000", kCid4Negative,
-         "CID: RR=-1, LLL=001, Account=1234, EventCode=130, GroupCode=01, ZoneCode=015", kOneCid,
-         true, 3, "CID: RR=-1, LLL=001, Account=1234, EventCode=130, GroupCode=01, ZoneCode=015"},
+         "CID 4 format error: RR \"-1\" is not hexadecimal", kOneError, true, 3,
+         "CID 4 format error: RR \"-1\" is not hexadecimal: " + kCid4Negative},
         {"Cid4BlankInField", "MLR2000", kCid4Blank,
-         "CID: RR=10, LLL=001, Account=1234, EventCode=130, GroupCode=01, ZoneCode=015", kOneCid,
-         true, 3, "CID: RR=10, LLL=001, Account=1234, EventCode=130, GroupCode=01, ZoneCode=015"},
+         "CID 4 format error: RR \" 1\" is not hexadecimal", kOneError, true, 3,
+         "CID 4 format error: RR \" 1\" is not hexadecimal: " + kCid4Blank},
         // Contact ID, wrong lengths: stamped, counted as errors.
         {"Cid4Length22", "MLR2000", kCid4.substr(0, 21) + T, "CID 4 format error!", kOneError, true,
          3, "CID 4 format error: " + kCid4.substr(0, 21) + T},
@@ -109,7 +109,8 @@ std::vector<Case> cases() {
         {"CidOtherReceiverType", "MLR3", kCid4, "", kNone, true, 0, ""},
         // Heartbeats and private messages.
         {"Heartbeat", "MLR2000", "1011           @    " + T, U, kOneHeartbeat, true, 0, ""},
-        {"HeartbeatAlone", "MLR2", "1", U, kOneHeartbeat, true, 0, ""},
+        {"OneAlone", "MLR2", "1", "Signal format error: length 1, not 21 (35 with the clock)",
+         kOneError, true, 3, "Signal format error: length 1, not 21 (35 with the clock): 1"},
         {"Private", "MLR2000", "0abc" + T, U, kOnePrivate, true, 3, "SG Private-0abc" + T},
         // SIA lines.
         {"SiaMlr2000", "MLR2000", kSia, "SIA: RR=01, LLL=001, Account=1234, EventCode=BA01",
@@ -132,8 +133,9 @@ std::vector<Case> cases() {
          true, 3, "SIA: RR=00, LLL=000, Account=S, EventCode=S"},
         {"SiaOtherReceiverType", "MLR3", kSia, "", kOneSia, true, 3, ""},
         // Unrecognised: nothing stamped or set, counted as unknown.
-        {"LowerS", "MLR2000", "s01001[#1234|Nri1/BA01]" + T, U, kOneUnknown, false, 2,
-         "Unknown msg: s01001[#1234|Nri1/BA01]" + T},
+        {"LowerSIsSimNumber", "MLR2000", "s01001[#1234|Nri1/BA01]" + T,
+         "SIM number: RR=01, LLL=001, Data=[#1234|Nri1/BA01]", kNone, true, 3,
+         "SIM number: RR=01, LLL=001, Data=[#1234|Nri1/BA01]"},
         {"LowerQ", "MLR2000", "q" + kCid10Big.substr(1), U, kOneUnknown, false, 2,
          "Unknown msg: q" + kCid10Big.substr(1)},
         {"Two", "MLR2000", "2" + T, U, kOneUnknown, false, 2, "Unknown msg: 2" + T},
@@ -186,7 +188,7 @@ TEST_F(SurGardDecoding, CountersAddUpOverMessages) {
     for (int i = 0; i < 3; ++i) {
         parse(kCid4);
         parse(kSia);
-        parse("1" + T);
+        parse("1011           @    " + T);
     }
     parse(kCid4Heart);
     parse("0" + T);

@@ -1,9 +1,12 @@
-// The ring of records and the late answers it takes in; the tally's counts per receiver.
+// The ring of records and the late answers it takes in; the tally's counts per receiver; what a
+// record reads again from its bytes.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 
+#include "protocol/event_meanings.h"
+#include "protocol/parse_line.h"
 #include "record/message_records.h"
 #include "record/tally.h"
 
@@ -174,6 +177,34 @@ TEST(Tally, AddressesPastTheLimitCountTogether) {
     const TallyTotals totals = tally.totals();
     EXPECT_EQ(totals.byAddress.size(), Tally::kAddressLimit);
     EXPECT_EQ(totals.otherAddresses, 2U);
+}
+
+// A record keeps no line fields: they are read again from its bytes, with or without the clock,
+// and mean what the decoder's own Decoded meant.
+TEST(MessageRecord, ALinesMeaningSurvivesTheRecord) {
+    const std::pair<const char*, ReceiverType> lines[] = {
+        {"1011      0012 C1128\x14", ReceiverType::Mlr2},
+        {"101001      1234 O2015"
+         "20:26:46-07/12\x14",
+         ReceiverType::Mlr2000},
+        {"8010124821 1535 5565 5\x14", ReceiverType::Mlr2000},
+        {"001000[#0000|NRP0001]\x14", ReceiverType::Mlr2000},
+    };
+    for (const auto& [line, type] : lines) {
+        Decoded decoded = decodeMessage(line, Protocol::SurGard, type);
+        const std::string meaning = meaningOf(decoded);
+        MessageRecord record;
+        record.raw = line;
+        keepDecoded(record, std::move(decoded));
+        EXPECT_FALSE(meaning.empty()) << line;
+        EXPECT_EQ(meaningOf(decodedOf(record)), meaning) << line;
+    }
+    MessageRecord odd;  // a record file may pair a line kind with bytes of any length
+    odd.kind = MessageKind::Signal;
+    for (std::size_t length = 0; length < 40; ++length) {
+        odd.raw.assign(length, '1');
+        EXPECT_NO_THROW((void)meaningOf(decodedOf(odd))) << length;
+    }
 }
 
 }  // namespace
