@@ -103,8 +103,10 @@ HttpServer::HttpServer(ServerRole role)
     // A client that stalls mid-request or keeps its connection idle lets its thread go soon.
     server.set_read_timeout(5s);
     server.set_write_timeout(5s);
+    // Few requests per kept connection: a client that polls without pause hands its thread on
+    // soon, so a PUT or a scrape waits behind a handful of requests, not behind a poller.
     server.set_keep_alive_timeout(1);
-    server.set_keep_alive_max_count(100);
+    server.set_keep_alive_max_count(5);
 
     server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
         if (!m_role.token.empty() &&

@@ -18,6 +18,7 @@
 
 #include "link/station_core.h"
 #include "platform/vexo.h"
+#include "receiver/progress_line.h"
 #include "receiver/receiver_run.h"
 #include "record/message_records.h"
 #include "remote/remote_service.h"
@@ -196,7 +197,9 @@ TEST(RemoteService, AnswersChangeInALockstepRunWhileRecordsArePolled) {
     o.protocol = sim::Protocol::SurGard;
     o.port = static_cast<std::uint16_t>(station.m_port);
     o.connections = 64;
-    o.count = 100;
+    o.count = 300;
+    sim::RunProgress progress;
+    o.progress = &progress;
     auto run = std::async(std::launch::async, [o] { return sim::runReceiver(o); });
     std::atomic<bool> polling{true};
     std::vector<std::thread> pollers;
@@ -208,8 +211,8 @@ TEST(RemoteService, AnswersChangeInALockstepRunWhileRecordsArePolled) {
             }
         });
     }
-    const auto halfway = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (station.tally().messages() < 64 * 40 && std::chrono::steady_clock::now() < halfway) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (progress.sent < 64 * 50 && std::chrono::steady_clock::now() < limit) {
         std::this_thread::yield();
     }
     httplib::Client c = s.client();
@@ -222,11 +225,11 @@ TEST(RemoteService, AnswersChangeInALockstepRunWhileRecordsArePolled) {
     s.core.control().doDisconnect();
     while (s.core.worker().processQueuedMessages()) {
     }
-    EXPECT_EQ(result.total.answered, 6400U);
+    EXPECT_EQ(result.total.answered, 19200U);
     EXPECT_EQ(result.total.missing + result.total.extra, 0U);
 
     std::map<std::uint64_t, std::vector<AnswerWord>> byConnection;
-    for (const MessageRecord& r : station.records().copyRange(0, 10000)) {
+    for (const MessageRecord& r : station.records().copyRange(0, 20000)) {
         byConnection[r.connection].push_back(r.answerWord);
     }
     ASSERT_EQ(byConnection.size(), 64U);
@@ -237,7 +240,7 @@ TEST(RemoteService, AnswersChangeInALockstepRunWhileRecordsArePolled) {
         acks += static_cast<std::size_t>(std::count(words.begin(), firstNack, AnswerWord::Ack));
         nacks += static_cast<std::size_t>(std::count(firstNack, words.end(), AnswerWord::Nack));
     }
-    EXPECT_EQ(acks + nacks, 6400U) << "every ACK before every NACK, on each connection";
+    EXPECT_EQ(acks + nacks, 19200U) << "every ACK before every NACK, on each connection";
     EXPECT_GT(acks, 0U);
     EXPECT_GT(nacks, 0U);
     s.service->stop();
