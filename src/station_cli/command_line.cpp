@@ -326,7 +326,6 @@ void addRemoteOptions(CLI::App& app, Declared& d, StationOptions& o) {
                    "Every request needs \"Authorization: Bearer TOKEN\" with the token in FILE; "
                    "required when --control is not on loopback")
         ->type_name("FILE")
-        ->check(CLI::ExistingFile)
         ->group("Remote");
 }
 
