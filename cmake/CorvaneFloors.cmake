@@ -1,5 +1,5 @@
 # The floors of src/, each its own library that links only the floors below it:
-#   platform < station < protocol < dc09 < answer < record < pipeline < link
+#   platform < station < protocol < dc09 < answer < record < pipeline < link < remote
 #   < {ui, station_cli} < {app, tools, bench, fuzz}.
 # Headers are included as "folder/file.h". Each floor's include root holds its own folder alone;
 # a library sees the roots of the floors it links, so an include that runs back up finds no file

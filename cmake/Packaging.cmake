@@ -55,7 +55,7 @@ function(corvane_package_docs package component)
 endfunction()
 
 corvane_package_docs(corvane-station station)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/station.conf
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/station.conf ${PROJECT_SOURCE_DIR}/packaging/corvane-grafana.json
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/corvane-station/examples COMPONENT station)
 # Debian 12 keeps system units under /lib.
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/corvane-station@.service"

@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libboost-system-dev libspdlog-dev libfmt-dev
   libssl-dev
   libcli11-dev nlohmann-json3-dev
+  # metrics and the control API (prometheus for promtool, which checks the metrics text)
+  prometheus-cpp-dev libcpp-httplib-dev prometheus
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless GUI tests, screenshots and packaging

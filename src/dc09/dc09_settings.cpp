@@ -1,5 +1,7 @@
 #include "dc09/dc09_settings.h"
 
+#include <iterator>
+
 #include "dc09/answer_frames.h"
 #include "dc09/encrypted_frame.h"
 
@@ -19,7 +21,22 @@ Reply noAnswer() {
     return reply;
 }
 
+constexpr std::string_view kUndecryptableNames[] = {"plain", "duh", "nak", "none"};
+
 }  // namespace
+
+std::string_view undecryptableAnswerName(UndecryptableAnswer answer) {
+    return kUndecryptableNames[static_cast<std::size_t>(answer)];
+}
+
+std::optional<UndecryptableAnswer> undecryptableAnswerNamed(std::string_view name) {
+    for (std::size_t i = 0; i < std::size(kUndecryptableNames); ++i) {
+        if (kUndecryptableNames[i] == name) {
+            return static_cast<UndecryptableAnswer>(i);
+        }
+    }
+    return std::nullopt;
+}
 
 Dc09Settings::Dc09Settings() : m_config(std::make_shared<const Dc09Config>()) {}
 

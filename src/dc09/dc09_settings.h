@@ -8,6 +8,7 @@
 #include <ctime>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,11 @@ enum class UndecryptableAnswer : int {
     Nak = 2,
     None = 3,
 };
+
+// "plain", "duh", "nak", "none", as a rig names the choice (command line, control API); reading:
+// nothing for any other text.
+std::string_view undecryptableAnswerName(UndecryptableAnswer answer);
+std::optional<UndecryptableAnswer> undecryptableAnswerNamed(std::string_view name);
 
 struct Dc09Config {
     dc09::KeyTable keys;

@@ -131,8 +131,8 @@ void MsgWorker::settle(std::vector<MessageRecord>& records, std::uint64_t connec
         const Delivery& delivery = reply.delivery;
         const std::int64_t at =
             delivery.state == Delivery::State::Sent ? delivery.sentUs : utcMicrosecondsNow();
-        m_batchSink->publish("answer", events::eventJson(events::Answer{
-                                           at, sequence, connection, reply, sent, latencyUs}));
+        m_batchSink->publish("answer", events::eventJson(events::Answer{at, sequence, connection,
+                                                                        reply, sent, latencyUs}));
     }
 }
 
@@ -143,8 +143,9 @@ void MsgWorker::takeIn(ReceivedMessage& item, std::vector<MessageRecord>& record
             m_parts.tally.connected(item.connection, item.peer, item.receivedUs);
             if (m_batchSink != nullptr) {
                 m_peers[item.connection] = item.peer;
-                m_batchSink->publish("connected", events::eventJson(events::Connected{
-                                                      item.receivedUs, item.connection, item.peer}));
+                m_batchSink->publish(
+                    "connected", events::eventJson(events::Connected{item.receivedUs,
+                                                                     item.connection, item.peer}));
             }
             return;
         case ReceivedMessage::Event::Lost:
@@ -199,6 +200,7 @@ void MsgWorker::takeIn(ReceivedMessage& item, std::vector<MessageRecord>& record
     m_parts.log.updateLogView();
     m_parts.tally.message(item.connection, item.peer, item.receivedUs, decoded.kind,
                           item.reply.word, item.reply.delivery);
+    m_parts.tally.received(item.raw.size(), item.dc09.stampOutside);
 
     // The record keeps no account; the message event names it.
     std::string account = std::move(decoded.account);

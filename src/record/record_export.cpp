@@ -218,10 +218,12 @@ void appendJsonLine(std::string& out, const MessageRecord& record) {
     out += "}\n";
 }
 
-Result<void> exportRecords(const MessageRecords& records, const std::string& path) {
+Result<void> exportRecords(const MessageRecords& records, const std::string& path,
+                           std::uint64_t* written) {
     const MessageRecords::Span span = records.span();
     std::uint64_t from = span.first;
-    return exportFrom(
+    std::uint64_t count = 0;
+    Result<void> done = exportFrom(
         [&](std::uint64_t) {
             // Only what was held when the export began; newer records wait for the next export.
             if (from >= span.next) {
@@ -230,9 +232,14 @@ Result<void> exportRecords(const MessageRecords& records, const std::string& pat
             std::vector<MessageRecord> part =
                 records.copyRange(from, std::min<std::uint64_t>(kChunk, span.next - from));
             from = part.empty() ? span.next : part.back().sequence + 1;
+            count += part.size();
             return part;
         },
         path);
+    if (done && written != nullptr) {
+        *written = count;
+    }
+    return done;
 }
 
 Result<void> exportRecords(const std::vector<MessageRecord>& records, const std::string& path) {

@@ -3,6 +3,7 @@
 // at all: into a temporary file beside it, then renamed over the name.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,9 @@ class MessageRecords;
 
 // Writes the file; a failure's `why` is a message for the operator naming the path and the reason
 // ("Cannot write PATH: ..."). A failure leaves no file behind and no change to the records.
-Result<void> exportRecords(const MessageRecords& records, const std::string& path);
+// `written`, when given, receives the number of records the file holds.
+Result<void> exportRecords(const MessageRecords& records, const std::string& path,
+                           std::uint64_t* written = nullptr);
 Result<void> exportRecords(const std::vector<MessageRecord>& records, const std::string& path);
 
 // One record as a CSV line (with CR LF) and as a JSON line (with LF); the CSV header line.

@@ -112,6 +112,7 @@ void Tally::countLatency(ReceiverRow& row, std::int64_t latencyUs) {
     }
     row.latency.add(latencyUs);
     m_totals.latency.add(latencyUs);
+    m_totals.latencySteps.add(latencyUs);
     m_totals.latencySumUs += latencyUs;
 }
 
@@ -185,6 +186,12 @@ void Tally::message(std::uint64_t connection, const std::string& peer, std::int6
     m_messages.fetch_add(1, std::memory_order_relaxed);
 }
 
+void Tally::received(std::size_t bytes, bool outsideWindow) {
+    std::lock_guard lock(m_mutex);
+    m_totals.bytes += bytes;
+    m_totals.outsideWindow += outsideWindow ? 1 : 0;
+}
+
 void Tally::answerSettled(std::uint64_t connection, std::int64_t receivedUs, AnswerWord word,
                           const Delivery& delivery) {
     const std::int64_t latencyUs = latencyOf(receivedUs, delivery);
@@ -229,6 +236,14 @@ std::vector<ReceiverRow> Tally::receivers() const {
         out.push_back(row.shown);
     }
     return out;
+}
+
+std::size_t Tally::connectedNow() const {
+    std::lock_guard lock(m_mutex);
+    return static_cast<std::size_t>(
+        std::count_if(m_rows.begin(), m_rows.end(), [](const auto& row) {
+            return row.second.shown.connectedUs != 0 && row.second.shown.lostUs == 0;
+        }));
 }
 
 }  // namespace corvane

@@ -20,6 +20,7 @@
 #include "protocol/decoded.h"
 #include "protocol/reply.h"
 #include "record/latency_histogram.h"
+#include "record/latency_steps.h"
 #include "station/link_loss.h"
 
 namespace corvane {
@@ -55,8 +56,11 @@ struct TallyTotals {
     std::array<std::uint64_t, kMessageKindCount> byKind{};
     AnswerCounts answers;
     LatencyHistogram latency;
-    std::int64_t latencySumUs = 0;  // of every timed answer, for means over a span of time
-    std::uint64_t connections = 0;  // receiver connections seen
+    LatencySteps latencySteps;        // the same answers against round bounds
+    std::int64_t latencySumUs = 0;    // of every timed answer, for means over a span of time
+    std::uint64_t connections = 0;    // receiver connections seen
+    std::uint64_t bytes = 0;          // of the messages received (every framed byte)
+    std::uint64_t outsideWindow = 0;  // frames whose time stamp lay outside the DC-09 window
     std::map<std::string, std::uint64_t> byAddress;  // messages by receiver address
     std::uint64_t otherAddresses = 0;                // messages from addresses past the limit
 };
@@ -78,6 +82,9 @@ class Tally {
     // never will.
     void answerSettled(std::uint64_t connection, std::int64_t receivedUs, AnswerWord word,
                        const Delivery& delivery);
+    // What a message's bytes and its DC-09 reading add: its size, and whether its time stamp lay
+    // outside the window.
+    void received(std::size_t bytes, bool outsideWindow);
     // Forgets the receiver rows (the totals go on).
     void clearReceivers();
 
@@ -96,6 +103,8 @@ class Tally {
     std::vector<Second> seconds(std::int64_t from, std::int64_t to) const;
     TallyTotals totals() const;
     std::vector<ReceiverRow> receivers() const;
+    // Receiver connections seen to connect and not yet lost.
+    std::size_t connectedNow() const;
 
   private:
     struct Row {

@@ -1,5 +1,7 @@
 #include "station/choices.h"
 
+#include <iterator>
+
 namespace corvane {
 
 std::string_view protocolName(Protocol protocol) {
@@ -46,6 +48,27 @@ ReceiverType receiverTypeNamed(std::string_view name) {
         return ReceiverType::Mlr2000;
     }
     return name == "MLR2" ? ReceiverType::Mlr2 : ReceiverType::Other;
+}
+
+namespace {
+
+constexpr std::string_view kPolicyNames[] = {"ack-all", "nack-all", "nack-all-but-heartbeats",
+                                             "custom-all", "custom-all-but-heartbeats"};
+
+}  // namespace
+
+std::string_view responsePolicyName(ResponseMode mode) {
+    const int place = responseModePlace(mode);
+    return place >= 0 ? kPolicyNames[place] : "";
+}
+
+ResponseMode responsePolicyNamed(std::string_view name) {
+    for (int place = 0; place < static_cast<int>(std::size(kPolicyNames)); ++place) {
+        if (kPolicyNames[place] == name) {
+            return responseModeAt(place);
+        }
+    }
+    return ResponseMode::None;
 }
 
 }  // namespace corvane

@@ -46,4 +46,14 @@ inline ResponseMode responseModeAt(int place) {
     return place >= 0 && place <= 4 ? static_cast<ResponseMode>(place) : ResponseMode::None;
 }
 
+// The policy as a rig names it (command line, control API): "ack-all", "nack-all",
+// "nack-all-but-heartbeats", "custom-all", "custom-all-but-heartbeats"; "" for None. Reading: None
+// for any other text.
+std::string_view responsePolicyName(ResponseMode mode);
+ResponseMode responsePolicyNamed(std::string_view name);
+// Whether the policy answers with the custom answer.
+inline bool usesCustomAnswer(ResponseMode mode) {
+    return mode == ResponseMode::CustomToAll || mode == ResponseMode::CustomToAllButHeartbeats;
+}
+
 }  // namespace corvane

@@ -10,9 +10,10 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
-#include <map>
 
 #include "answer/answer_script.h"
+#include "remote/bearer_token.h"
+#include "remote/remote_service.h"
 #include "station_cli/cli_conventions.h"
 
 namespace corvane::cli {
@@ -74,21 +75,6 @@ std::string checkBindAddress(const std::string& text) {
                : "expected a local IPv4 or IPv6 address, for example 0.0.0.0, 127.0.0.1 or ::";
 }
 
-const std::map<std::string, ResponseMode> kPolicies = {
-    {"ack-all", ResponseMode::AckAll},
-    {"nack-all", ResponseMode::NackAll},
-    {"nack-all-but-heartbeats", ResponseMode::NackAllButHeartbeats},
-    {"custom-all", ResponseMode::CustomToAll},
-    {"custom-all-but-heartbeats", ResponseMode::CustomToAllButHeartbeats},
-};
-
-const std::map<std::string, UndecryptableAnswer> kUndecryptable = {
-    {"plain", UndecryptableAnswer::Policy},
-    {"duh", UndecryptableAnswer::Duh},
-    {"nak", UndecryptableAnswer::Nak},
-    {"none", UndecryptableAnswer::None},
-};
-
 // "PAST,FUTURE" in seconds, each 0..86400.
 std::string checkTimeWindow(const std::string& text) {
     const auto comma = text.find(',');
@@ -117,6 +103,8 @@ struct Declared {
     std::string keys;
     std::string timeWindow;
     std::string undecryptable;
+    std::string metrics;
+    std::string control;
     CLI::Option* scriptOption = nullptr;
     std::vector<CLI::Option*> dc09Options;
     CLI::Option* serverOption = nullptr;
@@ -271,9 +259,7 @@ Result<void> checkTogether(const Declared& d, const StationOptions& o) {
     if (o.client && o.protocol == Protocol::SiaDcs) {
         return refuse("--client is for Sur-Gard only: SIA-DCS runs as a server (--server PORT)");
     }
-    const bool customPolicy = o.responseMode == ResponseMode::CustomToAll ||
-                              o.responseMode == ResponseMode::CustomToAllButHeartbeats;
-    if (customPolicy && d.customOption->count() == 0) {
+    if (usesCustomAnswer(o.responseMode) && d.customOption->count() == 0) {
         return refuse("--policy " + d.policy + " needs --custom");
     }
     int byte = 0;
@@ -328,7 +314,7 @@ Result<void> readCapabilities(const Declared& d, StationOptions& o) {
                    o.dc09.timeWindow.futureSeconds);
     }
     if (!d.undecryptable.empty()) {
-        o.dc09.undecryptable = kUndecryptable.at(d.undecryptable);
+        o.dc09.undecryptable = *undecryptableAnswerNamed(d.undecryptable);
     }
     return {};
 }
@@ -357,6 +343,54 @@ ParsedCommandLine usageError(const std::string& why, const std::vector<std::stri
     result.exitCode = kUsageExit;
     result.err = std::string(kProgram) + ": " + oneLine(why, args) + "\n" + kUsageLine + "\n";
     return result;
+}
+
+// The metrics and control service: "[ADDR:]PORT", loopback unless an address is given.
+void addRemoteOptions(CLI::App& app, Declared& d, StationOptions& o) {
+    const CLI::Validator endpoint(
+        [](const std::string& text) {
+            const auto parsed = remote::parseEndpoint(text);
+            return parsed ? std::string() : parsed.error().why;
+        },
+        "");
+    app.add_option("--metrics", d.metrics,
+                   "Serve Prometheus metrics at /metrics on [ADDR:]PORT (127.0.0.1 unless ADDR)")
+        ->type_name("[ADDR:]PORT")
+        ->check(endpoint)
+        ->group("Remote");
+    app.add_option("--control", d.control,
+                   "Serve the control API under /v1 on [ADDR:]PORT (127.0.0.1 unless ADDR); may "
+                   "be the --metrics port")
+        ->type_name("[ADDR:]PORT")
+        ->check(endpoint)
+        ->group("Remote");
+    app.add_option("--control-token-file", o.remote.tokenFile,
+                   "Every request needs \"Authorization: Bearer TOKEN\" with the token in FILE; "
+                   "required when --control is not on loopback")
+        ->type_name("FILE")
+        ->group("Remote");
+}
+
+// The service's endpoints; the token file read now, so a rig learns of a bad one before the run.
+Result<void> readRemote(const Declared& d, StationOptions& o) {
+    if (!d.metrics.empty()) {
+        o.remote.metrics = *remote::parseEndpoint(d.metrics);
+    }
+    if (!d.control.empty()) {
+        o.remote.control = *remote::parseEndpoint(d.control);
+    }
+    if (const std::string why = remote::refusalOf(o.remote); !why.empty()) {
+        return refuse(why);
+    }
+    if (!o.remote.tokenFile.empty()) {
+        if (!o.remote.control) {
+            return refuse("--control-token-file is for --control");
+        }
+        if (const auto token = remote::readTokenFile(o.remote.tokenFile); !token) {
+            return refuse("--control-token-file: " + token.error().text());
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -402,6 +436,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     addDc09Options(app, d, o);
     addRunOptions(app, d, o);
     addOutputOptions(app, o);
+    addRemoteOptions(app, d, o);
     addVersionFlag(app, kProgram)->group("Output");
     // Every option but --config itself may come from the file, NAME = VALUE a line. The value is
     // the rest of the line, blanks and commas included (no lists: no option takes several), in
@@ -413,7 +448,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     app.allow_config_extras(CLI::config_extras_mode::error);
     app.footer(
         "Exit status: 0 done and every --expect met, 1 an expectation missed, 2 a usage error, "
-        "3 the link could not start, 4 the final --export could not be written.");
+        "3 the link (or the metrics or control port) could not start, 4 the final --export could "
+        "not be written.");
 
     // CLI11 takes the arguments last first.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -439,7 +475,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     } else {
         o.port = d.server;
     }
-    o.responseMode = kPolicies.at(d.policy);
+    o.responseMode = responsePolicyNamed(d.policy);
     if (!d.expect.empty()) {
         o.expectations = *parseExpectations(d.expect);
     }
@@ -448,6 +484,9 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     }
     if (const Result<void> read = readCapabilities(d, o); !read) {
         return usageError(read.error().why, args);
+    }
+    if (const Result<void> remote = readRemote(d, o); !remote) {
+        return usageError(remote.error().why, args);
     }
     if (!o.exportPath.empty()) {
         if (const Result<void> writable = checkExportPath(o.exportPath); !writable) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dc09/dc09_settings.h"
+#include "remote/remote_service.h"
 #include "station/choices.h"
 #include "station_cli/message_kind.h"
 
@@ -48,6 +49,9 @@ struct StationOptions {
     bool verbose = false;                 // the diagnostic log gets a line for every answer
     std::string exportPath;               // the message records, .csv or .jsonl; empty: none
     std::int64_t recordsMemoryMiB = 256;  // the most the records may hold
+
+    // The metrics and control service; off unless an endpoint is given.
+    remote::RemoteOptions remote;
 };
 
 }  // namespace corvane::cli

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
 
@@ -14,6 +15,7 @@
 #include "platform/vexo.h"
 #include "record/record_export.h"
 #include "record/station_events.h"
+#include "remote/remote_service.h"
 #include "station_cli/run_summary.h"
 #include "station_cli/terminal_log.h"
 
@@ -30,6 +32,9 @@ constexpr auto kTimerPeriod = 1000ms;
 
 std::atomic<int> g_stopSignal{0};
 static_assert(std::atomic<int>::is_always_lock_free);
+
+// Raised by the control API's POST /v1/stop (an HTTP thread); the main loop stops the run.
+std::atomic<bool> g_stopAsked{false};
 
 std::atomic<bool> g_exportAsked{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
@@ -58,7 +63,10 @@ void catchSignals() {
 // could not start, and that the client link wants checking. The main thread plays the UI thread.
 class RunView final : public Window {
   public:
+    explicit RunView(remote::LinkWatch& watch) : m_watch(watch) {}
+
     void linkChanged(const LinkReport& report) override {
+        m_watch.linkChanged(report);
         if (report.state == LinkState::Stopped) {
             m_stopLoss = report.loss;  // before the cause, which the main thread looks at first
             m_stopCause = report.cause;
@@ -76,6 +84,7 @@ class RunView final : public Window {
     const std::optional<Failure>& startFailure() const { return m_startFailure; }
 
   private:
+    remote::LinkWatch& m_watch;
     std::atomic<bool> m_checkAsked{false};
     std::atomic<StopCause> m_stopCause{StopCause::None};
     std::atomic<LinkLoss> m_stopLoss{LinkLoss::None};
@@ -128,6 +137,22 @@ void startScripts(StationCore& core, const StationOptions& o) {
                              "  -  Answer script started: " + o.script + "\r\n");
 }
 
+// What the control API does in a run without a window: its status is the --json summary so far,
+// and a stop ends the run as a signal would.
+remote::ControlHooks controlHooks(const StationOptions& o) {
+    remote::ControlHooks hooks;
+    hooks.summary = [expectations = o.expectations](const TallyTotals& totals, double seconds) {
+        nlohmann::ordered_json fields = nlohmann::ordered_json::parse(
+            summaryJson(makeSummary(totals, expectations, seconds, ""), 0));
+        fields.erase("stopped_by");
+        fields.erase("type");
+        fields.erase("time");
+        return fields;
+    };
+    hooks.stop = [] { g_stopAsked.store(true); };
+    return hooks;
+}
+
 // "heartbeat time-out", or "link drop" with how the link was lost: "link drop (overflow)".
 std::string stoppedBy(StopCause cause, LinkLoss loss) {
     if (cause == StopCause::TimeOut) {
@@ -175,6 +200,9 @@ std::string answerUntilStopped(StationCore& core, RunView& view, const StationOp
         if (const int signal = g_stopSignal.load(); signal != 0) {
             return signal == SIGINT ? "SIGINT" : "SIGTERM";
         }
+        if (g_stopAsked.exchange(false)) {
+            return "control";
+        }
         const auto now = Clock::now();
         if (o.durationSeconds > 0 &&
             now - start >= std::chrono::duration<double>(o.durationSeconds)) {
@@ -209,7 +237,8 @@ int runStation(const StationOptions& o) {
     if (!o.quiet) {
         log = std::make_unique<TerminalLog>(stdout);
     }
-    RunView view;
+    remote::LinkWatch watch;
+    RunView view(watch);
     StationCore core(&view);
     configure(core.station(), o);
     // Text: the activity log's lines. JSON: the station's events instead.
@@ -220,6 +249,18 @@ int runStation(const StationOptions& o) {
     }
     startScripts(core, o);
     catchSignals();
+    // Declared after the core: its threads end before the station they read goes.
+    remote::RemoteService service(core.station(), watch, controlHooks(o));
+    if (o.remote.any()) {
+        if (const Result<void> started = service.start(o.remote); !started) {
+            core.log().setListener(nullptr);
+            if (log) {
+                log->finish();
+            }
+            std::fprintf(stderr, "corvane-station: cannot %s\n", started.error().text().c_str());
+            return kLinkFailedExit;
+        }
+    }
 
     const auto start = Clock::now();
     core.control().doConnect();

@@ -52,8 +52,8 @@ constexpr std::array kControls = {
     ControlSpec{kNoId, K::Label, "Client/Server", {25, 14, 43, 8}},
     ControlSpec{kModeCombo, K::ComboBox, "", {72, 13, 41, 14}},
     // Below the console's controls, in the tool buttons' row, right of them.
-    ControlSpec{kNoId, K::Label, "Bind Address", {300, 349, 46, 8}},
-    ControlSpec{kBindAddressEdit, K::Edit, "", {350, 347, 96, 14}},
+    ControlSpec{kNoId, K::Label, "Bind Address", {333, 349, 46, 8}},
+    ControlSpec{kBindAddressEdit, K::Edit, "", {382, 347, 96, 14}},
 };
 
 }  // namespace

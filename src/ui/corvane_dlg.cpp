@@ -57,6 +57,8 @@ CCorvaneDlg::~CCorvaneDlg() {
     // Workers may still be running and calling into this window: detach it, then stop the link
     // and join every thread while the controls still exist.
     m_core.setWindow(nullptr);
+    // The remote service's threads read the station: they end before it does.
+    ui::closeRemoteControl(*this);
     m_core.control().shutdownLink();
 }
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "link/station_core.h"
+#include "remote/link_watch.h"
 #include "station/window.h"
 #include "ui/control_ids.h"
 #include "ui/dialog_units.h"
@@ -93,6 +94,11 @@ class CCorvaneDlg : public QDialog, private corvane::Window {
 
     // Shows the record in the controls.
     void loadTransfer();
+    // Shows the answer settings in force (the radio buttons and the custom field) after a change
+    // from elsewhere (the control API), leaving the other controls as the operator left them.
+    void showAnswerSettings();
+    // Hears every link report, for the metrics and the control API's status.
+    const corvane::remote::LinkWatch& linkWatch() const { return m_linkWatch; }
     // Reads the controls into the record, checking the numeric fields; stops at the first refused
     // field (already reported to the operator) and returns false.
     bool saveTransfer() override;
@@ -162,6 +168,7 @@ class CCorvaneDlg : public QDialog, private corvane::Window {
     void paintLogView();
     void flushPending();
 
+    corvane::remote::LinkWatch m_linkWatch;  // before the core: outlives its threads
     corvane::StationCore m_core;
     corvane::Station& m_station;
     // The link's latest reported state (reports come from any thread).

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -138,6 +139,7 @@ Dc09KeysWindow::Dc09KeysWindow(CCorvaneDlg& main)
     }
     resize(sizeHint().expandedTo(
         QSize(fontMetrics().averageCharWidth() * 80, fontMetrics().height() * 28)));
+    showSettingsInForce();
 }
 
 void Dc09KeysWindow::addTypedKey() {
@@ -190,6 +192,22 @@ void Dc09KeysWindow::showTable() {
         m_table->setItem(row, 2, new QTableWidgetItem(QString::fromStdString(key.describe())));
         ++row;
     }
+}
+
+void Dc09KeysWindow::showSettingsInForce() {
+    const std::shared_ptr<const Dc09Config> now = m_main.station().dc09().current();
+    m_keys = now->keys;
+    showTable();
+    const QSignalBlocker blockChoice(m_undecryptable);
+    const QSignalBlocker blockWindow(m_windowOn);
+    const QSignalBlocker blockPast(m_past);
+    const QSignalBlocker blockFuture(m_future);
+    const QSignalBlocker blockWords(m_words);
+    m_undecryptable->setCurrentIndex(static_cast<int>(now->undecryptable));
+    m_windowOn->setChecked(now->timeWindowOn);
+    m_past->setValue(now->timeWindow.pastSeconds);
+    m_future->setValue(now->timeWindow.futureSeconds);
+    m_words->setChecked(now->dc09Words);
 }
 
 void Dc09KeysWindow::apply() {

@@ -32,6 +32,9 @@ class Dc09KeysWindow : public QWidget {
     void removeSelected();
     // Replaces the table with the file's keys; an error is refused and the table kept.
     void loadFile(const QString& path);
+    // Shows the settings in force (changed elsewhere: the control API), so that the next change
+    // here starts from them.
+    void showSettingsInForce();
 
     QTableWidget* table() const { return m_table; }
     QLineEdit* accountField() const { return m_account; }

@@ -36,6 +36,13 @@ constexpr std::array kToolWindows = {
                     "a live chart, and Save...",
                     Protocol::None,
                     nullptr},
+    ToolWindowEntry{"Remote control...",
+                    {253, kRowTop, 70, kButtonHeight},
+                    openRemoteControlWindow,
+                    "Prometheus metrics and the control API for test rigs, on ports you type "
+                    "(off until started)",
+                    Protocol::None,
+                    nullptr},
 };
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The tool windows beyond the operator's console (keys, answer script, message records): one
+// The tool windows beyond the operator's console (keys, answer script, message records, remote
+// control): one
 // button each in a row below the console's controls, and one entry each in the context menu.
 // Each window lives in its own file and is opened by its own function.
 #pragma once
@@ -41,5 +42,8 @@ void showToolWindow(QWidget& window);
 void openDc09KeysWindow(CCorvaneDlg& window);
 void openAnswerScriptWindow(CCorvaneDlg& window);
 void openMessagesWindow(CCorvaneDlg& window);
+void openRemoteControlWindow(CCorvaneDlg& window);
+// Stops the metrics and control service and closes its window, before the station goes.
+void closeRemoteControl(CCorvaneDlg& window);
 
 }  // namespace corvane::ui

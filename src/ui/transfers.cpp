@@ -35,14 +35,7 @@ void CCorvaneDlg::loadTransfer() {
     m_logBox->setPlainText(ui::logBytesToBoxText(m_shownView));
     m_paintingBox = false;
     m_boxEdited = false;
-    const int mode = responseModePlace(s.m_responseMode.load());
-    for (std::size_t place = 0; place < m_responseRadios.size(); ++place) {
-        // Exclusivity would keep one button checked; a mode of -1 clears them all.
-        m_responseRadios[place]->setAutoExclusive(false);
-        m_responseRadios[place]->setChecked(static_cast<int>(place) == mode);
-        m_responseRadios[place]->setAutoExclusive(true);
-    }
-    setEditText(kCustomResponseEdit, latin1(s.customResponse()));
+    showAnswerSettings();
     setEditText(kLinkStatusEdit, latin1(s.m_linkStatus));
     setEditText(kCidCountEdit, QString::number(s.m_cidCount.load()));
     setEditText(kSiaCountEdit, QString::number(s.m_siaCount.load()));
@@ -50,6 +43,18 @@ void CCorvaneDlg::loadTransfer() {
     setEditText(kSgPrivateCountEdit, QString::number(s.m_sgPrivateCount.load()));
     m_showLogCheck->setChecked(s.m_showLog.load() == 1);
     setEditText(kDeviceHeartCountEdit, QString::number(s.m_deviceHeartCount.load()));
+}
+
+void CCorvaneDlg::showAnswerSettings() {
+    const int mode = responseModePlace(m_station.m_responseMode.load());
+    for (std::size_t place = 0; place < m_responseRadios.size(); ++place) {
+        // Exclusivity would keep one button checked; a mode of -1 clears them all.
+        m_responseRadios[place]->setAutoExclusive(false);
+        m_responseRadios[place]->setChecked(static_cast<int>(place) == mode);
+        m_responseRadios[place]->setAutoExclusive(true);
+    }
+    qobject_cast<QLineEdit*>(control(kCustomResponseEdit))
+        ->setText(latin1(m_station.customResponse()));
 }
 
 bool CCorvaneDlg::saveTransfer() {

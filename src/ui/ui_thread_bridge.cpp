@@ -33,6 +33,7 @@ QString latin1(const std::string& text) {
 }  // namespace
 
 void CCorvaneDlg::linkChanged(const LinkReport& report) {
+    m_linkWatch.linkChanged(report);
     m_linkState = report.state;
     const bool client = report.mode == LinkMode::Client;
     switch (report.state) {

@@ -40,8 +40,13 @@ TEST(StationCommandLine, GoodLinesRunBadLinesExitTwoWithOneLine) {
         {"--protocol sur-gard --server 0 --bind ::1", -1},
         {"--protocol sur-gard --client receiver.lab:1025", -1},
         {"--protocol sur-gard --client [fd00::20]:1025", -1},
+        {"--protocol sur-gard --server 1 --metrics 9100 --control 127.0.0.1:9100", -1},
         {"--help", 0},
         {"--version", 0},
+        {"--protocol sur-gard --server 1 --control 0.0.0.0:9100", 2},
+        {"--protocol sur-gard --server 1 --metrics 127.0.0.1:", 2},
+        {"--protocol sur-gard --server 1 --metrics localhost:9100", 2},
+        {"--protocol sur-gard --server 1 --control-token-file /etc/hostname", 2},
         {"--protocol sur-gard --server 1025 --duration 1x", 2},
         {"--protocol sur-gard --server 1025 --heartbeat-interval 1.5", 2},
         {"--protocol sur-gard --server 1025 --config /nonexistent.conf", 2},
@@ -194,10 +199,10 @@ TEST(StationSummary, ReadsTheTally) {
               "receivers: connections=1 10.0.0.5=5\n"
               "expect: heartbeat=2 met, error=0 MISSED (counted 1), unsent=2 met\n"
               "result: expectation missed\n");
-    EXPECT_NE(
-        summaryJson(summary, 0).find("\"answers\":{\"ACK\":1,\"NACK\":1,\"custom\":1},\"unsent\":"
-                                     "{\"count\":2,\"reasons\":{\"connection lost\":1,"),
-        std::string::npos)
+    EXPECT_NE(summaryJson(summary, 0)
+                  .find("\"answers\":{\"ACK\":1,\"NACK\":1,\"custom\":1},\"unsent\":"
+                        "{\"count\":2,\"reasons\":{\"connection lost\":1,"),
+              std::string::npos)
         << summaryJson(summary, 0);
 }
 

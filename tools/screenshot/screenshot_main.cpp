@@ -35,6 +35,7 @@
 #include "ui/mnemonics.h"
 #include "ui/quit_question.h"
 #include "ui/record_table_model.h"
+#include "ui/remote_control_window.h"
 #include "ui/tool_windows.h"
 
 namespace {
@@ -60,6 +61,7 @@ struct Options {
     bool dark = false;
     std::string keysPng;
     std::string scriptPng;
+    std::string remotePng;
     std::string quitPng;
     std::string aboutPng;
     std::string receiversPng;
@@ -218,6 +220,7 @@ int main(int argc, char** argv) {
     cli.add_flag("--dark", options.dark, "A dark palette (Fusion style)");
     cli.add_option("--keys", options.keysPng, "The DC-09 Keys window's picture");
     cli.add_option("--script", options.scriptPng, "The Answer Script window's picture");
+    cli.add_option("--remote", options.remotePng, "The Remote Control window's picture");
     cli.add_option("--quit", options.quitPng, "The question asked before quitting a run");
     cli.add_option("--about", options.aboutPng, "The About box's picture");
     cli.add_option("--receivers", options.receiversPng, "The Messages window's Receivers tab")
@@ -272,6 +275,10 @@ int main(int argc, char** argv) {
     if (!options.scriptPng.empty()) {
         failed |= shootTool<corvane::ui::AnswerScriptWindow>(
             dlg, corvane::ui::openAnswerScriptWindow, options.scriptPng);
+    }
+    if (!options.remotePng.empty()) {
+        failed |= shootTool<corvane::ui::RemoteControlWindow>(
+            dlg, corvane::ui::openRemoteControlWindow, options.remotePng);
     }
     if (!options.quitPng.empty()) {
         const std::unique_ptr<QMessageBox> question =

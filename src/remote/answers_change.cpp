@@ -1,0 +1,118 @@
+#include "remote/answers_change.h"
+
+#include <charconv>
+
+#include "answer/answer_scripts.h"
+#include "pipeline/activity_log.h"
+#include "remote/json_body.h"
+
+namespace corvane::remote {
+
+namespace {
+
+Unexpected<Failure> refuse(std::string why) {
+    return fail("", "", std::move(why));
+}
+
+bool isByte(const std::string& text) {
+    int value = -1;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && value >= 0 && value <= 255;
+}
+
+}  // namespace
+
+Result<AnswersChange> readAnswersChange(std::string_view body, const Station& station) {
+    const auto object = readObject(body, {"policy", "custom", "script", "heartbeat_script"});
+    if (!object) {
+        return Unexpected<Failure>(object.error());
+    }
+    const bool siaDcs = station.m_protocol == Protocol::SiaDcs;
+    AnswersChange change;
+    if (object->contains("policy")) {
+        const auto name = textField(*object, "policy");
+        if (!name) {
+            return Unexpected<Failure>(name.error());
+        }
+        const ResponseMode mode = responsePolicyNamed(*name);
+        if (mode == ResponseMode::None) {
+            return refuse("unknown policy \"" + *name +
+                          "\": ack-all, nack-all, nack-all-but-heartbeats, custom-all or "
+                          "custom-all-but-heartbeats");
+        }
+        change.policy = mode;
+    }
+    for (const auto& [key, slot] :
+         {std::pair{"custom", &change.custom}, std::pair{"script", &change.script},
+          std::pair{"heartbeat_script", &change.heartbeatScript}}) {
+        if (object->contains(key)) {
+            auto text = textField(*object, key);
+            if (!text) {
+                return Unexpected<Failure>(text.error());
+            }
+            *slot = std::move(*text);
+        }
+    }
+    if (change.custom && !siaDcs && !isByte(*change.custom)) {
+        return refuse("\"custom\": under Sur-Gard the custom answer is a byte value from 0 to 255");
+    }
+    const std::string custom = change.custom.value_or(station.customResponse());
+    if (change.policy && usesCustomAnswer(*change.policy) && custom.empty()) {
+        return refuse("policy " + std::string(responsePolicyName(*change.policy)) +
+                      " needs a custom answer");
+    }
+    for (const auto& [key, text] : {std::pair{"script", &change.script},
+                                    std::pair{"heartbeat_script", &change.heartbeatScript}}) {
+        if (*text && !(*text)->empty()) {
+            if (const auto parsed = answer::parseScript(**text, siaDcs); !parsed) {
+                return refuse(std::string(key) + ": " + parsed.error().why);
+            }
+        }
+    }
+    if (change.heartbeatScript && !change.script && station.answerScripts().current() == nullptr) {
+        return refuse("heartbeat_script: give the main script with it");
+    }
+    return change;
+}
+
+void applyAnswersChange(Station& station, const AnswersChange& change) {
+    // The custom text first: a policy that switches to it answers with the new text at once.
+    if (change.custom) {
+        station.setCustomResponse(*change.custom);
+    }
+    if (change.policy) {
+        station.m_responseMode = *change.policy;
+    }
+    answer::AnswerScripts& scripts = station.answerScripts();
+    if (change.script && change.script->empty()) {
+        if (scripts.enabled()) {
+            scripts.setEnabled(false);
+            station.activityLog().logEvent("  -  Answer script stopped\r\n");
+        }
+        return;
+    }
+    if (change.script || change.heartbeatScript) {
+        const auto now = scripts.current();
+        const std::string main = change.script.value_or(now ? now->mainText : std::string());
+        const std::string heartbeat =
+            change.heartbeatScript.value_or(now ? now->heartbeatText : std::string());
+        // Both were parsed when read: this apply cannot fail.
+        if (scripts.apply(main, heartbeat, station.m_protocol == Protocol::SiaDcs)) {
+            scripts.setEnabled(true);
+            station.activityLog().logEvent("  -  Answer script started: " + main + "\r\n");
+        }
+    }
+}
+
+nlohmann::ordered_json answersNow(const Station& station) {
+    const auto scripts = station.answerScripts().current();
+    const bool on = station.answerScripts().enabled() && scripts != nullptr;
+    return {
+        {"policy", responsePolicyName(station.m_responseMode.load())},
+        {"custom", station.customResponse()},
+        {"script", on ? scripts->mainText : std::string()},
+        {"heartbeat_script", on ? scripts->heartbeatText : std::string()},
+    };
+}
+
+}  // namespace corvane::remote
