@@ -10,6 +10,7 @@
 #include <CLI/CLI.hpp>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -135,10 +136,16 @@ int runAgainstFakeReceiver(CCorvaneDlg& dlg, QTcpServer& receiver) {
         ->setText(QString::number(receiver.serverPort()));
     qobject_cast<QAbstractButton*>(dlg.control(corvane::kShowLogCheck))->click();
     qobject_cast<QAbstractButton*>(dlg.control(corvane::kConnectButton))->click();
+    // The window connects in the background; its caption changes once the link is up.
+    const QDeadlineTimer connectLimit(10000);
+    while (controlText(dlg, corvane::kConnectButton) != QStringLiteral("Disconnect") &&
+           !connectLimit.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
     if (controlText(dlg, corvane::kConnectButton) != QStringLiteral("Disconnect")) {
         return fail("the window did not connect to the fake receiver");
     }
-    if (!receiver.waitForNewConnection(kTimeoutMs)) {
+    if (!receiver.hasPendingConnections() && !receiver.waitForNewConnection(kTimeoutMs)) {
         return fail("the window's connection did not arrive");
     }
     QTcpSocket* peer = receiver.nextPendingConnection();
