@@ -1,7 +1,7 @@
-// The station's event lines (one JSON object each, as corvane-station --json prints them) handed
-// to the clients that listen, for a server-sent events stream. Each subscriber has a queue of its
-// own, bounded; a subscriber that falls that far behind is dropped (its queue closed), never
-// waited for, so a slow or stalled client costs the publisher one short lock and nothing else.
+// The station's events (one JSON object each, as corvane-station --json prints them) handed to
+// the clients that listen, as server-sent events frames. Each subscriber has a queue of its own,
+// bounded; a subscriber that falls that far behind is dropped (its queue closed), never waited
+// for, so a slow or stalled client costs the publisher one short lock and nothing else.
 #pragma once
 
 #include <chrono>
@@ -15,28 +15,32 @@
 #include <string_view>
 #include <vector>
 
+#include "record/station_events.h"
+
 namespace corvane::remote {
 
-class EventFeed {
+class EventFeed final : public events::EventSink {
   public:
     class Subscription {
       public:
         explicit Subscription(std::size_t bound) : m_bound(bound) {}
-        // The next line, waiting at most `wait`; nothing when none came, or once dropped or
-        // closed (then closed() is true and no line follows).
+        // The next frame, waiting at most `wait`; nothing when none came, or once dropped or
+        // ended (then closed() is true and no frame follows).
         std::optional<std::string> next(std::chrono::milliseconds wait);
         bool closed() const;
-        // Ends the subscription: a waiting next() returns at once.
+        // Ends the subscription and forgets what waits: a waiting next() returns at once.
         void close();
 
       private:
         friend class EventFeed;
         // False when the queue was full: the subscription is closed instead.
-        bool offer(std::string_view line);
+        bool offer(std::string_view frame);
+        // The feed ends: what waits is still handed out, nothing more comes.
+        void end();
 
         mutable std::mutex m_mutex;
         std::condition_variable m_ready;
-        std::deque<std::string> m_lines;
+        std::deque<std::string> m_frames;
         const std::size_t m_bound;
         bool m_closed = false;
     };
@@ -44,11 +48,19 @@ class EventFeed {
     static constexpr std::size_t kDefaultBound = 1024;
     static constexpr std::size_t kMaxSubscribers = 16;
 
+    // "event: TYPE\ndata: JSON\n\n" (a line end in `json` starts another data line).
+    static std::string frame(std::string_view type, std::string_view json);
+
     // A new subscriber, or null when kMaxSubscribers listen already.
     std::shared_ptr<Subscription> subscribe(std::size_t bound = kDefaultBound);
-    // Any thread; never blocks on a subscriber. Subscribers that fell behind or closed are let go.
-    void publish(std::string_view line);
-    // Closes every subscription (the service stops).
+    // Closes `subscription` and lets it go (its client went away).
+    void unsubscribe(const std::shared_ptr<Subscription>& subscription);
+    // A frame as it is. Any thread; never blocks on a subscriber. Subscribers that fell behind
+    // or closed are let go.
+    void publish(std::string_view frame);
+    // An event as its frame (the station's event sink).
+    void publish(std::string_view type, std::string json) override;
+    // Ends every subscription once it has handed out what waits (the service stops).
     void closeAll();
     std::size_t subscribers() const;
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "remote/bearer_token.h"
@@ -18,6 +20,9 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr std::size_t kPendingConnections = 64;
+// How long stop() lets the event streams send what waits for them.
+constexpr auto kStreamsEnding = 2s;
+constexpr std::string_view kKeepalive = ": keepalive\n\n";
 
 // A fixed set of threads over a bounded queue of accepted connections: when every thread is busy
 // and the queue is full, the accepting thread waits and new clients wait in the listen backlog.
@@ -92,7 +97,9 @@ void answer(httplib::Response& res, const ApiResponse& api) {
 HttpServer::HttpServer(ServerRole role)
     : m_role(std::move(role)), m_server(std::make_unique<httplib::Server>()) {
     httplib::Server& server = *m_server;
-    server.new_task_queue = [] { return new BoundedPool(kThreads); };
+    // A thread for each event stream there may be, so streams never hold up the other requests.
+    const std::size_t threads = kThreads + (m_role.events != nullptr ? kMaxStreams : 0);
+    server.new_task_queue = [threads] { return new BoundedPool(threads); };
     server.set_payload_max_length(kMaxBodyBytes);
     // SO_REUSEADDR only: the library's default adds SO_REUSEPORT, which would let a second
     // station share a port that is already taken instead of failing to start.
@@ -126,6 +133,10 @@ HttpServer::HttpServer(ServerRole role)
                 return;
             }
             res.set_content(m_role.metrics(), "text/plain; version=0.0.4; charset=utf-8");
+            return;
+        }
+        if (m_role.control != nullptr && m_role.events != nullptr && req.path == "/v1/events") {
+            streamEvents(req.method, res);
             return;
         }
         if (m_role.control != nullptr && req.path.rfind("/v1/", 0) == 0) {
@@ -186,8 +197,74 @@ Result<void> HttpServer::start(const Endpoint& endpoint) {
     return {};
 }
 
+bool HttpServer::takeStream() {
+    std::lock_guard lock(m_streamMutex);
+    if (m_streams >= kMaxStreams) {
+        return false;
+    }
+    ++m_streams;
+    return true;
+}
+
+void HttpServer::releaseStream() {
+    {
+        std::lock_guard lock(m_streamMutex);
+        --m_streams;
+    }
+    m_streamEnded.notify_all();
+}
+
+void HttpServer::streamEvents(const std::string& method, httplib::Response& res) {
+    if (method != "GET") {
+        ApiResponse refused = errorResponse(405, "/v1/events takes GET");
+        refused.allow = "GET";
+        answer(res, refused);
+        return;
+    }
+    if (!takeStream()) {
+        answer(res, errorResponse(
+                        503, "at most " + std::to_string(kMaxStreams) + " event streams at once"));
+        return;
+    }
+    std::shared_ptr<EventFeed::Subscription> subscription = m_role.events->subscribe();
+    if (!subscription) {
+        releaseStream();
+        answer(res, errorResponse(503, "too many event listeners"));
+        return;
+    }
+    res.set_header("Cache-Control", "no-cache");
+    // Called again and again on this request's thread until it returns false (the client went
+    // away: a write failed) or the sink is done (the feed dropped or ended the subscription).
+    const auto provide = [this, subscription](std::size_t, httplib::DataSink& sink) {
+        std::optional<std::string> frame = subscription->next(m_role.keepalive);
+        if (!frame && !subscription->closed()) {
+            return sink.write(kKeepalive.data(), kKeepalive.size());
+        }
+        for (; frame; frame = subscription->next(0ms)) {
+            if (!sink.write(frame->data(), frame->size())) {
+                return false;
+            }
+        }
+        if (subscription->closed()) {
+            sink.done();
+        }
+        return true;
+    };
+    // However the stream ended, even before its first byte: the subscriber and the slot go.
+    const auto release = [this, subscription](bool) {
+        m_role.events->unsubscribe(subscription);
+        releaseStream();
+    };
+    res.set_chunked_content_provider("text/event-stream", provide, release);
+}
+
 void HttpServer::stop() {
     if (m_listener.joinable()) {
+        if (m_role.events != nullptr) {
+            m_role.events->closeAll();
+            std::unique_lock lock(m_streamMutex);
+            m_streamEnded.wait_for(lock, kStreamsEnding, [this] { return m_streams == 0; });
+        }
         m_server->stop();
         m_listener.join();
     }

@@ -63,7 +63,7 @@ Result<void> RemoteService::start(const RemoteOptions& options) {
     };
     if (options.control) {
         ServerRole role{shared ? std::function<std::string()>(metricsText) : nullptr, &m_control,
-                        token};
+                        token, &m_events, options.eventsKeepalive};
         const Result<int> port = serve(std::move(role), *options.control);
         if (!port) {
             stop();

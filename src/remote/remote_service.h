@@ -6,6 +6,7 @@
 
 #include <prometheus/collectable.h>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,8 @@ struct RemoteOptions {
     std::optional<Endpoint> metrics;
     std::optional<Endpoint> control;
     std::string tokenFile;  // required for control on an address other than loopback
+    // A quiet event stream's keepalive comment comes this often.
+    std::chrono::milliseconds eventsKeepalive{3000};
 
     bool any() const { return metrics || control; }
 };

@@ -15,6 +15,7 @@
 #include "platform/vexo.h"
 #include "record/record_export.h"
 #include "record/station_events.h"
+#include "remote/event_fan_out.h"
 #include "remote/remote_service.h"
 #include "station_cli/run_summary.h"
 #include "station_cli/terminal_log.h"
@@ -164,20 +165,23 @@ std::string stoppedBy(StopCause cause, LinkLoss loss) {
 
 // Where the server listens, on standard output even with --quiet: a rig that asked for any free
 // port (--server 0) reads it there. Through the log's writer when there is one, so that it keeps
-// its place among the lines.
-void announceListening(const std::string& where, bool json, TerminalLog* log) {
-    std::string line;
-    if (json) {
+// its place among the lines. The event streams (`feed`, when served) hear it too.
+void announceListening(const std::string& where, bool json, TerminalLog* log,
+                       events::EventSink* feed) {
+    std::string event;
+    if (json || feed != nullptr) {
         const auto colon = where.rfind(':');
         std::string address = where.substr(0, colon);
         if (address.size() > 2 && address.front() == '[') {
             address = address.substr(1, address.size() - 2);
         }
-        line = events::eventJson(
+        event = events::eventJson(
             events::Listening{utcMicrosecondsNow(), address, std::stoi(where.substr(colon + 1))});
-    } else {
-        line = "listening on " + where;
     }
+    if (feed != nullptr) {
+        feed->publish("listening", event);
+    }
+    std::string line = json ? std::move(event) : "listening on " + where;
     if (log != nullptr) {
         log->publish("listening", std::move(line));
         return;
@@ -242,9 +246,7 @@ int runStation(const StationOptions& o) {
     StationCore core(&view);
     configure(core.station(), o);
     // Text: the activity log's lines. JSON: the station's events instead.
-    if (o.json) {
-        core.worker().setEventSink(log.get());
-    } else {
+    if (!o.json) {
         core.log().setListener(log.get());
     }
     startScripts(core, o);
@@ -260,6 +262,14 @@ int runStation(const StationOptions& o) {
             std::fprintf(stderr, "corvane-station: cannot %s\n", started.error().text().c_str());
             return kLinkFailedExit;
         }
+    }
+    // The station's events go to the terminal (--json) and to the control API's event streams.
+    events::EventSink* feed = o.remote.control ? &service.events() : nullptr;
+    remote::EventFanOut eventSinks;
+    eventSinks.add(o.json ? log.get() : nullptr);
+    eventSinks.add(feed);
+    if (!eventSinks.empty()) {
+        core.worker().setEventSink(&eventSinks);
     }
 
     const auto start = Clock::now();
@@ -282,7 +292,7 @@ int runStation(const StationOptions& o) {
         return kLinkFailedExit;
     }
     if (!o.client) {
-        announceListening(core.server().listeningAddress(), o.json, log.get());
+        announceListening(core.server().listeningAddress(), o.json, log.get(), feed);
     }
     const std::string stopped = answerUntilStopped(core, view, o);
     if (core.station().m_running) {
@@ -293,10 +303,14 @@ int runStation(const StationOptions& o) {
     }
     core.log().setListener(nullptr);
     core.worker().setEventSink(nullptr);
+    const std::string stoppedEvent =
+        events::eventJson(events::Stopped{utcMicrosecondsNow(), stopped});
+    if (feed != nullptr) {
+        feed->publish("stopped", stoppedEvent);
+    }
     if (log) {
         if (o.json) {
-            log->publish("stopped",
-                         events::eventJson(events::Stopped{utcMicrosecondsNow(), stopped}));
+            log->publish("stopped", stoppedEvent);
         }
         log->finish();
     }
@@ -305,8 +319,11 @@ int runStation(const StationOptions& o) {
     RunSummary summary = makeSummary(core.tally().totals(), o.expectations, seconds, stopped);
     summary.recordsHeld = core.station().records().span().size();
     summary.recordsDropped = core.station().records().usage().dropped;
-    const std::string text =
-        o.json ? summaryJson(summary, utcMicrosecondsNow()) : summaryText(summary);
+    const std::string json = summaryJson(summary, utcMicrosecondsNow());
+    if (feed != nullptr) {
+        feed->publish("summary", json);  // the streams end with it as the service stops
+    }
+    const std::string text = o.json ? json : summaryText(summary);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
     if (!exported) {

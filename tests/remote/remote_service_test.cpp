@@ -1,6 +1,7 @@
 // The metrics and control service through a real HTTP client on 127.0.0.1: each endpoint's status
 // and body, the token rule, the limits, a busy port, /metrics as promtool reads it, and an answers
-// change in the middle of a 64-receiver lockstep run while 100 clients poll the records.
+// change in the middle of a 64-receiver lockstep run while 100 clients poll the records, and the
+// event stream.
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <netinet/in.h>
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <future>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "link/station_core.h"
@@ -176,6 +178,72 @@ TEST(RemoteService, EventFeedDropsASlowSubscriber) {
     EXPECT_FALSE(slow->next(std::chrono::milliseconds(0)));
     EXPECT_EQ(keen->next(std::chrono::milliseconds(0)), "a");
     EXPECT_EQ(feed.subscribers(), 1U);
+}
+
+// Waits (bounded) until `done` holds.
+template <typename Condition>
+bool eventually(Condition done) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done() && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::yield();
+    }
+    return done();
+}
+
+// Events arrive as they are published; a client that goes mid-stream is let go; streams have
+// their own bound and leave threads for the other requests.
+TEST(RemoteService, EventStreamServesListenersAndLetsThemGo) {
+    Vexo_InitEx();
+    Service s(Protocol::SurGard, {kAnyPort, kAnyPort, {}, std::chrono::milliseconds(20)});
+    ASSERT_TRUE(s.started);
+    remote::EventFeed& feed = s.service->events();
+    std::promise<std::vector<nlohmann::json>> received;
+    std::thread listener([&] {
+        std::string text;
+        std::vector<nlohmann::json> events;
+        httplib::Client c = s.client();
+        c.Get("/v1/events", [&](const char* data, std::size_t size) {
+            text.append(data, size);
+            for (auto end = text.find("\n\n"); end != std::string::npos; end = text.find("\n\n")) {
+                const std::string frame = text.substr(0, end);
+                text.erase(0, end + 2);
+                if (frame.starts_with("event: ")) {
+                    const auto at = frame.find("\ndata: ");
+                    events.push_back(nlohmann::json::parse(frame.substr(at + 7)));
+                    events.back()["event"] = frame.substr(7, at - 7);
+                }
+            }
+            return events.size() < 2;  // then closes the connection mid-stream
+        });
+        received.set_value(events);
+    });
+    ASSERT_TRUE(eventually([&] { return feed.subscribers() == 1; }));
+    events::EventSink& sink = feed;
+    sink.publish("stopped", events::eventJson(events::Stopped{1, "duration"}));
+    sink.publish("lost", events::eventJson(events::Lost{2, 7, "127.0.0.1:4000"}));
+    const std::vector<nlohmann::json> events = received.get_future().get();
+    listener.join();
+    ASSERT_EQ(events.size(), 2U);
+    EXPECT_EQ(events[0]["event"], "stopped");
+    EXPECT_EQ(events[0]["cause"], "duration");
+    EXPECT_EQ(events[1]["event"], "lost");
+    EXPECT_EQ(events[1]["connection"], 7);
+    EXPECT_TRUE(eventually([&] { return feed.subscribers() == 0; })) << "the closed stream stays";
+
+    std::vector<std::thread> streams;
+    for (std::size_t i = 0; i < remote::HttpServer::kMaxStreams; ++i) {
+        streams.emplace_back([&] { s.client().Get("/v1/events"); });
+    }
+    ASSERT_TRUE(eventually([&] { return feed.subscribers() == remote::HttpServer::kMaxStreams; }));
+    httplib::Client c = s.client();
+    EXPECT_EQ(c.Get("/v1/events")->status, 503);
+    EXPECT_EQ(c.Get("/v1/status")->status, 200);
+    EXPECT_EQ(c.Get("/metrics")->status, 200);
+    EXPECT_EQ(c.Post("/v1/events", "", "text/plain")->status, 405);
+    s.service->stop();  // every stream ends
+    for (std::thread& stream : streams) {
+        stream.join();
+    }
 }
 
 // Answers go from ACK to NACK at one point of each connection: none twice, none lost.
