@@ -231,8 +231,9 @@ TEST(RemoteService, EventStreamServesListenersAndLetsThemGo) {
     EXPECT_TRUE(eventually([&] { return feed.subscribers() == 0; })) << "the closed stream stays";
 
     std::vector<std::thread> streams;
+    const int port = s.service->controlPort();  // read before stop() clears it
     for (std::size_t i = 0; i < remote::HttpServer::kMaxStreams; ++i) {
-        streams.emplace_back([&] { s.client().Get("/v1/events"); });
+        streams.emplace_back([port] { httplib::Client("127.0.0.1", port).Get("/v1/events"); });
     }
     ASSERT_TRUE(eventually([&] { return feed.subscribers() == remote::HttpServer::kMaxStreams; }));
     httplib::Client c = s.client();
