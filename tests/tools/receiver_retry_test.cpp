@@ -39,7 +39,7 @@ TEST(ReceiverRetries, FollowsTheStationsScriptEndToEnd) {
         options.count = c.attempts.size();
         options.retrying = true;
         options.retries = c.retries;
-        options.ackWaitMs = 100;
+        options.ackWaitMs = 1000;  // room for a slow build (sanitizers); only NONE waits it out
         options.reconnectMs = c.reconnectMs;
         const RetryResult result = runRetrying(options);
         ASSERT_EQ(result.error, "");
