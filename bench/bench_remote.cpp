@@ -7,7 +7,7 @@
 //     and p99 of 200 scrapes, against 5 ms.
 // Every run must have each message answered once; the program exits 1 when one is not.
 //
-// Options: --per-receiver N (messages on each of the 64 connections, default 2000), --pairs N
+// Options: --per-receiver N (messages on each of the 64 connections, default 2000), --rounds N
 // (default 5).
 #include <httplib.h>
 
@@ -42,30 +42,52 @@ struct Run {
     bool good = false;
 };
 
+// A Sur-Gard server station on a free port with its metrics service beside it; the link stops
+// when it goes.
+struct ServedStation {
+    corvane::StationCore core;
+    corvane::remote::LinkWatch watch;
+    corvane::remote::RemoteService service{core.station(), watch, {}};
+    bool up = false;
+
+    ServedStation() {
+        corvane::Station& station = core.station();
+        station.m_protocol = corvane::Protocol::SurGard;
+        station.m_mode = corvane::LinkMode::Server;
+        station.m_heartbeatInterval = 0;
+        station.m_port = 0;
+        core.control().doConnect();
+        up = station.m_running &&
+             service.start({corvane::remote::Endpoint{"127.0.0.1", 0}, std::nullopt, {}});
+    }
+    ~ServedStation() {
+        if (core.station().m_running) {
+            core.control().doDisconnect();
+        }
+    }
+
+    // 64 receivers, `perReceiver` messages each, in lockstep against it.
+    sim::RunOptions receivers(std::uint64_t perReceiver) {
+        sim::RunOptions o;
+        o.protocol = sim::Protocol::SurGard;
+        o.port = static_cast<std::uint16_t>(Vexo_LocalPort(core.server().m_listenSocket));
+        o.connections = kReceivers;
+        o.count = perReceiver;
+        return o;
+    }
+};
+
 // One lockstep run of 64 receivers against a fresh station; `scrape` fetches /metrics 10 times a
 // second while it runs.
 Run lockstep(std::uint64_t perReceiver, bool scrape) {
-    corvane::StationCore core;
-    corvane::Station& station = core.station();
-    station.m_protocol = corvane::Protocol::SurGard;
-    station.m_mode = corvane::LinkMode::Server;
-    station.m_heartbeatInterval = 0;
-    station.m_port = 0;
-    core.control().doConnect();
-    corvane::remote::LinkWatch watch;
-    corvane::remote::RemoteService service(station, watch, {});
-    if (!station.m_running ||
-        !service.start({corvane::remote::Endpoint{"127.0.0.1", 0}, std::nullopt, {}})) {
+    ServedStation served;
+    if (!served.up) {
         return {};
     }
-    sim::RunOptions o;
-    o.protocol = sim::Protocol::SurGard;
-    o.port = static_cast<std::uint16_t>(Vexo_LocalPort(core.server().m_listenSocket));
-    o.connections = kReceivers;
-    o.count = perReceiver;
+    const sim::RunOptions o = served.receivers(perReceiver);
     std::atomic<bool> running{true};
     std::thread scraper([&] {
-        httplib::Client client("127.0.0.1", service.metricsPort());
+        httplib::Client client("127.0.0.1", served.service.metricsPort());
         for (auto next = Clock::now(); scrape && running; next += 100ms) {
             client.Get("/metrics");
             std::this_thread::sleep_until(next + 100ms);
@@ -74,7 +96,6 @@ Run lockstep(std::uint64_t perReceiver, bool scrape) {
     const sim::RunResult r = sim::runReceiver(o);
     running = false;
     scraper.join();
-    core.control().doDisconnect();
     return {r.messagesPerSecond(), r.total.latency.p99(), r.allGood()};
 }
 
@@ -99,33 +120,19 @@ std::pair<double, double> timed(int count, F&& f) {
 
 // 64 receivers have sent their messages, then the scrapes are timed.
 bool scrapeTime(std::uint64_t perReceiver) {
-    corvane::StationCore core;
-    corvane::Station& station = core.station();
-    station.m_protocol = corvane::Protocol::SurGard;
-    station.m_mode = corvane::LinkMode::Server;
-    station.m_heartbeatInterval = 0;
-    station.m_port = 0;
-    core.control().doConnect();
-    corvane::remote::LinkWatch watch;
-    corvane::remote::RemoteService service(station, watch, {});
-    if (!station.m_running ||
-        !service.start({corvane::remote::Endpoint{"127.0.0.1", 0}, std::nullopt, {}})) {
+    ServedStation served;
+    if (!served.up) {
         return false;
     }
-    sim::RunOptions o;
-    o.protocol = sim::Protocol::SurGard;
-    o.port = static_cast<std::uint16_t>(Vexo_LocalPort(core.server().m_listenSocket));
-    o.connections = kReceivers;
-    o.count = perReceiver;
+    const sim::RunOptions o = served.receivers(perReceiver);
     const sim::RunResult r = sim::runReceiver(o);
-    httplib::Client client("127.0.0.1", service.metricsPort());
+    httplib::Client client("127.0.0.1", served.service.metricsPort());
     std::size_t bytes = 0;
     const auto [httpMedian, httpP99] = timed(200, [&] {
         const auto res = client.Get("/metrics");
         bytes = res ? res->body.size() : 0;
     });
-    const auto [textMedian, textP99] = timed(200, [&] { (void)service.metricsText(); });
-    core.control().doDisconnect();
+    const auto [textMedian, textP99] = timed(200, [&] { (void)served.service.metricsText(); });
     std::printf("%-44s %8.3f %8.3f   %s\n", "scrape at 64 receivers, HTTP GET /metrics", httpMedian,
                 httpP99, httpP99 <= 5.0 ? "ok (<= 5 ms)" : "MISSED (> 5 ms)");
     std::printf("%-44s %8.3f %8.3f   %zu bytes\n", "scrape at 64 receivers, the text alone",
