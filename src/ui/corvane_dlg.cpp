@@ -57,9 +57,10 @@ CCorvaneDlg::~CCorvaneDlg() {
     // Workers may still be running and calling into this window: detach it, then stop the link
     // and join every thread while the controls still exist.
     m_core.setWindow(nullptr);
-    // The remote service's threads read the station: they end before it does.
-    ui::closeRemoteControl(*this);
     m_core.control().shutdownLink();
+    // After the link: the worker may publish into the service's event feed until it has ended.
+    // The service's threads read the station, which outlives them.
+    ui::closeRemoteControl(*this);
 }
 
 std::optional<QString> CCorvaneDlg::runProtocolDialog() {

@@ -95,6 +95,8 @@ RemoteControlWindow::RemoteControlWindow(CCorvaneDlg& main) : QDialog(&main), m_
 }
 
 RemoteControlWindow::~RemoteControlWindow() {
+    // The main window ends its link (and the worker publishing into the feed) before this.
+    m_main.core().worker().setEventSink(nullptr);
     m_service->stop();
 }
 
@@ -128,6 +130,9 @@ bool RemoteControlWindow::readFields(remote::RemoteOptions& options) {
 
 void RemoteControlWindow::onStartClicked() {
     if (m_service->running()) {
+        // The feed stays with the service object: a batch the worker has begun may still
+        // publish into it, to no subscriber.
+        m_main.core().worker().setEventSink(nullptr);
         m_service->stop();
         showState(QStringLiteral("Off"));
         return;
@@ -147,6 +152,8 @@ void RemoteControlWindow::onStartClicked() {
                        .arg(m_service->metricsPort());
     }
     if (options.control) {
+        // Events are built only while a stream can be asked for.
+        m_main.core().worker().setEventSink(&m_service->events());
         serving << QStringLiteral("control API at http://%1:%2/v1/")
                        .arg(latin1(options.control->host))
                        .arg(m_service->controlPort());
