@@ -1,13 +1,16 @@
 // The metrics service against the 64-receiver lockstep run (Server, Sur-Gard, on 127.0.0.1):
 //   - the run's rate and p99 answer latency without a scraper and with one that fetches /metrics
-//     10 times a second over HTTP, in rounds of without, with, without again (the machine is small
-//     and noisy: the medians are compared, and the two without show the noise), against a 2%
-//     target on each;
+//     over HTTP 10 times a second, against a 2% target on each. The machine is small and noisy,
+//     so each run with a scraper is compared with the runs without on either side of it, and the
+//     median of those rounds is taken; the neighbours' own difference shows the noise. A run
+//     scraped 100 times a second shows the cost where it rises above the noise (a scrape's cost
+//     is per scrape: a tenth of it is what 10 a second cost), and the CPU a scrape takes, server
+//     and client, says what share of the machine 10 a second can take at most;
 //   - the time a scrape takes at 64 receivers (the HTTP round trip and the text alone), median
 //     and p99 of 200 scrapes, against 5 ms.
 // Every run must have each message answered once; the program exits 1 when one is not.
 //
-// Options: --per-receiver N (messages on each of the 64 connections, default 2000), --rounds N
+// Options: --per-receiver N (messages on each of the 64 connections, default 4000), --rounds N
 // (default 5).
 #include <httplib.h>
 
@@ -17,6 +20,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <future>
 #include <string>
 #include <thread>
@@ -77,9 +81,9 @@ struct ServedStation {
     }
 };
 
-// One lockstep run of 64 receivers against a fresh station; `scrape` fetches /metrics 10 times a
-// second while it runs.
-Run lockstep(std::uint64_t perReceiver, bool scrape) {
+// One lockstep run of 64 receivers against a fresh station, with /metrics fetched
+// `scrapesPerSecond` times a second (0: not at all) while it runs.
+Run lockstep(std::uint64_t perReceiver, int scrapesPerSecond) {
     ServedStation served;
     if (!served.up) {
         return {};
@@ -87,10 +91,14 @@ Run lockstep(std::uint64_t perReceiver, bool scrape) {
     const sim::RunOptions o = served.receivers(perReceiver);
     std::atomic<bool> running{true};
     std::thread scraper([&] {
+        if (scrapesPerSecond == 0) {
+            return;
+        }
+        const auto period = std::chrono::microseconds(1'000'000 / scrapesPerSecond);
         httplib::Client client("127.0.0.1", served.service.metricsPort());
-        for (auto next = Clock::now(); scrape && running; next += 100ms) {
+        for (auto next = Clock::now(); running; next += period) {
             client.Get("/metrics");
-            std::this_thread::sleep_until(next + 100ms);
+            std::this_thread::sleep_until(next + period);
         }
     });
     const sim::RunResult r = sim::runReceiver(o);
@@ -118,6 +126,13 @@ std::pair<double, double> timed(int count, F&& f) {
     return {ms[ms.size() / 2], ms[ms.size() * 99 / 100]};
 }
 
+// The process' CPU time (every thread, user and system), in milliseconds.
+double processCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
 // 64 receivers have sent their messages, then the scrapes are timed.
 bool scrapeTime(std::uint64_t perReceiver) {
     ServedStation served;
@@ -132,12 +147,32 @@ bool scrapeTime(std::uint64_t perReceiver) {
         const auto res = client.Get("/metrics");
         bytes = res ? res->body.size() : 0;
     });
+    const double cpuBefore = processCpuMs();
+    timed(200, [&] { client.Get("/metrics"); });
+    const double cpuPerScrape = (processCpuMs() - cpuBefore) / 200;
     const auto [textMedian, textP99] = timed(200, [&] { (void)served.service.metricsText(); });
     std::printf("%-44s %8.3f %8.3f   %s\n", "scrape at 64 receivers, HTTP GET /metrics", httpMedian,
                 httpP99, httpP99 <= 5.0 ? "ok (<= 5 ms)" : "MISSED (> 5 ms)");
     std::printf("%-44s %8.3f %8.3f   %zu bytes\n", "scrape at 64 receivers, the text alone",
                 textMedian, textP99, bytes);
+    const double cores = std::max(1U, std::thread::hardware_concurrency());
+    std::printf("%-44s %8.3f ms CPU a scrape: 10 a second take %.3f%% of %g cores\n",
+                "scraper's CPU, server and client", cpuPerScrape,
+                cpuPerScrape * 10 / (cores * 1000) * 100, cores);
     return r.allGood();
+}
+
+// A run with a scraper against the runs without on either side of it, in percent: the rate's
+// fall and the p99's rise.
+struct Moved {
+    double rate = 0;
+    double p99 = 0;
+};
+
+Moved movedAgainst(const Run& before, const Run& with, const Run& after) {
+    const double rate = (before.rate + after.rate) / 2;
+    const double p99 = static_cast<double>(before.p99 + after.p99) / 2;
+    return {(rate - with.rate) / rate * 100, (static_cast<double>(with.p99) - p99) / p99 * 100};
 }
 
 }  // namespace
@@ -145,51 +180,70 @@ bool scrapeTime(std::uint64_t perReceiver) {
 int main(int argc, char** argv) {
     const TemporaryStateDir stateDir;
     Vexo_InitEx();
-    std::uint64_t perReceiver = 2000;
-    int pairs = 5;
+    std::uint64_t perReceiver = 4000;
+    int rounds = 5;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];
         if (arg == "--per-receiver") {
             perReceiver = std::strtoull(argv[i + 1], nullptr, 10);
         } else if (arg == "--rounds") {
-            pairs = std::max(1, std::atoi(argv[i + 1]));
+            rounds = std::max(1, std::atoi(argv[i + 1]));
         }
     }
     bool good = true;
-    // Runs without scraping, with, and without again: the two without show the machine's own
-    // noise, which a difference with scraping has to be read against.
-    std::vector<double> rates[3];
-    std::vector<std::uint64_t> p99s[3];
-    lockstep(perReceiver, false);  // warms up the caches and the kernel's socket buffers
-    for (int round = 0; round < pairs; ++round) {
-        for (int kind = 0; kind < 3; ++kind) {
-            const Run run = lockstep(perReceiver, kind == 1);
-            good = good && run.good;
-            rates[kind].push_back(run.rate);
-            p99s[kind].push_back(run.p99);
-        }
+    const auto run = [&](int scrapesPerSecond) {
+        const Run r = lockstep(perReceiver, scrapesPerSecond);
+        good = good && r.good;
+        return r;
+    };
+    // Each round: without, 10 a second, without, 100 a second, without. Each run with a scraper
+    // is read against its two neighbours, and the neighbours against each other (the noise).
+    std::vector<Run> without;
+    std::vector<double> noiseRate, noiseP99, rate10, p99At10, rate100, p99At100;
+    run(0);  // warms up the caches and the kernel's socket buffers
+    for (int round = 0; round < rounds; ++round) {
+        const Run a = run(0);
+        const Run at10 = run(10);
+        const Run b = run(0);
+        const Run at100 = run(100);
+        const Run c = run(0);
+        const Moved m10 = movedAgainst(a, at10, b);
+        const Moved m100 = movedAgainst(b, at100, c);
+        rate10.push_back(m10.rate);
+        p99At10.push_back(m10.p99);
+        rate100.push_back(m100.rate);
+        p99At100.push_back(m100.p99);
+        const Moved noise = movedAgainst(a, b, c);  // a run without, read as if scraped
+        noiseRate.push_back(std::abs(noise.rate));
+        noiseP99.push_back(std::abs(noise.p99));
+        without.insert(without.end(), {a, b, c});
     }
-    double rate[3];
-    double p99[3];
-    for (int kind = 0; kind < 3; ++kind) {
-        rate[kind] = median(rates[kind]);
-        p99[kind] = static_cast<double>(median(p99s[kind]));
+    std::vector<double> rates;
+    std::vector<std::uint64_t> p99s;
+    for (const Run& r : without) {
+        rates.push_back(r.rate);
+        p99s.push_back(r.p99);
     }
-    const double baseRate = (rate[0] + rate[2]) / 2;
-    const double baseP99 = (p99[0] + p99[2]) / 2;
-    const double rateMoved = (baseRate - rate[1]) / baseRate * 100;
-    const double p99Moved = (p99[1] - baseP99) / baseP99 * 100;
-    std::printf("64 receivers in lockstep, %llu messages each, %d rounds (medians)\n",
-                static_cast<unsigned long long>(perReceiver), pairs);
-    std::printf("%-44s %10s %10s\n", "", "msg/s", "p99 us");
-    std::printf("%-44s %10.0f %10.0f\n", "without scraping", rate[0], p99[0]);
-    std::printf("%-44s %10.0f %10.0f\n", "scraping /metrics 10 times a second", rate[1], p99[1]);
-    std::printf("%-44s %10.0f %10.0f\n", "without scraping, again", rate[2], p99[2]);
-    std::printf("%-44s %9.1f%% %9.1f%%\n", "noise: the two runs without apart",
-                std::abs(rate[0] - rate[2]) / baseRate * 100,
-                std::abs(p99[0] - p99[2]) / baseP99 * 100);
-    std::printf("%-44s %9.1f%% %9.1f%%   %s\n", "moved by scraping (rate down, p99 up)", rateMoved,
-                p99Moved, rateMoved <= 2.0 && p99Moved <= 2.0 ? "ok (<= 2%)" : "MISSED (> 2%)");
+    std::printf("64 receivers in lockstep, %llu messages each, %d rounds (medians of rounds)\n",
+                static_cast<unsigned long long>(perReceiver), rounds);
+    std::printf("%-44s %10.0f msg/s %8llu us p99\n", "without scraping", median(rates),
+                static_cast<unsigned long long>(median(p99s)));
+    std::printf("%-44s %9s %9s\n", "against the runs without on either side", "rate", "p99");
+    std::printf("%-44s %8.1f%% %8.1f%%\n", "noise: a run without, read the same way",
+                median(noiseRate), median(noiseP99));
+    std::printf("%-44s %8.1f%% %8.1f%%\n", "moved by scraping 100 times a second", median(rate100),
+                median(p99At100));
+    const double rateAt10 = median(rate10);
+    const double p99AtTen = median(p99At10);
+    // Over 2% but within the noise's reach of it, the run cannot tell: said so, not passed.
+    const auto verdict = [](double moved, double noise) {
+        return moved <= 2.0 ? "ok (<= 2%)" : moved <= 2.0 + noise ? "within the noise" : "MISSED";
+    };
+    std::printf("%-44s %8.1f%% %8.1f%%   rate %s, p99 %s\n", "moved by scraping 10 times a second",
+                rateAt10, p99AtTen, verdict(rateAt10, median(noiseRate)),
+                verdict(p99AtTen, median(noiseP99)));
+    std::printf("%-44s %8.2f%% %8.2f%%\n", "  the same, read as a tenth of 100 a second",
+                median(rate100) / 10, median(p99At100) / 10);
     std::printf("\n%-44s %8s %8s\n", "", "med ms", "p99 ms");
     good = scrapeTime(perReceiver) && good;
     if (!good) {
