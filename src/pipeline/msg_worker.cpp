@@ -97,7 +97,9 @@ bool MsgWorker::processQueuedMessages() {
     std::string cut;
     std::vector<MessageRecord> records;
     records.reserve(std::min(batch.size(), kRecordChunk));
-    m_batchSink = m_events.load();
+    // While nobody listens, no event is built.
+    events::EventSink* const sink = m_events.load();
+    m_batchSink = sink != nullptr && sink->listened() ? sink : nullptr;
     // The worker alone appends records: the staged ones take the next numbers in order.
     m_nextSequence = m_batchSink != nullptr ? m_parts.records.span().next : 0;
     // The whole batch is taken in even when a stop arrives meanwhile.
@@ -142,7 +144,6 @@ void MsgWorker::takeIn(ReceivedMessage& item, std::vector<MessageRecord>& record
         case ReceivedMessage::Event::Connected:
             m_parts.tally.connected(item.connection, item.peer, item.receivedUs);
             if (m_batchSink != nullptr) {
-                m_peers[item.connection] = item.peer;
                 m_batchSink->publish(
                     "connected", events::eventJson(events::Connected{item.receivedUs,
                                                                      item.connection, item.peer}));
@@ -158,12 +159,11 @@ void MsgWorker::takeIn(ReceivedMessage& item, std::vector<MessageRecord>& record
                 m_parts.tally.answerSettled(item.connection, 0, reply.word, reply.delivery);
                 settle(records, item.connection, unsent.index, reply, {}, -1);
             }
-            m_parts.tally.lost(item.connection, item.receivedUs, item.loss);
-            if (m_batchSink != nullptr) {
-                auto peer = m_peers.extract(item.connection);
-                m_batchSink->publish("lost", events::eventJson(events::Lost{
-                                                 item.receivedUs, item.connection,
-                                                 peer.empty() ? std::string() : peer.mapped()}));
+            if (std::string peer = m_parts.tally.lost(item.connection, item.receivedUs, item.loss);
+                m_batchSink != nullptr) {
+                m_batchSink->publish(
+                    "lost", events::eventJson(
+                                events::Lost{item.receivedUs, item.connection, std::move(peer)}));
             }
             return;
         case ReceivedMessage::Event::AnswerSent: {

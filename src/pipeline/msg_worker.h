@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -59,7 +58,7 @@ class MsgWorker {
     bool processQueuedMessages();
 
     // Where the connected, lost, message and answer events go as the worker takes them in; null
-    // (the default): no event is built.
+    // (the default), or a sink nobody listens to: no event is built.
     void setEventSink(events::EventSink* sink) { m_events = sink; }
 
     std::atomic<bool> m_stopFlag{false};
@@ -76,7 +75,6 @@ class MsgWorker {
     Parts m_parts;
     Vexo_Sem m_wake;  // posted by stop: the idle wait ends at once
     std::atomic<events::EventSink*> m_events{nullptr};
-    std::map<std::uint64_t, std::string> m_peers;  // live connections, for their lost events
     // The worker thread's own, for one batch: where its events go, and the next record number.
     events::EventSink* m_batchSink = nullptr;
     std::uint64_t m_nextSequence = 0;

@@ -70,6 +70,8 @@ class EventSink {
   public:
     virtual ~EventSink() = default;
     virtual void publish(std::string_view type, std::string json) = 0;
+    // False while nobody would read an event: the worker then builds none (any thread, cheap).
+    virtual bool listened() const { return true; }
 };
 
 }  // namespace corvane::events

@@ -136,11 +136,12 @@ void Tally::connected(std::uint64_t connection, const std::string& peer, std::in
     ++m_totals.connections;
 }
 
-void Tally::lost(std::uint64_t connection, std::int64_t us, LinkLoss loss) {
+std::string Tally::lost(std::uint64_t connection, std::int64_t us, LinkLoss loss) {
     std::lock_guard lock(m_mutex);
     ReceiverRow& row = rowFor(connection).shown;
     row.lostUs = us;
     row.lostBy = loss;
+    return row.peer;
 }
 
 void Tally::lostAll(std::int64_t us) {

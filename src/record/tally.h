@@ -71,7 +71,8 @@ class Tally {
     static constexpr std::size_t kAddressLimit = 64;  // addresses counted one by one
 
     void connected(std::uint64_t connection, const std::string& peer, std::int64_t us);
-    void lost(std::uint64_t connection, std::int64_t us, LinkLoss loss = LinkLoss::None);
+    // Returns the connection's peer ("address:port"; empty when not known).
+    std::string lost(std::uint64_t connection, std::int64_t us, LinkLoss loss = LinkLoss::None);
     // Every connection still up is lost at `us` (the link was stopped).
     void lostAll(std::int64_t us);
     // One message, with its answer's word and delivery: sent (timed from `receivedUs`), unsent,

@@ -2,6 +2,7 @@
 // feed of the event streams. Neither waits for its reader, so neither does this.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,11 @@ class EventFanOut final : public events::EventSink {
         }
     }
     bool empty() const { return m_sinks.empty(); }
+
+    bool listened() const override {
+        return std::any_of(m_sinks.begin(), m_sinks.end(),
+                           [](const events::EventSink* sink) { return sink->listened(); });
+    }
 
     void publish(std::string_view type, std::string json) override {
         for (std::size_t i = 0; i + 1 < m_sinks.size(); ++i) {

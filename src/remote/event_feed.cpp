@@ -76,14 +76,17 @@ std::shared_ptr<EventFeed::Subscription> EventFeed::subscribe(std::size_t bound)
     if (m_subscribers.size() >= kMaxSubscribers) {
         return nullptr;
     }
-    return m_subscribers.emplace_back(
-        std::make_shared<Subscription>(std::max<std::size_t>(bound, 1)));
+    auto subscription = std::make_shared<Subscription>(std::max<std::size_t>(bound, 1));
+    m_subscribers.push_back(subscription);
+    noteListeners();
+    return subscription;
 }
 
 void EventFeed::unsubscribe(const std::shared_ptr<Subscription>& subscription) {
     subscription->close();
     std::lock_guard lock(m_mutex);
     std::erase(m_subscribers, subscription);
+    noteListeners();
 }
 
 void EventFeed::publish(std::string_view frame) {
@@ -91,6 +94,7 @@ void EventFeed::publish(std::string_view frame) {
     std::erase_if(m_subscribers, [frame](const std::shared_ptr<Subscription>& subscriber) {
         return !subscriber->offer(frame);
     });
+    noteListeners();
 }
 
 void EventFeed::publish(std::string_view type, std::string json) {
@@ -103,6 +107,7 @@ void EventFeed::closeAll() {
         subscriber->end();
     }
     m_subscribers.clear();
+    noteListeners();
 }
 
 std::size_t EventFeed::subscribers() const {

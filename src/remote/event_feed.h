@@ -4,6 +4,7 @@
 // for, so a slow or stalled client costs the publisher one short lock and nothing else.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -63,10 +64,16 @@ class EventFeed final : public events::EventSink {
     // Ends every subscription once it has handed out what waits (the service stops).
     void closeAll();
     std::size_t subscribers() const;
+    // Someone subscribes: without a lock, for the worker's check on each batch.
+    bool listened() const override { return m_listened.load(std::memory_order_relaxed); }
 
   private:
+    // After each change to the list, under its lock.
+    void noteListeners() { m_listened.store(!m_subscribers.empty(), std::memory_order_relaxed); }
+
     mutable std::mutex m_mutex;  // guards the list; each subscription has its own lock
     std::vector<std::shared_ptr<Subscription>> m_subscribers;
+    std::atomic<bool> m_listened{false};
 };
 
 }  // namespace corvane::remote

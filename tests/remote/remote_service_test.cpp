@@ -23,6 +23,7 @@
 #include "receiver/progress_line.h"
 #include "receiver/receiver_run.h"
 #include "record/message_records.h"
+#include "remote/event_fan_out.h"
 #include "remote/remote_service.h"
 
 namespace corvane {
@@ -166,9 +167,13 @@ TEST(RemoteService, PromtoolReadsTheMetrics) {
     fs::remove(file);
 }
 
-// A subscriber that falls behind is dropped; the publisher never waits for it.
+// A subscriber that falls behind is dropped; the publisher never waits for it. Events are
+// wanted while someone subscribes.
 TEST(RemoteService, EventFeedDropsASlowSubscriber) {
     remote::EventFeed feed;
+    remote::EventFanOut sinks;
+    sinks.add(&feed);
+    EXPECT_FALSE(sinks.listened());
     const auto slow = feed.subscribe(2);
     const auto keen = feed.subscribe(8);
     for (const char* line : {"a", "b", "c"}) {
@@ -178,6 +183,9 @@ TEST(RemoteService, EventFeedDropsASlowSubscriber) {
     EXPECT_FALSE(slow->next(std::chrono::milliseconds(0)));
     EXPECT_EQ(keen->next(std::chrono::milliseconds(0)), "a");
     EXPECT_EQ(feed.subscribers(), 1U);
+    EXPECT_TRUE(sinks.listened());
+    feed.unsubscribe(keen);
+    EXPECT_FALSE(feed.listened());
 }
 
 // Waits (bounded) until `done` holds.
