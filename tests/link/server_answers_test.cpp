@@ -18,11 +18,10 @@ namespace corvane {
 namespace {
 
 using namespace std::chrono_literals;
+using test::kCid;
+using test::kSiaEvent;
 using test::ServerHarness;
 using test::TestReceiver;
-
-const std::string kCid = "5011 18112345E13001003\x14";
-const std::string kSiaEvent = "\n0000002E\"SIA-DCS\"0007R1L2#1234[#1234|Nri1/BA01]\r";
 
 void scriptOn(Station& station, const std::string& script) {
     ASSERT_TRUE(station.answerScripts().apply(script, "", station.m_protocol == Protocol::SiaDcs));

@@ -19,6 +19,10 @@ namespace corvane::test {
 
 using namespace std::chrono_literals;
 
+// What the server tests send: a Contact ID line (MLR2) and a plain SIA-DCS frame.
+inline const std::string kCid = "5011 18112345E13001003\x14";
+inline const std::string kSiaEvent = "\n0000002E\"SIA-DCS\"0007R1L2#1234[#1234|Nri1/BA01]\r";
+
 // Polls `condition` until it holds or `timeout` passes, for state that announces no event.
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s);
 

@@ -17,12 +17,12 @@ namespace corvane {
 namespace {
 
 using namespace std::chrono_literals;
+using test::kCid;
+using test::kSiaEvent;
 using test::ServerHarness;
 using test::TestReceiver;
 
-const std::string kCid = "5011 18112345E13001003\x14";
 const std::string kHeartbeat = "1011           @    \x14";
-const std::string kSiaEvent = "\n0000002E\"SIA-DCS\"0007R1L2#1234[#1234|Nri1/BA01]\r";
 const std::string kLinkTest = "\n00000015\"NULL\"0000R0L0#0000[]\r";
 
 // One send, and the messages it completes.

@@ -16,11 +16,10 @@ namespace corvane {
 namespace {
 
 using namespace std::chrono_literals;
+using test::kCid;
+using test::kSiaEvent;
 using test::ServerHarness;
 using test::TestReceiver;
-
-const std::string kCid = "5011 18112345E13001003\x14";
-const std::string kSiaEvent = "\n0000002E\"SIA-DCS\"0007R1L2#1234[#1234|Nri1/BA01]\r";
 
 // The worker's part, played by the test thread: takes in what the links queued until `done`.
 bool workUntil(ServerHarness& server, const std::function<bool(const TallyTotals&)>& done) {
