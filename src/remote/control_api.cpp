@@ -7,6 +7,7 @@
 #include "dc09/dc09_settings.h"
 #include "record/message_records.h"
 #include "record/record_export.h"
+#include "record/tally_json.h"
 #include "remote/answers_change.h"
 #include "remote/dc09_change.h"
 #include "remote/json_body.h"
@@ -37,37 +38,16 @@ std::optional<std::uint64_t> number(const std::map<std::string, std::string>& qu
     return value;
 }
 
-nlohmann::ordered_json latencyJson(std::int64_t micros) {
-    return micros >= 0 ? nlohmann::ordered_json(micros) : nlohmann::ordered_json(nullptr);
-}
-
 // The summary's fields under the station's own kind names, for a front end without its own.
 nlohmann::ordered_json ownSummary(const TallyTotals& t, double seconds) {
     nlohmann::ordered_json kinds = nlohmann::ordered_json::object();
     for (std::size_t i = 0; i < t.byKind.size(); ++i) {
         kinds[std::string(messageKindName(static_cast<MessageKind>(i)))] = t.byKind[i];
     }
-    nlohmann::ordered_json answers = nlohmann::ordered_json::object();
-    for (std::size_t i = 0; i < t.answers.byWord.size(); ++i) {
-        if (t.answers.byWord[i] > 0) {
-            answers[std::string(answerWordName(static_cast<AnswerWord>(i)))] = t.answers.byWord[i];
-        }
-    }
-    nlohmann::ordered_json addresses(t.byAddress);
-    if (t.otherAddresses > 0) {
-        addresses["other"] = t.otherAddresses;
-    }
-    return {
-        {"messages", t.messages},
-        {"seconds", seconds},
-        {"kinds", kinds},
-        {"answers", answers},
-        {"unsent", t.answers.unsent()},
-        {"latency_us",
-         {{"p50", latencyJson(t.latency.percentile(0.50))},
-          {"p99", latencyJson(t.latency.percentile(0.99))}}},
-        {"receivers", {{"connections", t.connections}, {"addresses", addresses}}},
-    };
+    nlohmann::ordered_json summary = {
+        {"messages", t.messages}, {"seconds", seconds}, {"kinds", kinds}};
+    summary.update(tallyFields(t));
+    return summary;
 }
 
 }  // namespace
@@ -120,6 +100,8 @@ ApiResponse ControlApi::status() const {
         m_hooks.summary ? m_hooks.summary(totals, seconds) : ownSummary(totals, seconds);
     body["event"] = "status";
     body["receivers"]["connected"] = m_station.tally().connectedNow();
+    const MessageRecords& records = m_station.records();
+    body["records"] = {{"held", records.span().size()}, {"dropped", records.usage().dropped}};
     body["link"] = linkStateName(m_watch.state());
     body["uptime_seconds"] = seconds;
     body["answering"] = answersNow(m_station);

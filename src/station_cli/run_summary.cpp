@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "record/station_events.h"
+#include "record/tally_json.h"
 
 namespace corvane::cli {
 
@@ -13,32 +14,6 @@ namespace {
 
 std::string latencyText(std::int64_t micros) {
     return micros >= 0 ? std::to_string(micros) + "us" : "n/a";
-}
-
-nlohmann::json latencyJson(std::int64_t micros) {
-    return micros >= 0 ? nlohmann::json(micros) : nlohmann::json(nullptr);
-}
-
-// Answers that left, by word, under their names in name order; words never used are left out.
-std::map<std::string, std::uint64_t> answersByName(const TallyTotals& tally) {
-    std::map<std::string, std::uint64_t> answers;
-    for (std::size_t i = 0; i < tally.answers.byWord.size(); ++i) {
-        if (tally.answers.byWord[i] > 0) {
-            answers[answerWordName(static_cast<AnswerWord>(i))] = tally.answers.byWord[i];
-        }
-    }
-    return answers;
-}
-
-// Answers that never left, by reason; empty when every answer left.
-nlohmann::ordered_json unsentByReason(const AnswerCounts& answers) {
-    nlohmann::ordered_json reasons = nlohmann::ordered_json::object();
-    for (std::size_t i = 0; i < answers.unsentBy.size(); ++i) {
-        if (answers.unsentBy[i] > 0) {
-            reasons[unsentReasonName(static_cast<Delivery::Reason>(i))] = answers.unsentBy[i];
-        }
-    }
-    return reasons;
 }
 
 }  // namespace
@@ -112,14 +87,10 @@ std::string summaryText(const RunSummary& s) {
     return text;
 }
 
-std::string summaryJson(const RunSummary& s, std::int64_t timeUs) {
+nlohmann::ordered_json summaryFields(const RunSummary& s) {
     nlohmann::ordered_json kinds = nlohmann::ordered_json::object();
     for (const auto& [kind, count] : s.kinds) {
         kinds[std::string(kindName(kind))] = count;
-    }
-    nlohmann::ordered_json addresses(s.tally.byAddress);
-    if (s.tally.otherAddresses > 0) {
-        addresses["other"] = s.tally.otherAddresses;
     }
     nlohmann::ordered_json expect = nlohmann::ordered_json::array();
     for (const ExpectationResult& e : s.expectations) {
@@ -128,25 +99,23 @@ std::string summaryJson(const RunSummary& s, std::int64_t timeUs) {
                           {"counted", e.counted},
                           {"met", e.met()}});
     }
-    const nlohmann::ordered_json summary = {
+    nlohmann::ordered_json summary = {
         {"messages", s.tally.messages},
         {"seconds", s.seconds},
         {"stopped_by", s.stoppedBy},
         {"kinds", kinds},
-        {"answers", nlohmann::ordered_json(answersByName(s.tally))},
-        {"unsent",
-         {{"count", s.tally.answers.unsent()}, {"reasons", unsentByReason(s.tally.answers)}}},
-        {"latency_us",
-         {{"p50", latencyJson(s.tally.latency.percentile(0.50))},
-          {"p99", latencyJson(s.tally.latency.percentile(0.99))}}},
-        {"receivers", {{"connections", s.tally.connections}, {"addresses", addresses}}},
-        {"records", {{"held", s.recordsHeld}, {"dropped", s.recordsDropped}}},
-        {"expect", expect},
-        {"result", s.allMet() ? "ok" : "expectation missed"},
     };
+    summary.update(tallyFields(s.tally));
+    summary["records"] = {{"held", s.recordsHeld}, {"dropped", s.recordsDropped}};
+    summary["expect"] = expect;
+    summary["result"] = s.allMet() ? "ok" : "expectation missed";
+    return summary;
+}
+
+std::string summaryJson(const RunSummary& s, std::int64_t timeUs) {
     // The summary is the run's last event.
     const std::string fields =
-        summary.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+        summaryFields(s).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     return events::eventHead("summary", timeUs) + "," + fields.substr(1) + "\n";
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,6 +38,8 @@ RunSummary makeSummary(const TallyTotals& tally, const std::vector<Expectation>&
 
 // Lines ending in '\n'.
 std::string summaryText(const RunSummary& summary);
+// The summary's fields, in the order the JSON summary shows them.
+nlohmann::ordered_json summaryFields(const RunSummary& summary);
 // One line ending in '\n': the "summary" event at `timeUs` (UTC microseconds).
 std::string summaryJson(const RunSummary& summary, std::int64_t timeUs);
 

@@ -143,11 +143,9 @@ void startScripts(StationCore& core, const StationOptions& o) {
 remote::ControlHooks controlHooks(const StationOptions& o) {
     remote::ControlHooks hooks;
     hooks.summary = [expectations = o.expectations](const TallyTotals& totals, double seconds) {
-        nlohmann::ordered_json fields = nlohmann::ordered_json::parse(
-            summaryJson(makeSummary(totals, expectations, seconds, ""), 0));
+        nlohmann::ordered_json fields =
+            summaryFields(makeSummary(totals, expectations, seconds, ""));
         fields.erase("stopped_by");
-        fields.erase("type");
-        fields.erase("time");
         return fields;
     };
     hooks.stop = [] { g_stopAsked.store(true); };

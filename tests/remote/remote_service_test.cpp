@@ -320,6 +320,9 @@ TEST(RemoteService, AnswersChangeInALockstepRunWhileRecordsArePolled) {
     EXPECT_EQ(acks + nacks, 19200U) << "every ACK before every NACK, on each connection";
     EXPECT_GT(acks, 0U);
     EXPECT_GT(nacks, 0U);
+    const auto status = nlohmann::json::parse(c.Get("/v1/status")->body);
+    EXPECT_EQ(status["records"]["held"], 19200U);
+    EXPECT_EQ(status["unsent"]["count"], 0U);
     s.service->stop();
     EXPECT_LE(openDescriptors(), descriptors) << "no socket of a poller is left open";
 }
