@@ -109,6 +109,7 @@ ApiResponse ControlApi::status() const {
 }
 
 ApiResponse ControlApi::putAnswers(const ApiRequest& request) {
+    const std::lock_guard lock(m_changing);
     const auto change = readAnswersChange(request.body, m_station);
     if (!change) {
         return errorResponse(400, change.error().text());
@@ -126,6 +127,7 @@ ApiResponse ControlApi::putDc09(const ApiRequest& request) {
                              "DC-09 settings are for SIA-DCS: Sur-Gard lines are never "
                              "encrypted");
     }
+    const std::lock_guard lock(m_changing);
     Dc09Settings& settings = m_station.dc09();
     auto config = readDc09Change(request.body, *settings.current());
     if (!config) {

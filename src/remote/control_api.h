@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 
 #include "record/tally.h"
@@ -61,6 +62,9 @@ class ControlApi {
     Station& m_station;
     const LinkWatch& m_watch;
     ControlHooks m_hooks;
+    // Held from reading the settings in force to handing the changed ones over: two requests
+    // at once must not each change a copy of the same settings and lose the other's change.
+    std::mutex m_changing;
     std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 

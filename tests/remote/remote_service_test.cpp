@@ -167,6 +167,34 @@ TEST(RemoteService, PromtoolReadsTheMetrics) {
     fs::remove(file);
 }
 
+// Two clients change different DC-09 settings at once: neither undoes the other's change.
+TEST(RemoteService, ChangesAtOnceKeepEachOther) {
+    Service s(Protocol::SiaDcs);
+    ASSERT_TRUE(s.started);
+    constexpr int kRounds = 200;
+    std::atomic<bool> done{false};
+    std::thread words([&] {
+        httplib::Client c = s.client();
+        for (int i = 0; !done; ++i) {
+            c.Put("/v1/dc09",
+                  i % 2 == 0 ? R"({"undecryptable":"nak"})" : R"({"undecryptable":"none"})",
+                  "application/json");
+        }
+    });
+    httplib::Client c = s.client();
+    int undone = 0;
+    for (int past = 1; past <= kRounds; ++past) {
+        c.Put("/v1/dc09", R"({"time_window":{"past":)" + std::to_string(past) + R"(,"future":5}})",
+              "application/json");
+        // Only this client changes the window: it must still be what it set.
+        const auto now = nlohmann::json::parse(c.Put("/v1/dc09", "{}", "application/json")->body);
+        undone += now["time_window"]["past"] != past ? 1 : 0;
+    }
+    done = true;
+    words.join();
+    EXPECT_EQ(undone, 0);
+}
+
 // A subscriber that falls behind is dropped; the publisher never waits for it. Events are
 // wanted while someone subscribes.
 TEST(RemoteService, EventFeedDropsASlowSubscriber) {
