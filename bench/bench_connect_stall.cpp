@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "temporary_state_dir.h"
 #include "ui/control_ids.h"
 #include "ui/corvane_dlg.h"
 
@@ -75,6 +76,7 @@ int countOf(const std::string& text, const std::string& what) {
 
 int main(int argc, char** argv) {
     using namespace corvane;
+    const TemporaryStateDir stateDir;  // its failed connects are logged, not into the user's log
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     const int timeoutMs = argc > 1 ? std::atoi(argv[1]) : 5000;
