@@ -199,8 +199,8 @@ void MsgWorker::takeIn(ReceivedMessage& item, std::vector<MessageRecord>& record
     m_parts.log.appendLogLine(ActivityLog::getTimeStamp(), line);
     m_parts.log.updateLogView();
     m_parts.tally.message(item.connection, item.peer, item.receivedUs, decoded.kind,
-                          item.reply.word, item.reply.delivery);
-    m_parts.tally.received(item.raw.size(), item.dc09.stampOutside);
+                          item.reply.word, item.reply.delivery, item.raw.size(),
+                          item.dc09.stampOutside);
 
     // The record keeps no account; the message event names it.
     std::string account = std::move(decoded.account);

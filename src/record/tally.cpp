@@ -155,7 +155,8 @@ void Tally::lostAll(std::int64_t us) {
 }
 
 void Tally::message(std::uint64_t connection, const std::string& peer, std::int64_t receivedUs,
-                    MessageKind kind, AnswerWord word, const Delivery& delivery) {
+                    MessageKind kind, AnswerWord word, const Delivery& delivery, std::size_t bytes,
+                    bool outsideWindow) {
     const std::int64_t latencyUs = latencyOf(receivedUs, delivery);
     std::lock_guard lock(m_mutex);
     Row& state = rowFor(connection);
@@ -170,6 +171,8 @@ void Tally::message(std::uint64_t connection, const std::string& peer, std::int6
     ++row.byKind[static_cast<std::size_t>(kind)];
     row.answers.count(word, delivery);
     ++m_totals.messages;
+    m_totals.bytes += bytes;
+    m_totals.outsideWindow += outsideWindow ? 1 : 0;
     ++m_totals.byKind[static_cast<std::size_t>(kind)];
     m_totals.answers.count(word, delivery);
     countLatency(row, latencyUs);
@@ -185,12 +188,6 @@ void Tally::message(std::uint64_t connection, const std::string& peer, std::int6
     }
     ++*state.addressCount;
     m_messages.fetch_add(1, std::memory_order_relaxed);
-}
-
-void Tally::received(std::size_t bytes, bool outsideWindow) {
-    std::lock_guard lock(m_mutex);
-    m_totals.bytes += bytes;
-    m_totals.outsideWindow += outsideWindow ? 1 : 0;
 }
 
 void Tally::answerSettled(std::uint64_t connection, std::int64_t receivedUs, AnswerWord word,

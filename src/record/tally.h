@@ -76,16 +76,14 @@ class Tally {
     // Every connection still up is lost at `us` (the link was stopped).
     void lostAll(std::int64_t us);
     // One message, with its answer's word and delivery: sent (timed from `receivedUs`), unsent,
-    // or still waiting.
+    // or still waiting; its size in bytes, and whether its DC-09 time stamp lay outside the window.
     void message(std::uint64_t connection, const std::string& peer, std::int64_t receivedUs,
-                 MessageKind kind, AnswerWord word, const Delivery& delivery);
+                 MessageKind kind, AnswerWord word, const Delivery& delivery, std::size_t bytes = 0,
+                 bool outsideWindow = false);
     // The answer of a message counted while it waited (received at `receivedUs`) has left, or
     // never will.
     void answerSettled(std::uint64_t connection, std::int64_t receivedUs, AnswerWord word,
                        const Delivery& delivery);
-    // What a message's bytes and its DC-09 reading add: its size, and whether its time stamp lay
-    // outside the window.
-    void received(std::size_t bytes, bool outsideWindow);
     // Forgets the receiver rows (the totals go on).
     void clearReceivers();
 
