@@ -5,6 +5,7 @@
 #include <poll.h>
 
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <regex>
 #include <stdexcept>
@@ -279,6 +280,11 @@ TEST(WorkerRecords, EveryMessageIsRecordedWithAllItsBytesAndTheDecodersKind) {
         EXPECT_GE(totals.byKind[static_cast<std::size_t>(kind)], 1U) << messageKindName(kind);
     }
     EXPECT_EQ(totals.messages, 8U);
+    std::size_t bytes = withZero.size();
+    for (const char* m : messages) {
+        bytes += std::strlen(m);
+    }
+    EXPECT_EQ(totals.bytes, bytes);
     EXPECT_EQ(p.station.counts(), (Counts{1, 1, 1, 2, 1}));
 }
 
