@@ -41,7 +41,6 @@ class MessageQueue {
     bool full() const { return m_full.load(); }
     // Bytes of the items appended and not yet released.
     std::size_t bytes() const { return m_bytes.load(std::memory_order_relaxed); }
-    std::size_t byteLimit() const { return m_byteLimit.load(std::memory_order_relaxed); }
     // Before the link starts (tests set it low to see the queue fill).
     void setByteLimit(std::size_t limit) { m_byteLimit.store(limit); }
     // A descriptor that turns readable when a full queue has room again; a waiting receiving

@@ -25,8 +25,8 @@ std::string refusalOf(const RemoteOptions& options) {
 }
 
 RemoteService::RemoteService(Station& station, const LinkWatch& watch, ControlHooks hooks)
-    : m_station(station), m_watch(watch), m_control(station, watch, std::move(hooks)) {
-    m_collectables.push_back(std::make_shared<StationMetrics>(station, m_watch, unixSecondsNow()));
+    : m_control(station, watch, std::move(hooks)) {
+    m_collectables.push_back(std::make_shared<StationMetrics>(station, watch, unixSecondsNow()));
 }
 
 RemoteService::~RemoteService() {
@@ -84,7 +84,7 @@ Result<void> RemoteService::start(const RemoteOptions& options) {
 }
 
 void RemoteService::stop() {
-    m_events.closeAll();
+    // The control server ends its event streams as it stops.
     for (auto& server : m_servers) {
         server->stop();
     }

@@ -60,8 +60,6 @@ class RemoteService {
     std::string metricsText() const;
 
   private:
-    Station& m_station;
-    const LinkWatch& m_watch;
     EventFeed m_events;
     ControlApi m_control;
     std::vector<std::shared_ptr<prometheus::Collectable>> m_collectables;

@@ -301,15 +301,9 @@ int runStation(const StationOptions& o) {
     }
     core.log().setListener(nullptr);
     core.worker().setEventSink(nullptr);
-    const std::string stoppedEvent =
-        events::eventJson(events::Stopped{utcMicrosecondsNow(), stopped});
-    if (feed != nullptr) {
-        feed->publish("stopped", stoppedEvent);
-    }
+    eventSinks.publish("stopped",
+                       events::eventJson(events::Stopped{utcMicrosecondsNow(), stopped}));
     if (log) {
-        if (o.json) {
-            log->publish("stopped", stoppedEvent);
-        }
         log->finish();
     }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
