@@ -18,13 +18,14 @@ Result<void> readTimeWindow(const nlohmann::json& object, Dc09Config& config) {
         config.timeWindowOn = false;
         return {};
     }
-    const auto fields = readObject(window.is_object() ? window.dump() : "[]", {"past", "future"});
-    if (!fields || !fields->contains("past") || !fields->contains("future")) {
+    const Result<void> keys = window.is_object() ? knownKeysOnly(window, {"past", "future"})
+                                                 : refuse("the body must be a JSON object");
+    if (!keys || !window.contains("past") || !window.contains("future")) {
         return refuse("\"time_window\" must be null or {\"past\": SECONDS, \"future\": SECONDS}" +
-                      (fields ? std::string() : ": " + fields.error().why));
+                      (keys ? std::string() : ": " + keys.error().why));
     }
-    const auto past = wholeField(*fields, "past", 0, kDaySeconds);
-    const auto future = wholeField(*fields, "future", 0, kDaySeconds);
+    const auto past = wholeField(window, "past", 0, kDaySeconds);
+    const auto future = wholeField(window, "future", 0, kDaySeconds);
     if (!past || !future) {
         return Unexpected<Failure>(past ? future.error() : past.error());
     }

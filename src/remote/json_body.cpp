@@ -24,12 +24,20 @@ Result<nlohmann::json> readObject(std::string_view body,
     if (!object.is_object()) {
         return refuse("the body must be a JSON object");
     }
+    if (Result<void> keys = knownKeysOnly(object, known); !keys) {
+        return Unexpected<Failure>(keys.error());
+    }
+    return object;
+}
+
+Result<void> knownKeysOnly(const nlohmann::json& object,
+                           std::initializer_list<std::string_view> known) {
     for (const auto& item : object.items()) {
         if (std::find(known.begin(), known.end(), item.key()) == known.end()) {
             return refuse("unknown field \"" + item.key() + "\"");
         }
     }
-    return object;
+    return {};
 }
 
 Result<std::string> textField(const nlohmann::json& object, std::string_view key) {

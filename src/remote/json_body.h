@@ -15,6 +15,10 @@ namespace corvane::remote {
 Result<nlohmann::json> readObject(std::string_view body,
                                   std::initializer_list<std::string_view> known);
 
+// Fails naming the first key of `object` (an object) that is not among `known`.
+Result<void> knownKeysOnly(const nlohmann::json& object,
+                           std::initializer_list<std::string_view> known);
+
 // The value of `key` as a string, a boolean or a whole number in [low, high]; a failure names the
 // key and the type it needs.
 Result<std::string> textField(const nlohmann::json& object, std::string_view key);
