@@ -4,9 +4,6 @@
 // event stream.
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -18,6 +15,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "../link/server_harness.h"
 #include "link/station_core.h"
 #include "platform/vexo.h"
 #include "receiver/progress_line.h"
@@ -32,22 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const remote::Endpoint kAnyPort{"127.0.0.1", 0};
-
-// A port nobody listens on right now.
-int freePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    socklen_t size = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
-std::size_t openDescriptors() {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
-}
 
 struct Service {
     explicit Service(Protocol protocol, remote::RemoteOptions options = {kAnyPort, kAnyPort, {}}) {
@@ -216,16 +198,6 @@ TEST(RemoteService, EventFeedDropsASlowSubscriber) {
     EXPECT_FALSE(feed.listened());
 }
 
-// Waits (bounded) until `done` holds.
-template <typename Condition>
-bool eventually(Condition done) {
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done() && std::chrono::steady_clock::now() < limit) {
-        std::this_thread::yield();
-    }
-    return done();
-}
-
 // Events arrive as they are published; a client that goes mid-stream is let go; streams have
 // their own bound and leave threads for the other requests.
 TEST(RemoteService, EventStreamServesListenersAndLetsThemGo) {
@@ -253,7 +225,7 @@ TEST(RemoteService, EventStreamServesListenersAndLetsThemGo) {
         });
         received.set_value(events);
     });
-    ASSERT_TRUE(eventually([&] { return feed.subscribers() == 1; }));
+    ASSERT_TRUE(test::waitUntil([&] { return feed.subscribers() == 1; }));
     events::EventSink& sink = feed;
     sink.publish("stopped", events::eventJson(events::Stopped{1, "duration"}));
     sink.publish("lost", events::eventJson(events::Lost{2, 7, "127.0.0.1:4000"}));
@@ -264,14 +236,16 @@ TEST(RemoteService, EventStreamServesListenersAndLetsThemGo) {
     EXPECT_EQ(events[0]["cause"], "duration");
     EXPECT_EQ(events[1]["event"], "lost");
     EXPECT_EQ(events[1]["connection"], 7);
-    EXPECT_TRUE(eventually([&] { return feed.subscribers() == 0; })) << "the closed stream stays";
+    EXPECT_TRUE(test::waitUntil([&] { return feed.subscribers() == 0; }))
+        << "the closed stream stays";
 
     std::vector<std::thread> streams;
     const int port = s.service->controlPort();  // read before stop() clears it
     for (std::size_t i = 0; i < remote::HttpServer::kMaxStreams; ++i) {
         streams.emplace_back([port] { httplib::Client("127.0.0.1", port).Get("/v1/events"); });
     }
-    ASSERT_TRUE(eventually([&] { return feed.subscribers() == remote::HttpServer::kMaxStreams; }));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return feed.subscribers() == remote::HttpServer::kMaxStreams; }));
     httplib::Client c = s.client();
     EXPECT_EQ(c.Get("/v1/events")->status, 503);
     EXPECT_EQ(c.Get("/v1/status")->status, 200);
@@ -292,11 +266,11 @@ TEST(RemoteService, AnswersChangeInALockstepRunWhileRecordsArePolled) {
     station.m_mode = LinkMode::Server;
     station.m_heartbeatInterval = 0;
     for (int attempt = 0; attempt < 5 && !station.m_running; ++attempt) {
-        station.m_port = freePort();
+        station.m_port = test::freePort();
         s.core.control().doConnect();
     }
     ASSERT_TRUE(station.m_running);
-    const std::size_t descriptors = openDescriptors();
+    const int descriptors = test::openDescriptorCount();
 
     sim::RunOptions o;
     o.protocol = sim::Protocol::SurGard;
@@ -352,7 +326,7 @@ TEST(RemoteService, AnswersChangeInALockstepRunWhileRecordsArePolled) {
     EXPECT_EQ(status["records"]["held"], 19200U);
     EXPECT_EQ(status["unsent"]["count"], 0U);
     s.service->stop();
-    EXPECT_LE(openDescriptors(), descriptors) << "no socket of a poller is left open";
+    EXPECT_LE(test::openDescriptorCount(), descriptors) << "no socket of a poller is left open";
 }
 
 }  // namespace
