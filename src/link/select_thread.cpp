@@ -159,15 +159,17 @@ class SelectLoop {
 
     // The stop: answers held by a script are dropped; those waiting out the policy's pause
     // (SIA-DCS NACK All) leave when due, as the pause itself would have held the stop; then the
-    // sessions end. Nothing is read meanwhile.
+    // sessions end. Nothing is read meanwhile. The heap is built again from the live pauses
+    // alone: its old entries (receivers dropped, answers just dropped) would hold the stop for
+    // their own times.
     void finishPauses() {
-        bool waiting = false;
+        m_due = {};
         for (auto& [socket, connection] : m_connections) {
-            waiting = connection.session->stopping(steadyMicrosecondsNow()) || waiting;
+            connection.session->stopping(steadyMicrosecondsNow());
             connection.scheduledUs.reset();
             schedule(socket, connection);
         }
-        while (waiting && !m_due.empty()) {
+        while (!m_due.empty()) {
             const std::int64_t wait = m_due.top().dueUs - steadyMicrosecondsNow();
             if (wait > 0) {
                 std::this_thread::sleep_for(std::chrono::microseconds(wait));

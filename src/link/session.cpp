@@ -93,7 +93,7 @@ bool Session::wantsToRead() const {
     return m_waitingAnswers <= kMaxWaiting && !m_context.queue.full();
 }
 
-bool Session::stopping(std::int64_t nowSteadyUs) {
+void Session::stopping(std::int64_t nowSteadyUs) {
     // The stop waits no longer than the pause itself: an answer held behind a script's delay
     // (a policy's answer never overtakes) is not waited for either.
     const std::int64_t latestUs =
@@ -113,7 +113,6 @@ bool Session::stopping(std::int64_t nowSteadyUs) {
         }
     }
     m_waiting.swap(kept);
-    return !m_waiting.empty();
 }
 
 void Session::closeAfter(const Reply& reply, std::int64_t sentSteadyUs) {

@@ -89,8 +89,8 @@ class Session {
     // The link is stopping: answers held back by an answer script will not leave (unsent: the
     // station stopped); those waiting out the policy's pause (the SIA-DCS NACK All pause, and
     // the answers behind it) stay, to leave when due, unless held behind a script's answer or
-    // due later than one pause from `nowSteadyUs`. True while some of them wait.
-    bool stopping(std::int64_t nowSteadyUs);
+    // due later than one pause from `nowSteadyUs`.
+    void stopping(std::int64_t nowSteadyUs);
     // The connection has ended (`loss` says how): the bytes of a message still open are noted,
     // answers still waiting are not sent, for `why`; the worker hears that the receiver is lost,
     // with every answer it left unsent. Called once; later calls do nothing.
