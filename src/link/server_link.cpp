@@ -192,8 +192,8 @@ void ServerLink::isDisconnect(Vexo_Socket socket, const std::string& peer, LinkL
     }
     const std::string time = ActivityLog::getTimeStamp();
     QUILLET(2, "CCorvaneDlg::isDisconnect", "%s  -  Client DisConnected!", time.c_str());
-    QUILLET(2, "CCorvaneDlg::isDisconnect", "receiver %s lost: %s", peer.c_str(),
-            linkLossName(loss));
+    QUILLET_ASYNC(2, "CCorvaneDlg::isDisconnect", "receiver %s lost: %s", peer.c_str(),
+                  linkLossName(loss));
     m_station.window()->linkChanged(
         last ? LinkReport{LinkMode::Server, LinkState::Listening, StopCause::None, true, loss}
              : LinkReport{LinkMode::Server, LinkState::Connected});
