@@ -105,11 +105,9 @@ class SelectLoop {
 
     // Whether `socket` may be read now: its session (a new receiver has none yet) wants it.
     bool mayRead(Vexo_Socket socket) const {
-        if (m_context.queue.full()) {
-            return false;
-        }
         const auto found = m_connections.find(socket);
-        return found == m_connections.end() || found->second.session->wantsToRead();
+        return found == m_connections.end() ? !m_context.queue.full()
+                                            : found->second.session->wantsToRead();
     }
 
     // One wait for the receivers that may be read (or for the earliest answer due), then reads
@@ -144,14 +142,15 @@ class SelectLoop {
             return;
         }
         // Only the receivers with data are read: an idle one holds up nobody. One that the
-        // queue filled up against meanwhile waits for the next round.
+        // queue filled up against meanwhile waits for the next round (its session was asked
+        // above, and only reading this socket changes what it answers).
         for (std::uint32_t i = 0; i < ready.fd_count && !m_link.m_selectStop; ++i) {
             const Vexo_Socket socket = ready.fd_array[i];
             if (socket == wake) {
                 g_peerSet.clearWake();
             } else if (socket == space) {
                 m_context.queue.clearSpaceSignal();
-            } else if (mayRead(socket)) {
+            } else if (!m_context.queue.full()) {
                 serve(socket);
             }
         }
