@@ -166,9 +166,8 @@ void ServerLink::closePeerSocket() {
 
 void ServerLink::isConnected(Vexo_Socket socket) {
     {
-        // The heartbeat check takes the same lock, so it sees the tick and the flag together.
+        // The heartbeat check takes the same lock, so it sees the watch and the flag together.
         std::lock_guard lock(m_station.m_linkEventMutex);
-        m_station.setLastHeartbeatTick(static_cast<std::uint32_t>(Vexo_GetTimeTick()));
         m_station.m_receiverWatch.arrived(socket);
         m_station.m_connected = true;
     }
@@ -186,7 +185,6 @@ void ServerLink::isDisconnect(Vexo_Socket socket, const std::string& peer, LinkL
         std::lock_guard lock(m_station.m_linkEventMutex);
         last = m_station.m_receiverWatch.left(socket) == 0;
         if (last) {
-            m_station.setLastHeartbeatTick(0);
             m_station.m_connected = false;
         }
     }
