@@ -220,13 +220,7 @@ void ClientLink::MessageProc() {
 }
 
 void ClientLink::stop() {
-    if (m_attempt.started()) {
-        m_attempt.cancel();
-        const ConnectAttempt::Outcome abandoned = m_attempt.take();
-        if (abandoned.fd >= 0) {
-            ::close(abandoned.fd);
-        }
-    }
+    m_attempt.abandon();
     const int fd = m_socketFd.load();
     if (m_msgThread != nullptr) {
         m_stopping = true;
