@@ -47,10 +47,9 @@ class ConnectAttempt {
     // Cancels an attempt under way, waits for its thread and closes what it may have connected.
     void abandon();
 
+  private:
     // The attempt itself, on the calling thread.
     static Outcome run(const Target& target, int cancelFd);
-
-  private:
     static std::intptr_t threadEntry(void* attempt);
 
     int m_cancelFd = -1;  // an eventfd: readable once cancelled

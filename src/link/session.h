@@ -84,8 +84,6 @@ class Session {
     // Whether the connection may be read now: the queue to the worker has room and no more than
     // kMaxWaiting answers wait.
     bool wantsToRead() const;
-    // Answers waiting now (a CLOSE that waits is no answer).
-    std::size_t waitingAnswers() const { return m_waitingAnswers; }
     // The link is stopping: answers held back by an answer script will not leave (unsent: the
     // station stopped); those waiting out the policy's pause (the SIA-DCS NACK All pause, and
     // the answers behind it) stay, to leave when due, unless held behind a script's answer or
