@@ -110,6 +110,8 @@ class Session {
     bool send(Reply& reply, const std::string& bytes, std::int64_t readSteadyUs, bool asPlanned);
     void wait(Waiting waiting);
     void closeAfter(const Reply& reply, std::int64_t sentSteadyUs);
+    // Entries of m_waiting that are answers (a CLOSE that waits is none).
+    std::size_t waitingAnswers() const;
     // Notes a waiting answer that will never leave, for `why`.
     void dropWaiting(Waiting& waiting, Delivery::Reason why);
 
@@ -120,7 +122,6 @@ class Session {
     FrameReader m_reader;
     answer::ScriptCursor m_cursor;
     std::deque<Waiting> m_waiting;       // in due order: one connection's answers leave in order
-    std::size_t m_waitingAnswers = 0;    // entries of m_waiting that are answers
     std::vector<UnsentAnswer> m_unsent;  // dropped before the end, for the worker to hear of
     std::size_t m_unsentLogged = 0;      // diagnostic lines written for unsent answers
     std::uint64_t m_messages = 0;        // messages answered so far: the next one's index
