@@ -17,6 +17,7 @@
 #include "link/peer_address.h"
 #include "platform/clock.h"
 #include "platform/quillet.h"
+#include "station/link_loss.h"
 
 namespace corvane {
 
@@ -53,12 +54,10 @@ bool waitForDataOrDue(int fd, bool reading, const MessageQueue& queue,
     return (wanted[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
 }
 
-// How a failed read lost the link.
+// How a failed read lost the link, named as the server's reads name it: the end of the stream is
+// the receiver's orderly close, any other failure comes from the system with its errno.
 LinkLoss lossOf(const boost::system::error_code& error) {
-    if (error == boost::asio::error::eof) {
-        return LinkLoss::EndOfFile;
-    }
-    return error == boost::asio::error::connection_reset ? LinkLoss::Reset : LinkLoss::ReadFailed;
+    return lossOfReadError(error == boost::asio::error::eof ? 0 : error.value());
 }
 
 // The connection's answers go out with a blocking write on the socket object.
@@ -220,13 +219,7 @@ void ClientLink::MessageProc() {
 }
 
 void ClientLink::stop() {
-    if (m_attempt.started()) {
-        m_attempt.cancel();
-        const ConnectAttempt::Outcome abandoned = m_attempt.take();
-        if (abandoned.fd >= 0) {
-            ::close(abandoned.fd);
-        }
-    }
+    m_attempt.abandon();
     const int fd = m_socketFd.load();
     if (m_msgThread != nullptr) {
         m_stopping = true;

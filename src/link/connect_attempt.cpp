@@ -14,13 +14,7 @@ namespace corvane {
 ConnectAttempt::ConnectAttempt() : m_cancelFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 ConnectAttempt::~ConnectAttempt() {
-    if (started()) {
-        cancel();
-        const Outcome left = take();
-        if (left.fd >= 0) {
-            ::close(left.fd);
-        }
-    }
+    abandon();
     if (m_cancelFd >= 0) {
         ::close(m_cancelFd);
     }
@@ -55,6 +49,17 @@ ConnectAttempt::Outcome ConnectAttempt::take() {
 void ConnectAttempt::cancel() {
     const std::uint64_t one = 1;
     (void)!::write(m_cancelFd, &one, sizeof one);
+}
+
+void ConnectAttempt::abandon() {
+    if (!started()) {
+        return;
+    }
+    cancel();
+    const Outcome left = take();
+    if (left.fd >= 0) {
+        ::close(left.fd);
+    }
 }
 
 ConnectAttempt::Outcome ConnectAttempt::run(const Target& target, int cancelFd) {

@@ -29,7 +29,7 @@ class ConnectAttempt {
     };
 
     ConnectAttempt();
-    ~ConnectAttempt();  // cancels an attempt under way and waits for its thread
+    ~ConnectAttempt();  // abandons an attempt under way
     ConnectAttempt(const ConnectAttempt&) = delete;
     ConnectAttempt& operator=(const ConnectAttempt&) = delete;
 
@@ -44,11 +44,12 @@ class ConnectAttempt {
     Outcome take();
     // Ends the attempt at once: its outcome says operation_aborted, unless it had already ended.
     void cancel();
-
-    // The attempt itself, on the calling thread.
-    static Outcome run(const Target& target, int cancelFd);
+    // Cancels an attempt under way, waits for its thread and closes what it may have connected.
+    void abandon();
 
   private:
+    // The attempt itself, on the calling thread.
+    static Outcome run(const Target& target, int cancelFd);
     static std::intptr_t threadEntry(void* attempt);
 
     int m_cancelFd = -1;  // an eventfd: readable once cancelled

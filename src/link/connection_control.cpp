@@ -116,12 +116,6 @@ void ConnectionControl::finishClientStart() {
     completeStart(true);
 }
 
-void ConnectionControl::awaitConnect() {
-    if (m_client.connecting()) {
-        finishClientStart();
-    }
-}
-
 void ConnectionControl::completeStart(bool client) {
     report(LinkState::Starting);
     if (!m_worker.start()) {

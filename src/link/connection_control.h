@@ -42,9 +42,6 @@ class ConnectionControl {
     void connectInBackground(bool on) { m_background = on; }
     // A client connect attempt is under way.
     bool connecting() const { return m_client.connecting(); }
-    // Waits for a connect attempt under way and finishes the start, as the link check does once
-    // the attempt is over.
-    void awaitConnect();
 
   private:
     // Starts the link; `interactive` reports a failed client connect to the window.

@@ -27,8 +27,8 @@ void ConnectionControl::OnTimer() {
     }
     bool timedOut = false;
     {
-        // The server link changes the tick and m_connected together under this lock, so the check
-        // never sees the 0 tick of a lost receiver while m_connected still says connected.
+        // The server link changes its receivers' watch and m_connected together under this lock,
+        // so the check sees the two as one.
         std::lock_guard lock(m_station.m_linkEventMutex);
         if (m_station.m_connected && m_station.m_mode == LinkMode::Server) {
             // Every receiver on its own: the one silent for longest decides.

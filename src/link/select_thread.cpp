@@ -105,11 +105,9 @@ class SelectLoop {
 
     // Whether `socket` may be read now: its session (a new receiver has none yet) wants it.
     bool mayRead(Vexo_Socket socket) const {
-        if (m_context.queue.full()) {
-            return false;
-        }
         const auto found = m_connections.find(socket);
-        return found == m_connections.end() || found->second.session->wantsToRead();
+        return found == m_connections.end() ? !m_context.queue.full()
+                                            : found->second.session->wantsToRead();
     }
 
     // One wait for the receivers that may be read (or for the earliest answer due), then reads
@@ -144,14 +142,15 @@ class SelectLoop {
             return;
         }
         // Only the receivers with data are read: an idle one holds up nobody. One that the
-        // queue filled up against meanwhile waits for the next round.
+        // queue filled up against meanwhile waits for the next round (its session was asked
+        // above, and only reading this socket changes what it answers).
         for (std::uint32_t i = 0; i < ready.fd_count && !m_link.m_selectStop; ++i) {
             const Vexo_Socket socket = ready.fd_array[i];
             if (socket == wake) {
                 g_peerSet.clearWake();
             } else if (socket == space) {
                 m_context.queue.clearSpaceSignal();
-            } else if (mayRead(socket)) {
+            } else if (!m_context.queue.full()) {
                 serve(socket);
             }
         }
@@ -159,15 +158,17 @@ class SelectLoop {
 
     // The stop: answers held by a script are dropped; those waiting out the policy's pause
     // (SIA-DCS NACK All) leave when due, as the pause itself would have held the stop; then the
-    // sessions end. Nothing is read meanwhile.
+    // sessions end. Nothing is read meanwhile. The heap is built again from the live pauses
+    // alone: its old entries (receivers dropped, answers just dropped) would hold the stop for
+    // their own times.
     void finishPauses() {
-        bool waiting = false;
+        m_due = {};
         for (auto& [socket, connection] : m_connections) {
-            waiting = connection.session->stopping(steadyMicrosecondsNow()) || waiting;
+            connection.session->stopping(steadyMicrosecondsNow());
             connection.scheduledUs.reset();
             schedule(socket, connection);
         }
-        while (waiting && !m_due.empty()) {
+        while (!m_due.empty()) {
             const std::int64_t wait = m_due.top().dueUs - steadyMicrosecondsNow();
             if (wait > 0) {
                 std::this_thread::sleep_for(std::chrono::microseconds(wait));

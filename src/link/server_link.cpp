@@ -166,9 +166,8 @@ void ServerLink::closePeerSocket() {
 
 void ServerLink::isConnected(Vexo_Socket socket) {
     {
-        // The heartbeat check takes the same lock, so it sees the tick and the flag together.
+        // The heartbeat check takes the same lock, so it sees the watch and the flag together.
         std::lock_guard lock(m_station.m_linkEventMutex);
-        m_station.setLastHeartbeatTick(static_cast<std::uint32_t>(Vexo_GetTimeTick()));
         m_station.m_receiverWatch.arrived(socket);
         m_station.m_connected = true;
     }
@@ -186,14 +185,13 @@ void ServerLink::isDisconnect(Vexo_Socket socket, const std::string& peer, LinkL
         std::lock_guard lock(m_station.m_linkEventMutex);
         last = m_station.m_receiverWatch.left(socket) == 0;
         if (last) {
-            m_station.setLastHeartbeatTick(0);
             m_station.m_connected = false;
         }
     }
     const std::string time = ActivityLog::getTimeStamp();
     QUILLET(2, "CCorvaneDlg::isDisconnect", "%s  -  Client DisConnected!", time.c_str());
-    QUILLET(2, "CCorvaneDlg::isDisconnect", "receiver %s lost: %s", peer.c_str(),
-            linkLossName(loss));
+    QUILLET_ASYNC(2, "CCorvaneDlg::isDisconnect", "receiver %s lost: %s", peer.c_str(),
+                  linkLossName(loss));
     m_station.window()->linkChanged(
         last ? LinkReport{LinkMode::Server, LinkState::Listening, StopCause::None, true, loss}
              : LinkReport{LinkMode::Server, LinkState::Connected});

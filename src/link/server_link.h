@@ -44,8 +44,7 @@ class ServerLink {
     void isConnected(Vexo_Socket socket);
     // A loss names how it came about; any but an orderly close gets a line of its own in the
     // activity log.
-    void isDisconnect(Vexo_Socket socket, const std::string& peer = {},
-                      LinkLoss loss = LinkLoss::EndOfFile);
+    void isDisconnect(Vexo_Socket socket, const std::string& peer, LinkLoss loss);
     // The receiver on `socket` got its session, numbered `connection` (select thread): its
     // recognised messages renew its own tick from now on.
     void watchConnection(Vexo_Socket socket, std::uint64_t connection);

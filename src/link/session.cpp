@@ -73,7 +73,6 @@ void Session::wait(Waiting waiting) {
     if (!m_waiting.empty() && !waiting.closeOnly) {
         waiting.dueUs = std::max(waiting.dueUs, m_waiting.back().dueUs);  // never overtakes
     }
-    m_waitingAnswers += waiting.closeOnly ? 0 : 1;
     m_waiting.push_back(std::move(waiting));
 }
 
@@ -81,7 +80,6 @@ void Session::dropWaiting(Waiting& waiting, Delivery::Reason why) {
     if (waiting.closeOnly) {
         return;
     }
-    --m_waitingAnswers;
     waiting.reply.delivery = {Delivery::State::Unsent, why, 0};
     if (m_unsentLogged++ < kUnsentLines) {
         logNothingSent(m_serial, waiting.reply);
@@ -89,31 +87,31 @@ void Session::dropWaiting(Waiting& waiting, Delivery::Reason why) {
     m_unsent.push_back({waiting.index, waiting.reply.step, waiting.reply.word, why});
 }
 
-bool Session::wantsToRead() const {
-    return m_waitingAnswers <= kMaxWaiting && !m_context.queue.full();
+std::size_t Session::waitingAnswers() const {
+    // A CLOSE only ever comes last: the messages after its answer get none.
+    return m_waiting.size() - (!m_waiting.empty() && m_waiting.back().closeOnly ? 1 : 0);
 }
 
-bool Session::stopping(std::int64_t nowSteadyUs) {
+bool Session::wantsToRead() const {
+    return waitingAnswers() <= kMaxWaiting && !m_context.queue.full();
+}
+
+void Session::stopping(std::int64_t nowSteadyUs) {
     // The stop waits no longer than the pause itself: an answer held behind a script's delay
     // (a policy's answer never overtakes) is not waited for either.
     const std::int64_t latestUs =
         nowSteadyUs + std::chrono::duration_cast<std::chrono::microseconds>(
                           m_context.settings.m_timeouts.nackPause)
                           .count();
-    std::deque<Waiting> kept;
-    bool dropping = false;  // once one is dropped, those behind it go too: they leave in order
-    for (Waiting& waiting : m_waiting) {
-        // A CLOSE would come after the stop's own close; a script's delay is not waited for.
-        dropping =
-            dropping || waiting.closeOnly || waiting.reply.step >= 0 || waiting.dueUs > latestUs;
-        if (dropping) {
-            dropWaiting(waiting, Delivery::Reason::StationStopped);
-        } else {
-            kept.push_back(std::move(waiting));
-        }
+    // A CLOSE would come after the stop's own close; a script's delay is not waited for. Those
+    // behind the first dropped go too: they leave in order.
+    const auto first = std::find_if(m_waiting.begin(), m_waiting.end(), [&](const Waiting& w) {
+        return w.closeOnly || w.reply.step >= 0 || w.dueUs > latestUs;
+    });
+    for (auto dropped = first; dropped != m_waiting.end(); ++dropped) {
+        dropWaiting(*dropped, Delivery::Reason::StationStopped);
     }
-    m_waiting.swap(kept);
-    return !m_waiting.empty();
+    m_waiting.erase(first, m_waiting.end());
 }
 
 void Session::closeAfter(const Reply& reply, std::int64_t sentSteadyUs) {
@@ -180,7 +178,6 @@ Session::Outcome Session::sendDue(std::int64_t nowSteadyUs) {
         if (due.closeOnly) {
             return Outcome::Close;
         }
-        --m_waitingAnswers;
         if (dc09::restampNak(due.reply, std::time(nullptr))) {  // a NAK tells the time it leaves
             due.bytes = renderReply(due.reply);
         }

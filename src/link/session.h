@@ -84,13 +84,11 @@ class Session {
     // Whether the connection may be read now: the queue to the worker has room and no more than
     // kMaxWaiting answers wait.
     bool wantsToRead() const;
-    // Answers waiting now (a CLOSE that waits is no answer).
-    std::size_t waitingAnswers() const { return m_waitingAnswers; }
     // The link is stopping: answers held back by an answer script will not leave (unsent: the
     // station stopped); those waiting out the policy's pause (the SIA-DCS NACK All pause, and
     // the answers behind it) stay, to leave when due, unless held behind a script's answer or
-    // due later than one pause from `nowSteadyUs`. True while some of them wait.
-    bool stopping(std::int64_t nowSteadyUs);
+    // due later than one pause from `nowSteadyUs`.
+    void stopping(std::int64_t nowSteadyUs);
     // The connection has ended (`loss` says how): the bytes of a message still open are noted,
     // answers still waiting are not sent, for `why`; the worker hears that the receiver is lost,
     // with every answer it left unsent. Called once; later calls do nothing.
@@ -112,6 +110,8 @@ class Session {
     bool send(Reply& reply, const std::string& bytes, std::int64_t readSteadyUs, bool asPlanned);
     void wait(Waiting waiting);
     void closeAfter(const Reply& reply, std::int64_t sentSteadyUs);
+    // Entries of m_waiting that are answers (a CLOSE that waits is none).
+    std::size_t waitingAnswers() const;
     // Notes a waiting answer that will never leave, for `why`.
     void dropWaiting(Waiting& waiting, Delivery::Reason why);
 
@@ -122,7 +122,6 @@ class Session {
     FrameReader m_reader;
     answer::ScriptCursor m_cursor;
     std::deque<Waiting> m_waiting;       // in due order: one connection's answers leave in order
-    std::size_t m_waitingAnswers = 0;    // entries of m_waiting that are answers
     std::vector<UnsentAnswer> m_unsent;  // dropped before the end, for the worker to hear of
     std::size_t m_unsentLogged = 0;      // diagnostic lines written for unsent answers
     std::uint64_t m_messages = 0;        // messages answered so far: the next one's index

@@ -151,8 +151,8 @@ TEST_F(HeartbeatTest, ConcurrentRenewalsNeverTimeOut) {
     EXPECT_FALSE(capture.contains("HeartBeatCheck"));
 }
 
-// A receiver lost on another thread (tick 0, m_connected false, under the link event lock, as the
-// server link does it) is never taken for a silence.
+// Receivers arriving and lost on another thread (the watch and m_connected changed together under
+// the link event lock, as the server link does it) are never taken for a silence.
 TEST_F(HeartbeatTest, ConcurrentLossesNeverTimeOut) {
     setTickNear(0x80000000U);
     StationCore headlessCore;
@@ -160,18 +160,18 @@ TEST_F(HeartbeatTest, ConcurrentLossesNeverTimeOut) {
     headless.m_mode = LinkMode::Server;
     headless.m_running = true;
     headless.m_heartbeatInterval = 300;
+    constexpr Vexo_Socket kReceiver = 7;
     std::atomic<bool> stop{false};
     std::thread links([&] {
         while (!stop) {
             {
                 std::lock_guard lock(headless.m_linkEventMutex);
-                headless.setLastHeartbeatTick(static_cast<std::uint32_t>(Vexo_GetTimeTick()));
+                headless.m_receiverWatch.arrived(kReceiver);
                 headless.m_connected = true;
             }
             {
                 std::lock_guard lock(headless.m_linkEventMutex);
-                headless.setLastHeartbeatTick(0);
-                headless.m_connected = false;
+                headless.m_connected = headless.m_receiverWatch.left(kReceiver) != 0;
             }
         }
     });

@@ -37,7 +37,7 @@ TEST(ServerLink, AnnouncesAReceiverThatConnects) {
 
     Station& station = server.station();
     EXPECT_TRUE(station.m_connected);
-    EXPECT_NE(station.getLastHeartbeatTick(), 0u);
+    EXPECT_EQ(station.m_receiverWatch.count(), 1u);
     EXPECT_NE(server.core().server().m_peerSocket.load(), Vexo_InvalidSocket);
     EXPECT_TRUE(g_peerSet.contains(server.core().server().m_peerSocket));
     EXPECT_EQ(lastReport(server), (LinkReport{LinkMode::Server, LinkState::Connected}));
@@ -63,7 +63,7 @@ TEST(ServerLink, KeepsListeningAfterTheReceiverLeaves) {
     EXPECT_EQ(lastReport(server), (LinkReport{LinkMode::Server, LinkState::Listening,
                                               StopCause::None, true, LinkLoss::EndOfFile}));
     EXPECT_FALSE(station.m_connected);
-    EXPECT_EQ(station.getLastHeartbeatTick(), 0u);
+    EXPECT_EQ(station.m_receiverWatch.count(), 0u);
     EXPECT_EQ(server.core().server().m_peerSocket.load(), Vexo_InvalidSocket);
     EXPECT_EQ(g_peerSet.count(), 0u);
     EXPECT_EQ(server.logCount("  -  DisConnect!\r\n"), 1);

@@ -106,6 +106,27 @@ TEST(UnsentAnswers, AStopSendsTheNacksWaitingOutTheirPause) {
     EXPECT_EQ(server.core().tally().totals().answers.unsent(), 0U);
 }
 
+// A script's answer the stop drops leaves nothing to wait for: the stop sits out one receiver's
+// pause, not the other's dropped delay.
+TEST(UnsentAnswers, AStopWaitsOutThePauseNotADroppedDelay) {
+    ServerHarness server("SIA-DCS");
+    server.station().m_responseMode = ResponseMode::NackAll;
+    ASSERT_TRUE(server.station().answerScripts().apply("DELAY 30000 ACK", "", true));
+    server.station().answerScripts().setEnabled(true);
+    ASSERT_TRUE(server.start());
+    TestReceiver scripted(server.port());
+    ASSERT_TRUE(scripted.send(kSiaEvent));
+    ASSERT_TRUE(server.waitForQueued(1));
+    server.station().answerScripts().setEnabled(false);
+    TestReceiver paused(server.port());
+    ASSERT_TRUE(paused.send(kSiaEvent));
+    ASSERT_TRUE(server.waitForQueued(2));
+    const auto begun = std::chrono::steady_clock::now();
+    server.stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, 10s);
+    EXPECT_NE(paused.receive(20, 5s).find("\"NACK\""), std::string::npos);
+}
+
 TEST(UnsentAnswers, AFullQueueHoldsReadingBackAndLosesNothing) {
     constexpr int kMessages = 2000;
     ServerHarness server;
