@@ -1,5 +1,6 @@
 #include "protocol/sur_gard_line.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -66,20 +67,6 @@ bool isDecimal(char c) {
     return c >= '0' && c <= '9';
 }
 
-bool isHex(char c) {
-    return hexDigitValue(c) >= 0;
-}
-
-template <typename Test>
-bool all(std::string_view text, Test test) {
-    for (const char c : text) {
-        if (!test(c)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::string_view withoutLeadingBlanks(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
     return first == std::string_view::npos ? std::string_view{} : text.substr(first);
@@ -89,24 +76,24 @@ bool follows(std::string_view value, FieldRule rule) {
     const std::string_view padded = withoutLeadingBlanks(value);
     switch (rule) {
         case R::Decimal:
-            return all(value, isDecimal);
+            return std::ranges::all_of(value, isDecimal);
         case R::Hex:
-            return all(value, isHex);
+            return allHex(value);
         case R::PaddedHex:
-            return !padded.empty() && all(padded, isHex);
+            return !padded.empty() && allHex(padded);
         case R::PaddedHexOrBlank:
-            return all(padded, isHex);
+            return allHex(padded);
         case R::DecimalOrBlank:
-            return padded.empty() || all(value, isDecimal);
+            return padded.empty() || std::ranges::all_of(value, isDecimal);
         case R::DecimalGroups:
             return !value.empty() && isDecimal(value.front()) && isDecimal(value.back()) &&
-                   all(value, [](char c) { return isDecimal(c) || c == ' '; }) &&
+                   std::ranges::all_of(value, [](char c) { return isDecimal(c) || c == ' '; }) &&
                    value.find("  ") == std::string_view::npos;
         case R::Letters:
-            return all(value,
-                       [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+            return std::ranges::all_of(
+                value, [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
         case R::Visible:
-            return all(value, [](char c) { return c > ' ' && c < '\x7F'; });
+            return std::ranges::all_of(value, [](char c) { return c > ' ' && c < '\x7F'; });
         case R::Any:
             return true;
     }
@@ -222,11 +209,11 @@ FixedLine::FixedLine(std::string_view text, ReceiverType type, const LineLayout&
     if (withClock) {
         m_clock = text.substr(header + layout.width, kClockWidth);
     }
-    if (!all(m_rr, isHex)) {
+    if (!allHex(m_rr)) {
         failField("RR", m_rr, "hexadecimal");
         return;
     }
-    if (!all(m_line, isHex)) {
+    if (!allHex(m_line)) {
         failField(m_mlr2 ? "L" : "LLL", m_line, "hexadecimal");
         return;
     }
