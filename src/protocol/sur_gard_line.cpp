@@ -140,13 +140,14 @@ bool isClock(std::string_view c) {
 
 const LineLayout kContactId4Line{"CID", "CID 4", 16, true, kContactId4Fields};
 const LineLayout kContactId10Line{"CID", "CID 10", 22, false, kContactId10Fields};
-const LineLayout kSignalLine{"Signal", "Signal", 16, true, kSignalFields};
-const LineLayout kLineStatusLine{"Line status", "Line status", 16, true, kLineStatusFields};
-const LineLayout kAudioLine{"Two-way audio", "Two-way audio", 16, true, kAudioFields};
-const LineLayout kSia1Line{"SIA 1", "SIA 1", 16, true, kSia1Fields};
-const LineLayout kCallerIdLine{"Caller ID", "Caller ID", 16, true, kCallerIdFields};
-const LineLayout kBfskLine{"BFSK", "BFSK", 16, true, kBfskFields};
-const LineLayout kAdemcoLine{"Ademco", "Ademco", 16, true, kAdemcoFields};
+const LineLayout kSignalLine{"Signal", "Signal", kLineFieldsWidth, true, kSignalFields};
+const LineLayout kLineStatusLine{"Line status", "Line status", kLineFieldsWidth, true,
+                                 kLineStatusFields};
+const LineLayout kAudioLine{"Two-way audio", "Two-way audio", kLineFieldsWidth, true, kAudioFields};
+const LineLayout kSia1Line{"SIA 1", "SIA 1", kLineFieldsWidth, true, kSia1Fields};
+const LineLayout kCallerIdLine{"Caller ID", "Caller ID", kLineFieldsWidth, true, kCallerIdFields};
+const LineLayout kBfskLine{"BFSK", "BFSK", kLineFieldsWidth, true, kBfskFields};
+const LineLayout kAdemcoLine{"Ademco", "Ademco", kLineFieldsWidth, true, kAdemcoFields};
 
 const LineLayout* layoutOf(MessageKind kind) {
     switch (kind) {
