@@ -1,6 +1,7 @@
 #include "remote/answers_change.h"
 
 #include <charconv>
+#include <span>
 
 #include "answer/answer_scripts.h"
 #include "pipeline/activity_log.h"
@@ -20,6 +21,16 @@ bool isByte(const std::string& text) {
     return ec == std::errc() && end == text.data() + text.size() && value >= 0 && value <= 255;
 }
 
+// "a, b or c".
+std::string alternatives(std::span<const std::string_view> names) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        text += i == 0 ? "" : i + 1 == names.size() ? " or " : ", ";
+        text += names[i];
+    }
+    return text;
+}
+
 }  // namespace
 
 Result<AnswersChange> readAnswersChange(std::string_view body, const Station& station) {
@@ -37,8 +48,7 @@ Result<AnswersChange> readAnswersChange(std::string_view body, const Station& st
         const ResponseMode mode = responsePolicyNamed(*name);
         if (mode == ResponseMode::None) {
             return refuse("unknown policy \"" + *name +
-                          "\": ack-all, nack-all, nack-all-but-heartbeats, custom-all or "
-                          "custom-all-but-heartbeats");
+                          "\": " + alternatives(responsePolicyNames()));
         }
         change.policy = mode;
     }

@@ -12,8 +12,10 @@
 #include <limits>
 
 #include "answer/answer_script.h"
+#include "dc09/dc09_settings.h"
 #include "remote/bearer_token.h"
 #include "remote/remote_service.h"
+#include "station/choices.h"
 #include "station_cli/cli_conventions.h"
 
 namespace corvane::cli {
@@ -153,8 +155,7 @@ void addLinkOptions(CLI::App& app, Declared& d, StationOptions& o) {
 
 void addAnswerOptions(CLI::App& app, Declared& d, StationOptions& o) {
     app.add_option("--policy", d.policy, "How every message is answered")
-        ->transform(oneOf({"ack-all", "nack-all", "nack-all-but-heartbeats", "custom-all",
-                           "custom-all-but-heartbeats"}))
+        ->transform(oneOf(responsePolicyNames()))
         ->capture_default_str()
         ->group("Answers");
     d.customOption =
@@ -189,7 +190,7 @@ void addDc09Options(CLI::App& app, Declared& d, StationOptions& o) {
         app.add_option("--undecryptable", d.undecryptable,
                        "The answer to frames that cannot be decrypted (default duh; plain: as the "
                        "policy says)")
-            ->transform(oneOf({"plain", "duh", "nak", "none"})),
+            ->transform(oneOf(undecryptableAnswerNames())),
     };
     for (CLI::Option* option : d.dc09Options) {
         option->group("SIA-DCS (DC-09)");
