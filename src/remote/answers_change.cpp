@@ -1,10 +1,10 @@
 #include "remote/answers_change.h"
 
-#include <charconv>
 #include <span>
 
 #include "answer/answer_scripts.h"
 #include "pipeline/activity_log.h"
+#include "protocol/custom_byte.h"
 #include "remote/json_body.h"
 
 namespace corvane::remote {
@@ -13,12 +13,6 @@ namespace {
 
 Unexpected<Failure> refuse(std::string why) {
     return fail("", "", std::move(why));
-}
-
-bool isByte(const std::string& text) {
-    int value = -1;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size() && value >= 0 && value <= 255;
 }
 
 // "a, b or c".
@@ -63,7 +57,7 @@ Result<AnswersChange> readAnswersChange(std::string_view body, const Station& st
             *slot = std::move(*text);
         }
     }
-    if (change.custom && !siaDcs && !isByte(*change.custom)) {
+    if (change.custom && !siaDcs && !isCustomByte(*change.custom)) {
         return refuse("\"custom\": under Sur-Gard the custom answer is a byte value from 0 to 255");
     }
     const std::string custom = change.custom.value_or(station.customResponse());

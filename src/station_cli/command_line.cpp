@@ -13,6 +13,7 @@
 
 #include "answer/answer_script.h"
 #include "dc09/dc09_settings.h"
+#include "protocol/custom_byte.h"
 #include "remote/bearer_token.h"
 #include "remote/remote_service.h"
 #include "station/choices.h"
@@ -263,9 +264,7 @@ Result<void> checkTogether(const Declared& d, const StationOptions& o) {
     if (usesCustomAnswer(o.responseMode) && d.customOption->count() == 0) {
         return refuse("--policy " + d.policy + " needs --custom");
     }
-    int byte = 0;
-    if (d.customOption->count() > 0 && o.protocol == Protocol::SurGard &&
-        (!parseWhole(std::string_view(o.custom), byte) || byte < 0 || byte > 255)) {
+    if (d.customOption->count() > 0 && o.protocol == Protocol::SurGard && !isCustomByte(o.custom)) {
         return refuse("--custom: under Sur-Gard the custom answer is a byte value from 0 to 255");
     }
     return {};
