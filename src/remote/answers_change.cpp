@@ -3,9 +3,9 @@
 #include <span>
 
 #include "answer/answer_scripts.h"
-#include "pipeline/activity_log.h"
 #include "protocol/custom_byte.h"
 #include "remote/json_body.h"
+#include "remote/script_switch.h"
 
 namespace corvane::remote {
 
@@ -87,24 +87,17 @@ void applyAnswersChange(Station& station, const AnswersChange& change) {
     if (change.policy) {
         station.m_responseMode = *change.policy;
     }
-    answer::AnswerScripts& scripts = station.answerScripts();
     if (change.script && change.script->empty()) {
-        if (scripts.enabled()) {
-            scripts.setEnabled(false);
-            station.activityLog().logEvent("  -  Answer script stopped\r\n");
-        }
+        stopAnswerScripts(station);
         return;
     }
     if (change.script || change.heartbeatScript) {
-        const auto now = scripts.current();
+        const auto now = station.answerScripts().current();
         const std::string main = change.script.value_or(now ? now->mainText : std::string());
         const std::string heartbeat =
             change.heartbeatScript.value_or(now ? now->heartbeatText : std::string());
-        // Both were parsed when read: this apply cannot fail.
-        if (scripts.apply(main, heartbeat, station.m_protocol == Protocol::SiaDcs)) {
-            scripts.setEnabled(true);
-            station.activityLog().logEvent("  -  Answer script started: " + main + "\r\n");
-        }
+        // Both were parsed when read: this start cannot fail.
+        static_cast<void>(startAnswerScripts(station, main, heartbeat));
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "remote/script_switch.h"
 #include "ui/corvane_dlg.h"
 #include "ui/tool_windows.h"
 
@@ -120,41 +121,40 @@ AnswerScriptWindow::AnswerScriptWindow(CCorvaneDlg& main) : QDialog(&main), m_ma
     refreshSteps();
 }
 
-bool AnswerScriptWindow::applyScripts() {
-    const Result<void> applied =
-        m_main.station().answerScripts().apply(m_mainEdit->text().toLatin1().toStdString(),
-                                               m_heartbeatEdit->text().toLatin1().toStdString(),
-                                               m_main.station().m_protocol == Protocol::SiaDcs);
+bool AnswerScriptWindow::putFieldsInForce(bool start) {
+    Station& station = m_main.station();
+    const std::string main = m_mainEdit->text().toLatin1().toStdString();
+    const std::string heartbeat = m_heartbeatEdit->text().toLatin1().toStdString();
+    const Result<void> applied = start
+                                     ? remote::startAnswerScripts(station, main, heartbeat)
+                                     : station.answerScripts().apply(
+                                           main, heartbeat, station.m_protocol == Protocol::SiaDcs);
     if (!applied) {
         m_error->setText(latin1(applied.error().why) +
                          QStringLiteral(" (the answers in force are unchanged)"));
         return false;
     }
     m_error->clear();
-    if (m_main.station().answerScripts().enabled()) {
-        m_main.core().log().logEvent("  -  Answer script started: " +
-                                     m_main.station().answerScripts().current()->mainText + "\r\n");
-    }
     return true;
+}
+
+bool AnswerScriptWindow::applyScripts() {
+    // A running script starts again from the fields, with its log line.
+    return putFieldsInForce(m_main.station().answerScripts().enabled());
 }
 
 void AnswerScriptWindow::onSwitchToggled(bool on) {
     if (on == m_main.station().answerScripts().enabled()) {
         return;
     }
-    if (on) {
-        // The script in the fields is what starts; a refused one leaves the radio buttons on.
-        if (!applyScripts()) {
-            const QSignalBlocker block(m_switch);
-            m_switch->setChecked(false);
-            return;
-        }
-        m_main.station().answerScripts().setEnabled(true);
-        m_main.core().log().logEvent("  -  Answer script started: " +
-                                     m_main.station().answerScripts().current()->mainText + "\r\n");
-    } else {
-        m_main.station().answerScripts().setEnabled(false);
-        m_main.core().log().logEvent("  -  Answer script stopped\r\n");
+    if (!on) {
+        remote::stopAnswerScripts(m_main.station());
+        return;
+    }
+    // The script in the fields is what starts; a refused one leaves the radio buttons on.
+    if (!putFieldsInForce(true)) {
+        const QSignalBlocker block(m_switch);
+        m_switch->setChecked(false);
     }
 }
 

@@ -34,7 +34,10 @@ class AnswerScriptWindow : public QDialog {
     void refreshSteps();
 
   private:
-    // Parses the fields; on success the new scripts are in force. False leaves them unchanged.
+    // Parses the fields; on success the new scripts are in force, and `start` switches them on
+    // (with the log line). False leaves them unchanged and shows why.
+    bool putFieldsInForce(bool start);
+    // Apply: the fields in force, started again when the scripts are on.
     bool applyScripts();
     void onSwitchToggled(bool on);
     void onExampleChosen(int index);
