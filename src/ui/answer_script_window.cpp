@@ -7,11 +7,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <array>
 
+#include "answer/answer_scripts.h"
 #include "remote/script_switch.h"
 #include "ui/corvane_dlg.h"
 #include "ui/tool_windows.h"
@@ -103,11 +105,7 @@ AnswerScriptWindow::AnswerScriptWindow(CCorvaneDlg& main) : QDialog(&main), m_ma
     layout->addLayout(form);
 
     // Fields show what is in force when the window opens again.
-    if (const auto set = m_main.station().answerScripts().current()) {
-        m_mainEdit->setText(latin1(set->mainText));
-        m_heartbeatEdit->setText(latin1(set->heartbeatText));
-    }
-    m_switch->setChecked(m_main.station().answerScripts().enabled());
+    showScriptsInForce();
 
     connect(apply, &QPushButton::clicked, this, [this] { applyScripts(); });
     connect(m_switch, &QCheckBox::toggled, this, &AnswerScriptWindow::onSwitchToggled);
@@ -119,6 +117,17 @@ AnswerScriptWindow::AnswerScriptWindow(CCorvaneDlg& main) : QDialog(&main), m_ma
     connect(m_refresh, &QTimer::timeout, this, &AnswerScriptWindow::refreshSteps);
     m_refresh->start(kRefreshMs);
     refreshSteps();
+}
+
+void AnswerScriptWindow::showScriptsInForce() {
+    const answer::AnswerScripts& inForce = m_main.station().answerScripts();
+    if (const auto set = inForce.current()) {
+        m_mainEdit->setText(latin1(set->mainText));
+        m_heartbeatEdit->setText(latin1(set->heartbeatText));
+    }
+    // The switch shows what is in force; its own handler would start or stop it again.
+    const QSignalBlocker block(m_switch);
+    m_switch->setChecked(inForce.enabled());
 }
 
 bool AnswerScriptWindow::putFieldsInForce(bool start) {

@@ -32,6 +32,9 @@ class AnswerScriptWindow : public QDialog {
 
     // Reads the live steps from the core (the timer calls it twice a second).
     void refreshSteps();
+    // Shows the scripts in force and whether they answer (changed elsewhere: the control API),
+    // without starting or stopping them.
+    void showScriptsInForce();
 
   private:
     // Parses the fields; on success the new scripts are in force, and `start` switches them on
