@@ -16,15 +16,6 @@ bool validSize(std::size_t size) {
     return size == 16 || size == 24 || size == 32;
 }
 
-bool allHex(std::string_view text) {
-    for (const char c : text) {
-        if (hexDigitValue(c) < 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool printable(std::string_view text) {
     for (const char c : text) {
         if (c < 0x20 || c > 0x7E) {

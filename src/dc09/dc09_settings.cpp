@@ -29,6 +29,10 @@ std::string_view undecryptableAnswerName(UndecryptableAnswer answer) {
     return kUndecryptableNames[static_cast<std::size_t>(answer)];
 }
 
+std::span<const std::string_view> undecryptableAnswerNames() {
+    return kUndecryptableNames;
+}
+
 std::optional<UndecryptableAnswer> undecryptableAnswerNamed(std::string_view name) {
     for (std::size_t i = 0; i < std::size(kUndecryptableNames); ++i) {
         if (kUndecryptableNames[i] == name) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,8 @@ enum class UndecryptableAnswer : int {
 // nothing for any other text.
 std::string_view undecryptableAnswerName(UndecryptableAnswer answer);
 std::optional<UndecryptableAnswer> undecryptableAnswerNamed(std::string_view name);
+// The four names in the choices' order.
+std::span<const std::string_view> undecryptableAnswerNames();
 
 struct Dc09Config {
     dc09::KeyTable keys;

@@ -1,5 +1,7 @@
 #include "protocol/custom_byte.h"
 
+#include <charconv>
+
 namespace corvane {
 
 std::uint8_t customByte(std::string_view text) {
@@ -21,6 +23,12 @@ std::uint8_t customByte(std::string_view text) {
         low = (256 - low) & 0xFFU;
     }
     return static_cast<std::uint8_t>(low);
+}
+
+bool isCustomByte(std::string_view text) {
+    int value = -1;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && value >= 0 && value <= 255;
 }
 
 }  // namespace corvane

@@ -1,5 +1,9 @@
-// The value of one hexadecimal digit, either letter case.
+// The value of one hexadecimal digit, either letter case, and whether a text holds only such
+// digits.
 #pragma once
+
+#include <algorithm>
+#include <string_view>
 
 namespace corvane {
 
@@ -15,6 +19,11 @@ constexpr int hexDigitValue(char c) {
         return c - 'A' + 10;
     }
     return -1;
+}
+
+// Whether every character of `text` is a hexadecimal digit (an empty text is).
+constexpr bool allHex(std::string_view text) {
+    return std::ranges::all_of(text, [](char c) { return hexDigitValue(c) >= 0; });
 }
 
 }  // namespace corvane

@@ -138,9 +138,7 @@ Decoded decodeSia(std::string_view text, ReceiverType type) {
         // RR and the line as written when they are hexadecimal text (line cards 01-FE), else as
         // the formatted scan reads numbers from the start of the line.
         const std::string_view header = text.substr(1, 2 + lineWidth);
-        if (header.size() == 2 + lineWidth && std::all_of(header.begin(), header.end(), [](char c) {
-                return hexDigitValue(c) >= 0;
-            })) {
+        if (header.size() == 2 + lineWidth && allHex(header)) {
             description.append(header.substr(0, 2));
             description.append(mlr2000 ? ", LLL=" : ", L=");
             description.append(header.substr(2));

@@ -24,10 +24,8 @@ bool isSurGardHeartbeat(std::string_view message) {
         return false;
     }
     const std::size_t header = length == kMlr2Length ? 4 : 6;
-    for (std::size_t i = 1; i < header; ++i) {
-        if (hexDigitValue(message[i]) < 0) {
-            return false;
-        }
+    if (!allHex(message.substr(1, header - 1))) {
+        return false;
     }
     for (std::size_t i = header; i < length - 1; ++i) {
         if (i != at && message[i] != ' ') {

@@ -1,5 +1,6 @@
 #include "protocol/sur_gard_line.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -66,20 +67,6 @@ bool isDecimal(char c) {
     return c >= '0' && c <= '9';
 }
 
-bool isHex(char c) {
-    return hexDigitValue(c) >= 0;
-}
-
-template <typename Test>
-bool all(std::string_view text, Test test) {
-    for (const char c : text) {
-        if (!test(c)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::string_view withoutLeadingBlanks(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
     return first == std::string_view::npos ? std::string_view{} : text.substr(first);
@@ -89,24 +76,24 @@ bool follows(std::string_view value, FieldRule rule) {
     const std::string_view padded = withoutLeadingBlanks(value);
     switch (rule) {
         case R::Decimal:
-            return all(value, isDecimal);
+            return std::ranges::all_of(value, isDecimal);
         case R::Hex:
-            return all(value, isHex);
+            return allHex(value);
         case R::PaddedHex:
-            return !padded.empty() && all(padded, isHex);
+            return !padded.empty() && allHex(padded);
         case R::PaddedHexOrBlank:
-            return all(padded, isHex);
+            return allHex(padded);
         case R::DecimalOrBlank:
-            return padded.empty() || all(value, isDecimal);
+            return padded.empty() || std::ranges::all_of(value, isDecimal);
         case R::DecimalGroups:
             return !value.empty() && isDecimal(value.front()) && isDecimal(value.back()) &&
-                   all(value, [](char c) { return isDecimal(c) || c == ' '; }) &&
+                   std::ranges::all_of(value, [](char c) { return isDecimal(c) || c == ' '; }) &&
                    value.find("  ") == std::string_view::npos;
         case R::Letters:
-            return all(value,
-                       [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+            return std::ranges::all_of(
+                value, [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
         case R::Visible:
-            return all(value, [](char c) { return c > ' ' && c < '\x7F'; });
+            return std::ranges::all_of(value, [](char c) { return c > ' ' && c < '\x7F'; });
         case R::Any:
             return true;
     }
@@ -153,13 +140,14 @@ bool isClock(std::string_view c) {
 
 const LineLayout kContactId4Line{"CID", "CID 4", 16, true, kContactId4Fields};
 const LineLayout kContactId10Line{"CID", "CID 10", 22, false, kContactId10Fields};
-const LineLayout kSignalLine{"Signal", "Signal", 16, true, kSignalFields};
-const LineLayout kLineStatusLine{"Line status", "Line status", 16, true, kLineStatusFields};
-const LineLayout kAudioLine{"Two-way audio", "Two-way audio", 16, true, kAudioFields};
-const LineLayout kSia1Line{"SIA 1", "SIA 1", 16, true, kSia1Fields};
-const LineLayout kCallerIdLine{"Caller ID", "Caller ID", 16, true, kCallerIdFields};
-const LineLayout kBfskLine{"BFSK", "BFSK", 16, true, kBfskFields};
-const LineLayout kAdemcoLine{"Ademco", "Ademco", 16, true, kAdemcoFields};
+const LineLayout kSignalLine{"Signal", "Signal", kLineFieldsWidth, true, kSignalFields};
+const LineLayout kLineStatusLine{"Line status", "Line status", kLineFieldsWidth, true,
+                                 kLineStatusFields};
+const LineLayout kAudioLine{"Two-way audio", "Two-way audio", kLineFieldsWidth, true, kAudioFields};
+const LineLayout kSia1Line{"SIA 1", "SIA 1", kLineFieldsWidth, true, kSia1Fields};
+const LineLayout kCallerIdLine{"Caller ID", "Caller ID", kLineFieldsWidth, true, kCallerIdFields};
+const LineLayout kBfskLine{"BFSK", "BFSK", kLineFieldsWidth, true, kBfskFields};
+const LineLayout kAdemcoLine{"Ademco", "Ademco", kLineFieldsWidth, true, kAdemcoFields};
 
 const LineLayout* layoutOf(MessageKind kind) {
     switch (kind) {
@@ -222,11 +210,11 @@ FixedLine::FixedLine(std::string_view text, ReceiverType type, const LineLayout&
     if (withClock) {
         m_clock = text.substr(header + layout.width, kClockWidth);
     }
-    if (!all(m_rr, isHex)) {
+    if (!allHex(m_rr)) {
         failField("RR", m_rr, "hexadecimal");
         return;
     }
-    if (!all(m_line, isHex)) {
+    if (!allHex(m_line)) {
         failField(m_mlr2 ? "L" : "LLL", m_line, "hexadecimal");
         return;
     }

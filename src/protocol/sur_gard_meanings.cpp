@@ -132,7 +132,7 @@ std::string statusCodeMeaning(std::string_view code) {
         }
     }
     // D1-DE, E1-EE, F1-FE: line card 1 to E reset, restored, absent.
-    if (code.size() == 2 && code[1] != '0' && code[1] != 'F' &&
+    if (code.size() == 2 &&
         ((code[1] >= '1' && code[1] <= '9') || (code[1] >= 'A' && code[1] <= 'E'))) {
         const std::string card = "Line card " + std::string(1, code[1]);
         switch (code[0]) {

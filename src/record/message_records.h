@@ -4,7 +4,7 @@
 // message was recorded are noted on its record.
 //
 // The msgPro worker appends whole batches and notes late answers (both in queue order, so a late
-// answer always finds its message, unless it has left the ring); readers on any thread take rows
+// answer always finds its message, unless it has given way); readers on any thread take rows
 // by sequence number under the same short lock. Nothing here links Qt: a station without a window
 // keeps records too.
 #pragma once
@@ -40,10 +40,10 @@ class MessageRecords {
     void clear();
 
     // ---- the msgPro worker -------------------------------------------------------------------
-    // Moves every record of `batch` into the ring (and empties it), numbering each.
+    // Moves every record of `batch` in as the newest (and empties it), numbering each.
     void append(std::vector<MessageRecord>& batch);
     // An answer that left (or never will) after its message was recorded: the message is the
-    // `index`th (from 0) of its connection. Ignored when the record has left the ring. Returns the
+    // `index`th (from 0) of its connection. Ignored when the record has given way. Returns the
     // record's sequence number, 0 when it is no longer held.
     std::uint64_t recordAnswer(std::uint64_t connection, std::uint64_t index, const Reply& reply,
                                std::string bytes);

@@ -1,10 +1,11 @@
 #include "remote/answers_change.h"
 
-#include <charconv>
+#include <span>
 
 #include "answer/answer_scripts.h"
-#include "pipeline/activity_log.h"
+#include "protocol/custom_byte.h"
 #include "remote/json_body.h"
+#include "remote/script_switch.h"
 
 namespace corvane::remote {
 
@@ -14,10 +15,14 @@ Unexpected<Failure> refuse(std::string why) {
     return fail("", "", std::move(why));
 }
 
-bool isByte(const std::string& text) {
-    int value = -1;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size() && value >= 0 && value <= 255;
+// "a, b or c".
+std::string alternatives(std::span<const std::string_view> names) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        text += i == 0 ? "" : i + 1 == names.size() ? " or " : ", ";
+        text += names[i];
+    }
+    return text;
 }
 
 }  // namespace
@@ -37,8 +42,7 @@ Result<AnswersChange> readAnswersChange(std::string_view body, const Station& st
         const ResponseMode mode = responsePolicyNamed(*name);
         if (mode == ResponseMode::None) {
             return refuse("unknown policy \"" + *name +
-                          "\": ack-all, nack-all, nack-all-but-heartbeats, custom-all or "
-                          "custom-all-but-heartbeats");
+                          "\": " + alternatives(responsePolicyNames()));
         }
         change.policy = mode;
     }
@@ -53,7 +57,7 @@ Result<AnswersChange> readAnswersChange(std::string_view body, const Station& st
             *slot = std::move(*text);
         }
     }
-    if (change.custom && !siaDcs && !isByte(*change.custom)) {
+    if (change.custom && !siaDcs && !isCustomByte(*change.custom)) {
         return refuse("\"custom\": under Sur-Gard the custom answer is a byte value from 0 to 255");
     }
     const std::string custom = change.custom.value_or(station.customResponse());
@@ -83,24 +87,17 @@ void applyAnswersChange(Station& station, const AnswersChange& change) {
     if (change.policy) {
         station.m_responseMode = *change.policy;
     }
-    answer::AnswerScripts& scripts = station.answerScripts();
     if (change.script && change.script->empty()) {
-        if (scripts.enabled()) {
-            scripts.setEnabled(false);
-            station.activityLog().logEvent("  -  Answer script stopped\r\n");
-        }
+        stopAnswerScripts(station);
         return;
     }
     if (change.script || change.heartbeatScript) {
-        const auto now = scripts.current();
+        const auto now = station.answerScripts().current();
         const std::string main = change.script.value_or(now ? now->mainText : std::string());
         const std::string heartbeat =
             change.heartbeatScript.value_or(now ? now->heartbeatText : std::string());
-        // Both were parsed when read: this apply cannot fail.
-        if (scripts.apply(main, heartbeat, station.m_protocol == Protocol::SiaDcs)) {
-            scripts.setEnabled(true);
-            station.activityLog().logEvent("  -  Answer script started: " + main + "\r\n");
-        }
+        // Both were parsed when read: this start cannot fail.
+        static_cast<void>(startAnswerScripts(station, main, heartbeat));
     }
 }
 

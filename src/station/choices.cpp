@@ -62,6 +62,10 @@ std::string_view responsePolicyName(ResponseMode mode) {
     return place >= 0 ? kPolicyNames[place] : "";
 }
 
+std::span<const std::string_view> responsePolicyNames() {
+    return kPolicyNames;
+}
+
 ResponseMode responsePolicyNamed(std::string_view name) {
     for (int place = 0; place < static_cast<int>(std::size(kPolicyNames)); ++place) {
         if (kPolicyNames[place] == name) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace corvane {
@@ -51,6 +52,8 @@ inline ResponseMode responseModeAt(int place) {
 // for any other text.
 std::string_view responsePolicyName(ResponseMode mode);
 ResponseMode responsePolicyNamed(std::string_view name);
+// The five names in the radio buttons' order.
+std::span<const std::string_view> responsePolicyNames();
 // Whether the policy answers with the custom answer.
 inline bool usesCustomAnswer(ResponseMode mode) {
     return mode == ResponseMode::CustomToAll || mode == ResponseMode::CustomToAllButHeartbeats;

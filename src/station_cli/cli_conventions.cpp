@@ -214,6 +214,10 @@ CLI::Validator oneOf(std::vector<std::string> names) {
         listed + "}");
 }
 
+CLI::Validator oneOf(std::span<const std::string_view> names) {
+    return oneOf(std::vector<std::string>(names.begin(), names.end()));
+}
+
 std::string escapedBytes(std::string_view bytes, std::size_t limit) {
     std::string text;
     for (std::size_t i = 0; i < bytes.size() && i < limit; ++i) {

@@ -8,6 +8,7 @@
 #include <CLI/Validators.hpp>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,7 @@ std::string alternatives(const std::vector<std::string>& names);
 // A CLI11 transform that accepts one of `names` in any case and hands the option its spelling
 // from the list.
 CLI::Validator oneOf(std::vector<std::string> names);
+CLI::Validator oneOf(std::span<const std::string_view> names);
 
 // Bytes shown readably: printable ASCII as is, \n and \r named, the rest as \xNN; at most `limit`
 // bytes of input, then "...".

@@ -12,8 +12,11 @@
 #include <limits>
 
 #include "answer/answer_script.h"
+#include "dc09/dc09_settings.h"
+#include "protocol/custom_byte.h"
 #include "remote/bearer_token.h"
 #include "remote/remote_service.h"
+#include "station/choices.h"
 #include "station_cli/cli_conventions.h"
 
 namespace corvane::cli {
@@ -153,8 +156,7 @@ void addLinkOptions(CLI::App& app, Declared& d, StationOptions& o) {
 
 void addAnswerOptions(CLI::App& app, Declared& d, StationOptions& o) {
     app.add_option("--policy", d.policy, "How every message is answered")
-        ->transform(oneOf({"ack-all", "nack-all", "nack-all-but-heartbeats", "custom-all",
-                           "custom-all-but-heartbeats"}))
+        ->transform(oneOf(responsePolicyNames()))
         ->capture_default_str()
         ->group("Answers");
     d.customOption =
@@ -189,7 +191,7 @@ void addDc09Options(CLI::App& app, Declared& d, StationOptions& o) {
         app.add_option("--undecryptable", d.undecryptable,
                        "The answer to frames that cannot be decrypted (default duh; plain: as the "
                        "policy says)")
-            ->transform(oneOf({"plain", "duh", "nak", "none"})),
+            ->transform(oneOf(undecryptableAnswerNames())),
     };
     for (CLI::Option* option : d.dc09Options) {
         option->group("SIA-DCS (DC-09)");
@@ -262,9 +264,7 @@ Result<void> checkTogether(const Declared& d, const StationOptions& o) {
     if (usesCustomAnswer(o.responseMode) && d.customOption->count() == 0) {
         return refuse("--policy " + d.policy + " needs --custom");
     }
-    int byte = 0;
-    if (d.customOption->count() > 0 && o.protocol == Protocol::SurGard &&
-        (!parseWhole(std::string_view(o.custom), byte) || byte < 0 || byte > 255)) {
+    if (d.customOption->count() > 0 && o.protocol == Protocol::SurGard && !isCustomByte(o.custom)) {
         return refuse("--custom: under Sur-Gard the custom answer is a byte value from 0 to 255");
     }
     return {};

@@ -17,6 +17,7 @@
 #include "record/station_events.h"
 #include "remote/event_fan_out.h"
 #include "remote/remote_service.h"
+#include "remote/script_switch.h"
 #include "station_cli/run_summary.h"
 #include "station_cli/terminal_log.h"
 
@@ -126,16 +127,11 @@ void startScripts(StationCore& core, const StationOptions& o) {
     if (o.script.empty()) {
         return;
     }
-    answer::AnswerScripts& scripts = core.station().answerScripts();
-    if (const Result<void> applied =
-            scripts.apply(o.script, o.heartbeatScript, o.protocol == Protocol::SiaDcs);
-        !applied) {
-        std::fprintf(stderr, "corvane-station: %s\n", applied.error().why.c_str());
-        return;
+    if (const Result<void> started =
+            remote::startAnswerScripts(core.station(), o.script, o.heartbeatScript);
+        !started) {
+        std::fprintf(stderr, "corvane-station: %s\n", started.error().why.c_str());
     }
-    scripts.setEnabled(true);
-    core.log().appendLogLine(ActivityLog::getTimeStamp(),
-                             "  -  Answer script started: " + o.script + "\r\n");
 }
 
 // What the control API does in a run without a window: its status is the --json summary so far,

@@ -7,11 +7,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <array>
 
+#include "answer/answer_scripts.h"
+#include "remote/script_switch.h"
 #include "ui/corvane_dlg.h"
 #include "ui/tool_windows.h"
 
@@ -102,11 +105,7 @@ AnswerScriptWindow::AnswerScriptWindow(CCorvaneDlg& main) : QDialog(&main), m_ma
     layout->addLayout(form);
 
     // Fields show what is in force when the window opens again.
-    if (const auto set = m_main.station().answerScripts().current()) {
-        m_mainEdit->setText(latin1(set->mainText));
-        m_heartbeatEdit->setText(latin1(set->heartbeatText));
-    }
-    m_switch->setChecked(m_main.station().answerScripts().enabled());
+    showScriptsInForce();
 
     connect(apply, &QPushButton::clicked, this, [this] { applyScripts(); });
     connect(m_switch, &QCheckBox::toggled, this, &AnswerScriptWindow::onSwitchToggled);
@@ -120,41 +119,51 @@ AnswerScriptWindow::AnswerScriptWindow(CCorvaneDlg& main) : QDialog(&main), m_ma
     refreshSteps();
 }
 
-bool AnswerScriptWindow::applyScripts() {
-    const Result<void> applied =
-        m_main.station().answerScripts().apply(m_mainEdit->text().toLatin1().toStdString(),
-                                               m_heartbeatEdit->text().toLatin1().toStdString(),
-                                               m_main.station().m_protocol == Protocol::SiaDcs);
+void AnswerScriptWindow::showScriptsInForce() {
+    const answer::AnswerScripts& inForce = m_main.station().answerScripts();
+    if (const auto set = inForce.current()) {
+        m_mainEdit->setText(latin1(set->mainText));
+        m_heartbeatEdit->setText(latin1(set->heartbeatText));
+    }
+    // The switch shows what is in force; its own handler would start or stop it again.
+    const QSignalBlocker block(m_switch);
+    m_switch->setChecked(inForce.enabled());
+}
+
+bool AnswerScriptWindow::putFieldsInForce(bool start) {
+    Station& station = m_main.station();
+    const std::string main = m_mainEdit->text().toLatin1().toStdString();
+    const std::string heartbeat = m_heartbeatEdit->text().toLatin1().toStdString();
+    const Result<void> applied = start
+                                     ? remote::startAnswerScripts(station, main, heartbeat)
+                                     : station.answerScripts().apply(
+                                           main, heartbeat, station.m_protocol == Protocol::SiaDcs);
     if (!applied) {
         m_error->setText(latin1(applied.error().why) +
                          QStringLiteral(" (the answers in force are unchanged)"));
         return false;
     }
     m_error->clear();
-    if (m_main.station().answerScripts().enabled()) {
-        m_main.core().log().logEvent("  -  Answer script started: " +
-                                     m_main.station().answerScripts().current()->mainText + "\r\n");
-    }
     return true;
+}
+
+bool AnswerScriptWindow::applyScripts() {
+    // A running script starts again from the fields, with its log line.
+    return putFieldsInForce(m_main.station().answerScripts().enabled());
 }
 
 void AnswerScriptWindow::onSwitchToggled(bool on) {
     if (on == m_main.station().answerScripts().enabled()) {
         return;
     }
-    if (on) {
-        // The script in the fields is what starts; a refused one leaves the radio buttons on.
-        if (!applyScripts()) {
-            const QSignalBlocker block(m_switch);
-            m_switch->setChecked(false);
-            return;
-        }
-        m_main.station().answerScripts().setEnabled(true);
-        m_main.core().log().logEvent("  -  Answer script started: " +
-                                     m_main.station().answerScripts().current()->mainText + "\r\n");
-    } else {
-        m_main.station().answerScripts().setEnabled(false);
-        m_main.core().log().logEvent("  -  Answer script stopped\r\n");
+    if (!on) {
+        remote::stopAnswerScripts(m_main.station());
+        return;
+    }
+    // The script in the fields is what starts; a refused one leaves the radio buttons on.
+    if (!putFieldsInForce(true)) {
+        const QSignalBlocker block(m_switch);
+        m_switch->setChecked(false);
     }
 }
 

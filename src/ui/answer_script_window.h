@@ -32,9 +32,15 @@ class AnswerScriptWindow : public QDialog {
 
     // Reads the live steps from the core (the timer calls it twice a second).
     void refreshSteps();
+    // Shows the scripts in force and whether they answer (changed elsewhere: the control API),
+    // without starting or stopping them.
+    void showScriptsInForce();
 
   private:
-    // Parses the fields; on success the new scripts are in force. False leaves them unchanged.
+    // Parses the fields; on success the new scripts are in force, and `start` switches them on
+    // (with the log line). False leaves them unchanged and shows why.
+    bool putFieldsInForce(bool start);
+    // Apply: the fields in force, started again when the scripts are on.
     bool applyScripts();
     void onSwitchToggled(bool on);
     void onExampleChosen(int index);

@@ -98,13 +98,10 @@ Dc09KeysWindow::Dc09KeysWindow(CCorvaneDlg& main)
     buttons->addWidget(m_showKeys);
 
     m_undecryptable->addItems({"Plain ACK/NACK as the policy says", "DUH", "NAK", "No answer"});
-    m_undecryptable->setCurrentIndex(static_cast<int>(Dc09Config{}.undecryptable));
     for (QSpinBox* bound : {m_past, m_future}) {
         bound->setRange(0, kMaxWindowSeconds);
         bound->setSuffix(" s");
     }
-    m_past->setValue(40);
-    m_future->setValue(20);
     auto* settings = new QFormLayout;
     settings->addRow("Frames that cannot be &decrypted:", m_undecryptable);
     settings->addRow(m_windowOn);

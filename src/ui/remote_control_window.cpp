@@ -1,16 +1,13 @@
 #include "ui/remote_control_window.h"
 
-#include <QCheckBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QPointer>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "answer/answer_scripts.h"
 #include "ui/answer_script_window.h"
 #include "ui/corvane_dlg.h"
 #include "ui/dc09_keys_window.h"
@@ -175,18 +172,10 @@ void RemoteControlWindow::showChangedSettings() {
     if (auto* keys = m_main.findChild<Dc09KeysWindow*>()) {
         keys->showSettingsInForce();
     }
-    auto* scripts = m_main.findChild<AnswerScriptWindow*>(QStringLiteral("answerScriptWindow"));
-    if (scripts == nullptr) {
-        return;
+    if (auto* scripts =
+            m_main.findChild<AnswerScriptWindow*>(QStringLiteral("answerScriptWindow"))) {
+        scripts->showScriptsInForce();
     }
-    const answer::AnswerScripts& inForce = m_main.station().answerScripts();
-    if (const auto now = inForce.current()) {
-        scripts->mainScriptEdit()->setText(latin1(now->mainText));
-        scripts->heartbeatScriptEdit()->setText(latin1(now->heartbeatText));
-    }
-    // The switch shows what is in force; its own handler would start or stop it again.
-    const QSignalBlocker block(scripts->scriptSwitch());
-    scripts->scriptSwitch()->setChecked(inForce.enabled());
 }
 
 void openRemoteControlWindow(CCorvaneDlg& window) {

@@ -1,7 +1,6 @@
 // The tool windows beyond the operator's console (keys, answer script, message records, remote
-// control): one
-// button each in a row below the console's controls, and one entry each in the context menu.
-// Each window lives in its own file and is opened by its own function.
+// control): one button each in a row below the console's controls, and one entry each in the
+// context menu. Each window lives in its own file and is opened by its own function.
 #pragma once
 
 #include <QRect>

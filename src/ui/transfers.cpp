@@ -53,8 +53,7 @@ void CCorvaneDlg::showAnswerSettings() {
         m_responseRadios[place]->setChecked(static_cast<int>(place) == mode);
         m_responseRadios[place]->setAutoExclusive(true);
     }
-    qobject_cast<QLineEdit*>(control(kCustomResponseEdit))
-        ->setText(latin1(m_station.customResponse()));
+    m_customResponseEdit->setText(latin1(m_station.customResponse()));
 }
 
 bool CCorvaneDlg::saveTransfer() {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "answer/answer_plan.h"
+#include "protocol/custom_byte.h"
 #include "protocol/response.h"
 #include "station/station.h"
 
@@ -83,6 +84,15 @@ TEST(SurGardResponse, CustomByteIsTheDecimalValueCutTo8Bits) {
     for (const auto& c : cases) {
         EXPECT_EQ(answer(station, "Sur-Gard", 3, kCid, c.custom), c.expected)
             << "custom '" << c.custom << "'";
+    }
+}
+
+TEST(SurGardResponse, ACustomAnswerGivenIsAPlainByteValue) {
+    for (const char* text : {"0", "6", "255"}) {
+        EXPECT_TRUE(isCustomByte(text)) << text;
+    }
+    for (const char* text : {"", "256", "-1", " 6", "6 ", "+6", "0x6", "abc"}) {
+        EXPECT_FALSE(isCustomByte(text)) << text;
     }
 }
 

@@ -10,7 +10,6 @@
 #include <CLI/CLI.hpp>
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -42,6 +41,7 @@
 namespace {
 
 constexpr int kTimeoutMs = 15000;
+constexpr int kConnectTimeoutMs = 10000;  // the window's background connect
 
 // One message of each kind an MLR2000 receiver sends, each ended by 0x14.
 const char* const kMessages[] = {
@@ -69,13 +69,13 @@ struct Options {
     std::string chartPng;
 };
 
-// Runs the event loop until `done` holds; false after the time-out.
+// Runs the event loop until `done` holds; false after `timeoutMs`.
 template <typename Condition>
-bool waitUntil(Condition done) {
+bool waitUntil(Condition done, int timeoutMs = kTimeoutMs) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > kTimeoutMs) {
+        if (clock.elapsed() > timeoutMs) {
             return false;
         }
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -137,12 +137,11 @@ int runAgainstFakeReceiver(CCorvaneDlg& dlg, QTcpServer& receiver) {
     qobject_cast<QAbstractButton*>(dlg.control(corvane::kShowLogCheck))->click();
     qobject_cast<QAbstractButton*>(dlg.control(corvane::kConnectButton))->click();
     // The window connects in the background; its caption changes once the link is up.
-    const QDeadlineTimer connectLimit(10000);
-    while (controlText(dlg, corvane::kConnectButton) != QStringLiteral("Disconnect") &&
-           !connectLimit.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    if (controlText(dlg, corvane::kConnectButton) != QStringLiteral("Disconnect")) {
+    if (!waitUntil(
+            [&] {
+                return controlText(dlg, corvane::kConnectButton) == QStringLiteral("Disconnect");
+            },
+            kConnectTimeoutMs)) {
         return fail("the window did not connect to the fake receiver");
     }
     if (!receiver.hasPendingConnections() && !receiver.waitForNewConnection(kTimeoutMs)) {

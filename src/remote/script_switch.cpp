@@ -1,0 +1,28 @@
+#include "remote/script_switch.h"
+
+#include "answer/answer_scripts.h"
+#include "pipeline/activity_log.h"
+
+namespace corvane::remote {
+
+Result<void> startAnswerScripts(Station& station, const std::string& main,
+                                const std::string& heartbeat) {
+    answer::AnswerScripts& scripts = station.answerScripts();
+    Result<void> applied = scripts.apply(main, heartbeat, station.m_protocol == Protocol::SiaDcs);
+    if (!applied) {
+        return applied;
+    }
+    scripts.setEnabled(true);
+    station.activityLog().logEvent("  -  Answer script started: " + main + "\r\n");
+    return {};
+}
+
+void stopAnswerScripts(Station& station) {
+    answer::AnswerScripts& scripts = station.answerScripts();
+    if (scripts.enabled()) {
+        scripts.setEnabled(false);
+        station.activityLog().logEvent("  -  Answer script stopped\r\n");
+    }
+}
+
+}  // namespace corvane::remote
