@@ -3,9 +3,9 @@
 #include <span>
 
 #include "answer/answer_scripts.h"
+#include "pipeline/script_switch.h"
 #include "protocol/custom_byte.h"
 #include "remote/json_body.h"
-#include "remote/script_switch.h"
 
 namespace corvane::remote {
 

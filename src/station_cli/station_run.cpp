@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "link/station_core.h"
+#include "pipeline/script_switch.h"
 #include "platform/clock.h"
 #include "platform/quillet.h"
 #include "platform/vexo.h"
@@ -17,7 +18,6 @@
 #include "record/station_events.h"
 #include "remote/event_fan_out.h"
 #include "remote/remote_service.h"
-#include "remote/script_switch.h"
 #include "station_cli/run_summary.h"
 #include "station_cli/terminal_log.h"
 
@@ -128,7 +128,7 @@ void startScripts(StationCore& core, const StationOptions& o) {
         return;
     }
     if (const Result<void> started =
-            remote::startAnswerScripts(core.station(), o.script, o.heartbeatScript);
+            startAnswerScripts(core.station(), o.script, o.heartbeatScript);
         !started) {
         std::fprintf(stderr, "corvane-station: %s\n", started.error().why.c_str());
     }

@@ -14,7 +14,7 @@
 #include <array>
 
 #include "answer/answer_scripts.h"
-#include "remote/script_switch.h"
+#include "pipeline/script_switch.h"
 #include "ui/corvane_dlg.h"
 #include "ui/tool_windows.h"
 
@@ -135,7 +135,7 @@ bool AnswerScriptWindow::putFieldsInForce(bool start) {
     const std::string main = m_mainEdit->text().toLatin1().toStdString();
     const std::string heartbeat = m_heartbeatEdit->text().toLatin1().toStdString();
     const Result<void> applied = start
-                                     ? remote::startAnswerScripts(station, main, heartbeat)
+                                     ? startAnswerScripts(station, main, heartbeat)
                                      : station.answerScripts().apply(
                                            main, heartbeat, station.m_protocol == Protocol::SiaDcs);
     if (!applied) {
@@ -157,7 +157,7 @@ void AnswerScriptWindow::onSwitchToggled(bool on) {
         return;
     }
     if (!on) {
-        remote::stopAnswerScripts(m_main.station());
+        stopAnswerScripts(m_main.station());
         return;
     }
     // The script in the fields is what starts; a refused one leaves the radio buttons on.

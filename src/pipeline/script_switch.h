@@ -1,7 +1,6 @@
 // The "Answer by script" switch, turned the same way by every front end: the window's switch and
 // Apply, the command line's --script and the control API's PUT /v1/answers. Each start and stop
-// leaves its line in the activity log. Here because this is the lowest floor that front ends
-// share which sees both the scripts and the log.
+// leaves its line in the activity log.
 #pragma once
 
 #include <string>
@@ -9,7 +8,7 @@
 #include "platform/result.h"
 #include "station/station.h"
 
-namespace corvane::remote {
+namespace corvane {
 
 // Puts `main` and `heartbeat` in force under the station's protocol and switches the scripts on
 // (a running one starts again), with the log line "  -  Answer script started: <main>". Scripts
@@ -21,4 +20,4 @@ Result<void> startAnswerScripts(Station& station, const std::string& main,
 // off already.
 void stopAnswerScripts(Station& station);
 
-}  // namespace corvane::remote
+}  // namespace corvane

@@ -1,9 +1,9 @@
-#include "remote/script_switch.h"
+#include "pipeline/script_switch.h"
 
 #include "answer/answer_scripts.h"
 #include "pipeline/activity_log.h"
 
-namespace corvane::remote {
+namespace corvane {
 
 Result<void> startAnswerScripts(Station& station, const std::string& main,
                                 const std::string& heartbeat) {
@@ -25,4 +25,4 @@ void stopAnswerScripts(Station& station) {
     }
 }
 
-}  // namespace corvane::remote
+}  // namespace corvane
