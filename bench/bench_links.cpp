@@ -28,7 +28,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <functional>
 #include <future>
 #include <memory>
@@ -37,6 +36,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench_station.h"
 #include "dc09/key_table.h"
 #include "link/station_core.h"
 #include "links_dc09_floor.h"
@@ -125,45 +125,10 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return true;
 }
 
-// One headless station, started in Client or Server mode on 127.0.0.1.
-class Link {
-  public:
-    Link(const char* mode, const char* protocol) {
-        station.m_mode = corvane::linkModeNamed(mode);
-        station.m_protocol = corvane::protocolNamed(protocol);
-        station.m_receiverIp = "127.0.0.1";
-    }
-    bool client() const { return station.m_mode == corvane::LinkMode::Client; }
-
-    // Server: listens on a free port; returns it, 0 when the start failed.
-    std::uint16_t startServer() {
-        station.m_port = 0;
-        core.control().doConnect();
-        return station.m_running
-                   ? static_cast<std::uint16_t>(Vexo_LocalPort(core.server().m_listenSocket))
-                   : 0;
-    }
-    // Client: connects to a receiver listening on `port`.
-    bool connectTo(std::uint16_t port) {
-        station.m_port = port;
-        core.control().doConnect();
-        return station.m_running;
-    }
-    // Milliseconds the stop takes.
-    double stop() {
-        const auto start = Clock::now();
-        core.control().doDisconnect();
-        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    }
-
-    corvane::StationCore core;
-    corvane::Station& station = core.station();
-};
-
 // Starts the simulator against the link: connecting to a server, or listening for a client. The
 // link is started here, on the calling thread (the one that stops it later); the simulator runs
 // on its own thread.
-std::future<sim::RunResult> startAgainst(Link& link, sim::RunOptions options) {
+std::future<sim::RunResult> startAgainst(BenchStation& link, sim::RunOptions options) {
     options.connectTimeoutMs = 10000;
     if (!link.client()) {
         options.listen = false;
@@ -192,7 +157,7 @@ std::future<sim::RunResult> startAgainst(Link& link, sim::RunOptions options) {
 }
 
 // Every message answered once with a good answer, and counted once by the worker.
-void checkExactlyOnce(Link& link, const sim::RunResult& r, Row& row) {
+void checkExactlyOnce(BenchStation& link, const sim::RunResult& r, Row& row) {
     const auto sent = static_cast<std::int64_t>(r.total.sent);
     waitUntil([&] { return counted(link.station) >= sent; }, 30s);
     // Two polling periods of the worker more: a message counted twice would show by now.
@@ -238,7 +203,7 @@ Row measured(const std::string& name, const char* mode, const char* protocol,
              const corvane::Dc09Config* dc09 = nullptr) {
     std::printf("running: %s\n", name.c_str());
     std::fflush(stdout);
-    Link link(mode, protocol);
+    BenchStation link(mode, protocol);
     if (dc09 != nullptr) {
         link.station.dc09().replace(*dc09);
     }
@@ -345,13 +310,6 @@ Row flood(const char* mode, std::uint64_t messages, int glue) {
         "Sur-Gard", o, Row::Versus::None);
 }
 
-// CPU seconds this process has used so far (the station and the simulator threads).
-double processCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
 // Receivers in lockstep whose every answer the station holds back by `delayMs`: none may come
 // early, p99 at most `delayMs` + 10 ms.
 Row timedAnswers(const std::string& name, const char* protocol, int connections,
@@ -359,7 +317,7 @@ Row timedAnswers(const std::string& name, const char* protocol, int connections,
                  std::uint64_t delayMs) {
     std::printf("running: %s\n", name.c_str());
     std::fflush(stdout);
-    Link link("Server", protocol);
+    BenchStation link("Server", protocol);
     if (script != nullptr) {
         if (!link.station.answerScripts().apply(script, "", std::string(protocol) == "SIA-DCS")) {
             std::fprintf(stderr, "the script %s is refused\n", script);
@@ -402,7 +360,7 @@ Row stopIdle(const char* mode) {
     std::fflush(stdout);
     Row row;
     row.name = std::string("stop, idle receiver: ") + mode + "/Sur-Gard";
-    Link link(mode, "Sur-Gard");
+    BenchStation link(mode, "Sur-Gard");
     std::string error;
     sim::Fd receiver;
     if (link.client()) {
@@ -432,7 +390,7 @@ Row stopServerAlone() {
     std::fflush(stdout);
     Row row;
     row.name = "stop, no receiver: Server/Sur-Gard";
-    Link link("Server", "Sur-Gard");
+    BenchStation link("Server", "Sur-Gard");
     if (link.startServer() == 0) {
         row.check = "FAIL: the server did not start";
         row.failed = true;
@@ -451,7 +409,7 @@ Row stopUnderLoad(const char* mode, int glue) {
     std::fflush(stdout);
     Row row;
     row.name = std::string("stop, under a flood: ") + mode + "/Sur-Gard";
-    Link link(mode, "Sur-Gard");
+    BenchStation link(mode, "Sur-Gard");
     std::atomic<bool> cancel{false};
     sim::RunOptions o;
     o.count = 100'000'000;  // more than fits in the time; the stop ends it

@@ -20,14 +20,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <future>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "link/station_core.h"
+#include "bench_station.h"
 #include "platform/vexo.h"
+#include "receiver/latency_stats.h"
 #include "receiver/receiver_run.h"
 #include "remote/remote_service.h"
 #include "temporary_state_dir.h"
@@ -49,32 +49,29 @@ struct Run {
 // A Sur-Gard server station on a free port with its metrics service beside it; the link stops
 // when it goes.
 struct ServedStation {
-    corvane::StationCore core;
+    BenchStation link{"Server", "Sur-Gard"};
     corvane::remote::LinkWatch watch;
-    corvane::remote::RemoteService service{core.station(), watch, {}};
+    corvane::remote::RemoteService service{link.station, watch, {}};
+    std::uint16_t port = 0;
     bool up = false;
 
     ServedStation() {
-        corvane::Station& station = core.station();
-        station.m_protocol = corvane::Protocol::SurGard;
-        station.m_mode = corvane::LinkMode::Server;
-        station.m_heartbeatInterval = 0;
-        station.m_port = 0;
-        core.control().doConnect();
-        up = station.m_running &&
+        link.station.m_heartbeatInterval = 0;
+        port = link.startServer();
+        up = port != 0 &&
              service.start({corvane::remote::Endpoint{"127.0.0.1", 0}, std::nullopt, {}});
     }
     ~ServedStation() {
-        if (core.station().m_running) {
-            core.control().doDisconnect();
+        if (link.station.m_running) {
+            link.stop();
         }
     }
 
     // 64 receivers, `perReceiver` messages each, in lockstep against it.
-    sim::RunOptions receivers(std::uint64_t perReceiver) {
+    sim::RunOptions receivers(std::uint64_t perReceiver) const {
         sim::RunOptions o;
         o.protocol = sim::Protocol::SurGard;
-        o.port = static_cast<std::uint16_t>(Vexo_LocalPort(core.server().m_listenSocket));
+        o.port = port;
         o.connections = kReceivers;
         o.count = perReceiver;
         return o;
@@ -116,21 +113,14 @@ T median(std::vector<T> values) {
 // Median and p99 of `count` timings of `f`, in milliseconds.
 template <class F>
 std::pair<double, double> timed(int count, F&& f) {
-    std::vector<double> ms;
+    sim::LatencyStats micros;
     for (int i = 0; i < count; ++i) {
         const auto start = Clock::now();
         f();
-        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        micros.add(static_cast<std::uint64_t>(
+            std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count()));
     }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms[ms.size() * 99 / 100]};
-}
-
-// The process' CPU time (every thread, user and system), in milliseconds.
-double processCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+    return {static_cast<double>(micros.median()) / 1e3, static_cast<double>(micros.p99()) / 1e3};
 }
 
 // 64 receivers have sent their messages, then the scrapes are timed.
@@ -147,9 +137,9 @@ bool scrapeTime(std::uint64_t perReceiver) {
         const auto res = client.Get("/metrics");
         bytes = res ? res->body.size() : 0;
     });
-    const double cpuBefore = processCpuMs();
+    const double cpuBefore = processCpuSeconds();
     timed(200, [&] { client.Get("/metrics"); });
-    const double cpuPerScrape = (processCpuMs() - cpuBefore) / 200;
+    const double cpuPerScrape = (processCpuSeconds() - cpuBefore) * 1e3 / 200;  // ms
     const auto [textMedian, textP99] = timed(200, [&] { (void)served.service.metricsText(); });
     std::printf("%-44s %8.3f %8.3f   %s\n", "scrape at 64 receivers, HTTP GET /metrics", httpMedian,
                 httpP99, httpP99 <= 5.0 ? "ok (<= 5 ms)" : "MISSED (> 5 ms)");
